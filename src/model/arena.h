@@ -1,0 +1,10 @@
+// Bump allocation for records that live until the process ends.
+#pragma once
+#include <cstddef>
+
+// Returns zero-filled memory aligned for any type; never returns null (an
+// exhausted heap ends the process with a message on standard error).
+void* arena_alloc(std::size_t size);
+
+// Copies a NUL-terminated text into the arena.
+char* arena_strdup(const char* text);
