@@ -1,4 +1,5 @@
 // kyvld: links the xob files of a program and writes its review report.
+// main reads as the list of phases; each phase lives in its own subsystem.
 #include <csignal>
 
 #include "driver/kyvlink.h"
@@ -20,6 +21,13 @@ int main(int argc, char** argv) {
     std::signal(SIGSEGV, crash_handler);
     set_names("Orvanta", "kyvld", "kyvld");
     init_messages(argc, argv, 3, "common_", "cab_", "orvantaident_");
+    // decode the command line: lands with the command-line decoder
     check_report_name();
+    // read the rule configuration: lands with the configuration reader
+    // finalise the rule catalogue: lands with the rule catalogue
+    // open the report: lands with the report writer
+    // read every xob file: lands with the xob reader
+    // link pass and the two checks unless -TEST: land with the link pass
+    // write the cross-reference or run the report phase: land with their writers
     return 0;
 }
