@@ -7,6 +7,8 @@
 
 #include "cmdline/gcmdec.h"
 
+gcm_words gcm_expanded;
+
 namespace {
 
 // A response-file word starts with this many bytes and grows by as many.
@@ -200,7 +202,8 @@ int gcm_read_file(const char* name, gcm_words* words) {
 }
 
 int gcm_expand(int* argc, char*** argv) {
-    gcm_words words;
+    std::free(gcm_expanded.words);
+    gcm_expanded = gcm_words();
     for (int i = 0; i < *argc; ++i) {
         char* word = (*argv)[i];
         if (!word) continue;
@@ -209,17 +212,18 @@ int gcm_expand(int* argc, char*** argv) {
             file_name = word + 1;
         else if (i > 0)
             file_name = option_file_name(word);
-        int status = file_name ? gcm_read_file(file_name, &words) : gcm_add_word(word, &words);
+        int status = file_name ? gcm_read_file(file_name, &gcm_expanded)
+                               : gcm_add_word(word, &gcm_expanded);
         if (status != 0) return -1;
     }
-    if (!words.words) {
-        words.words = static_cast<char**>(std::calloc(1, sizeof(char*)));
-        if (!words.words) {
+    if (!gcm_expanded.words) {
+        gcm_expanded.words = static_cast<char**>(std::calloc(1, sizeof(char*)));
+        if (!gcm_expanded.words) {
             gcm_no_memory();
             return -1;
         }
     }
-    *argc = words.count;
-    *argv = words.words;
+    *argc = gcm_expanded.count;
+    *argv = gcm_expanded.words;
     return 0;
 }

@@ -10,6 +10,10 @@ struct gcm_words {
     int capacity = 0;
 };
 
+// The vector of the last expansion (complete or, after a failure, as far as
+// it got); a new expansion releases the previous array, not its words.
+extern gcm_words gcm_expanded;
+
 // Replaces argc/argv by the expanded vector (word 0 first). 0 on success; -1
 // after a message (file not found, no memory left).
 int gcm_expand(int* argc, char*** argv);

@@ -6,6 +6,7 @@
 
 gcm_settings* gcm_program = nullptr;
 int gcm_language = 0;
+char* gcm_word_copies = nullptr;
 
 namespace {
 
@@ -113,7 +114,10 @@ int convert(gcm_param* param, char* piece, gcm_choice* choices) {
         if (!(value = new_value())) return -1;
         remove_escapes(piece);
         value->text = piece;
-        if (choices && match_choice(value, piece, choices) != 0) return -1;
+        if (choices && match_choice(value, piece, choices) != 0) {
+            std::free(value);
+            return -1;
+        }
     } else if (param->type == 'I' || param->type == 'L') {
         long long number = read_number(piece);
         if (number < param->lower) {
@@ -242,6 +246,20 @@ int decode_positional(char* word, gcm_param* param) {
     return add_pieces(param, word, nullptr);
 }
 
+// Frees the values that decoding or a default recorded.
+void clear_values(gcm_param* param) {
+    if (!param) return;
+    for (gcm_value* value = param->values; value;) {
+        gcm_value* next = value->next;
+        std::free(value);
+        value = next;
+    }
+    param->values = nullptr;
+    param->last_value = nullptr;
+    param->queried_value = nullptr;
+    param->queried_n = 0;
+}
+
 // The d-th choice's name becomes the only value when no choice was selected.
 int apply_default_choice(gcm_option* option) {
     int d = option->default_choice;
@@ -253,16 +271,11 @@ int apply_default_choice(gcm_option* option) {
     }
     if (!wanted || !option->parameter) return 0;
     gcm_param* param = option->parameter;
-    param->values = nullptr;
-    param->last_value = nullptr;
-    param->queried_value = nullptr;
-    const char* name = name_of(wanted->name);
-    char* copy = static_cast<char*>(std::malloc(std::strlen(name) + 1));
-    if (!copy) {
-        gcm_no_memory();
-        return -1;
-    }
-    std::strcpy(copy, name);
+    clear_values(param);
+    // The value ends up as the choice's own name (or a number), never as
+    // this copy, which conversion may change.
+    char copy[GCM_NAME_SIZE];
+    std::snprintf(copy, sizeof copy, "%s", name_of(wanted->name));
     return convert(param, copy, wanted);
 }
 
@@ -346,17 +359,36 @@ int gcm_prefix_match(const char* word, const char* name, char value_separator) {
     return 0;
 }
 
+void gcm_reset() {
+    std::free(gcm_word_copies);
+    gcm_word_copies = nullptr;
+    for (gcm_param* param = gcm_program->params; param; param = param->next) clear_values(param);
+    for (gcm_option* option = gcm_program->options; option; option = option->next) {
+        option->state = 0;
+        clear_values(option->parameter);
+        for (gcm_choice* choice = option->choices; choice; choice = choice->next)
+            choice->selected = 0;
+    }
+}
+
 int gcm_decode(int argc, char** argv) {
+    gcm_reset();
+    // One block holds the private copies of all words, in order.
+    std::size_t total = 1;
+    for (int i = 1; i < argc; ++i)
+        if (argv[i]) total += std::strlen(argv[i]) + 1;
+    char* copy = static_cast<char*>(std::malloc(total));
+    if (!copy) {
+        gcm_no_memory();
+        return -1;
+    }
+    gcm_word_copies = copy;
     gcm_param* param = gcm_program->params;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         if (!argv[i]) continue;
-        char* copy = static_cast<char*>(std::malloc(std::strlen(argv[i]) + 1));
-        if (!copy) {
-            gcm_no_memory();
-            return -1;
-        }
-        std::strcpy(copy, argv[i]);
+        std::size_t length = std::strlen(argv[i]);
+        std::memcpy(copy, argv[i], length + 1);
         int status;
         if (copy[0] == gcm_program->option_prefix) {
             status = decode_option(copy + 1);
@@ -366,6 +398,7 @@ int gcm_decode(int argc, char** argv) {
             status = decode_positional(copy, param);
         }
         if (status != 0) return -1;
+        copy += length + 1;
     }
     for (gcm_param* p = gcm_program->params; p; p = p->next) {
         if (!p->values && !p->optional) {

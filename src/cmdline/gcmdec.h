@@ -86,6 +86,14 @@ struct gcm_settings {
 extern gcm_settings* gcm_program;
 // Index of the current interface language.
 extern int gcm_language;
+// The block of private word copies of the last decoding; values of type C
+// point into it.
+extern char* gcm_word_copies;
+
+// Clears and frees what a decoding recorded (states, values, selected
+// choices, word copies), so that another command line can be decoded against
+// the same tables. Decoding starts with it.
+void gcm_reset();
 
 // Decodes argv[1..argc-1]. 0 on success; -1 after printing the first error.
 int gcm_decode(int argc, char** argv);
