@@ -6,6 +6,7 @@
 #include "driver/kyvlink.h"
 #include "driver/run_settings.h"
 #include "messages/messages.h"
+#include "rules/rule_catalogue.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
     decode_command_line(argc, argv);
     check_report_name();
     // read the rule configuration: lands with the configuration reader
-    // finalise the rule catalogue: lands with the rule catalogue
+    rules_finalise();
     // open the report: lands with the report writer
     // read every xob file: lands with the xob reader
     // link pass and the two checks unless -TEST: land with the link pass
