@@ -84,6 +84,9 @@ bool buffer_put(word_buffer& buffer, char c) {
 // Hands a non-empty word over to the vector and starts a new buffer.
 int buffer_flush(word_buffer& buffer, gcm_words* words) {
     if (buffer.length == 0) return 0;
+    // Words live until the end: keep only what they use of their buffer.
+    if (void* fitted = std::realloc(buffer.text, buffer.length + 1))
+        buffer.text = static_cast<char*>(fitted);
     int status = gcm_add_word(buffer.text, words);
     // The vector keeps the text itself unless a reference rebuilt it.
     if (status != 0 || words->words[words->count - 1] != buffer.text) std::free(buffer.text);
