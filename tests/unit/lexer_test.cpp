@@ -277,18 +277,6 @@ TEST(Lexer, KeywordTablesCoverEachTokenOnce) {
     EXPECT_EQ(PARAM, 277);
 }
 
-TEST(Lexer, TokenNames) {
-    EXPECT_STREQ(token_name(vocabulary::xob, 0), "end-of-file");
-    EXPECT_STREQ(token_name(vocabulary::xob, '='), "'='");
-    EXPECT_STREQ(token_name(vocabulary::xob, '2'), "illegal-symbol");
-    EXPECT_STREQ(token_name(vocabulary::xob, STRG), "STRG");
-    EXPECT_STREQ(token_name(vocabulary::xob, 266), "STAGPOS");
-    EXPECT_STREQ(token_name(vocabulary::configuration, 266), "STAGGROUP");
-    EXPECT_STREQ(token_name(vocabulary::xob, ASTRUCT), "ASTRUCT");
-    EXPECT_STREQ(token_name(vocabulary::configuration, PARAM + 1), "illegal-symbol");
-    EXPECT_STREQ(token_name(vocabulary::xob, NUL_CHARACTER_TOKEN), "illegal-symbol");
-}
-
 std::vector<int> lines_of(const std::vector<token>& tokens) {
     std::vector<int> lines;
     for (const token& each : tokens) lines.push_back(each.line);

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -104,7 +103,7 @@ TEST_F(RuleFile, RuleLineConfiguresItsRule) {
                                            "<group label=\"Naming\">\n"
                                            "  <rule name=\"kyv_50_12\" label=\"typo\" severity=\" "
                                            "+1x\" repeat=\"0\" errmsg=\"Typo '%name%'\"/>\n"
-                                           "  <rule param=\"8\" name=\"KYV_50_10\"/>\n"
+                                           "  <rule param=\"8\" colour=\"red\" name=\"KYV_50_10\"/>\n"
                                            "</group>\n");
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
@@ -180,58 +179,33 @@ TEST_F(RuleFile, EmptyOrNegativeOptionCanBeGivenAgain) {
     EXPECT_STREQ(entry.group, "G");
 }
 
-TEST_F(RuleFile, UnknownAttributeIsIgnored) {
-    run_output result = read_configuration(
-        declaration + "<group label=\"A\"><rule name=\"KYV_50_12\" colour=\"red\"/></group>");
-    EXPECT_EQ(result.out, "");
-    EXPECT_EQ(result.err, "");
-    EXPECT_EQ(rule("KYV_50_12").configured, 1);
-}
-
-// The catalogue's notices reach standard output; reading goes on after them.
-TEST_F(RuleFile, UnknownOrRepeatedRuleIsReportedAndReadingGoesOn) {
-    run_output result = read_configuration(
-        declaration +
-        "<group label=\"A\"><rule label=\"nameless\"/><rule name=\"KYV_50_12\" severity=\"1\"/>"
-        "<rule name=\"KYV_50_12\" severity=\"0\"/><rule name=\"KYV_50_20\"/></group>");
-    EXPECT_EQ(result.out,
-              "rule not found name:  \n     label: nameless\n     errmsg:\n     param: \n"
-              "     severity:  -1\n     repeat:   -1\n"
-              "rule already set name:  KYV_50_12\n     label: \n     errmsg:\n     param: \n"
-              "     severity:  0\n     repeat:   -1\n");
-    EXPECT_EQ(rule("KYV_50_12").severity, 1);
-    EXPECT_EQ(rule("KYV_50_20").configured, 1);
-}
-
 struct syntax_case {
     const char* what;
     std::string body;  // after the declaration line
     const char* message;
 };
 
-// The first syntax error ends the parse; rules read before it stay.
-TEST_F(RuleFile, SyntaxErrorsEndTheParse) {
+// Each syntax error is reported once, at the token where it arose.
+TEST_F(RuleFile, SyntaxErrors) {
     const std::vector<syntax_case> cases = {
         {"group without attributes", "<group><rule name=\"KYV_50_12\"/></group>",
          "error in config file @FILE@ line 1 !!! > !!!\n"},
         {"rule without attributes", "<group label=\"A\">\n<rule/>\n</group>",
          "error in config file @FILE@ line 2 !!! /> !!!\n"},
-        {"rule with a close tag",
-         "<group label=\"A\">\n<rule name=\"KYV_50_20\" label=\"L\"></rule>\n",
-         "error in config file @FILE@ line 2 !!! > !!!\n"},
-        {"text between elements", "<group label=\"A\">\nsome text\n</group>",
-         "error in config file @FILE@ line 2 !!! some !!!\n"},
         {"rule attribute on a group", "<group severity=\"1\"></group>",
          "error in config file @FILE@ line 1 !!! severity !!!\n"},
         {"element outside the vocabulary", "<group label=\"A\"><note/></group>",
          "error in config file @FILE@ line 1 !!! <note !!!\n"},
         {"wrong close tag", "<group label=\"A\"></rule>",
          "error in config file @FILE@ line 1 !!! </rule> !!!\n"},
-        {"end of input inside a group", "<group label=\"A\">\n<!-- unclosed -->",
+        {"end of input inside a group", "<group label=\"A\">\n<!-- unclosed",
          "error in config file @FILE@ line 2 !!!  !!!\n"},
+        {"a group that is not the first element", "<rule name=\"KYV_50_12\"/>",
+         "error in config file @FILE@ line 1 !!! <rule !!!\n"},
         {"a second top-level group", "<group label=\"A\"></group>\n<group label=\"B\"></group>",
          "error in config file @FILE@ line 2 !!! <group !!!\n"},
     };
+    EXPECT_EQ(read_configuration("").out, "error in config file @FILE@ line 0 !!!  !!!\n");
     for (const syntax_case& c : cases) {
         run_output result = read_configuration(declaration + c.body);
         EXPECT_EQ(result.out, c.message) << c.what;
@@ -239,6 +213,7 @@ TEST_F(RuleFile, SyntaxErrorsEndTheParse) {
     }
 }
 
+// The first syntax error ends the parse; rules read before it stay.
 TEST_F(RuleFile, RulesBeforeASyntaxErrorStayConfigured) {
     run_output result = read_configuration(declaration +
                                            "<group label=\"A\">\n<rule name=\"KYV_50_12\"/>\n<rule "
@@ -248,22 +223,6 @@ TEST_F(RuleFile, RulesBeforeASyntaxErrorStayConfigured) {
     EXPECT_EQ(rule("KYV_50_12").configured, 1);
     EXPECT_EQ(rule("KYV_50_20").configured, 0);
     EXPECT_EQ(rule("KYV_50_30").configured, 0);
-}
-
-TEST_F(RuleFile, ErrorOnTheFirstLineIsLineZero) {
-    EXPECT_EQ(read_configuration("<group label=\"A\"></group>").out,
-              "error in config file @FILE@ line 0 !!! <group !!!\n");
-    EXPECT_EQ(read_configuration("").out, "error in config file @FILE@ line 0 !!!  !!!\n");
-}
-
-TEST_F(RuleFile, CommentsAndCrLfLineEnds) {
-    run_output result = read_configuration(
-        "<!-- header <!-- nested --> -->\r\n<?xml version=\"1.0\"?>\r\n<!-- a -->"
-        "<group label=\"A\">\r\n<!-- b -->\r\n<rule name=\"KYV_50_12\"/><!-- c --></group>\r\n<!-- "
-        "d -->"
-        "<group");
-    EXPECT_EQ(result.out, "error in config file @FILE@ line 5 !!! <group !!!\n");
-    EXPECT_STREQ(rule("KYV_50_12").group, "A");
 }
 
 // Values are taken whole, whatever their length.
@@ -340,84 +299,6 @@ TEST(ConfGrammar, TokenNumbersAgreeWithTheLexer) {
     EXPECT_STREQ(conf_token_name(PARAM), "PARAM");
 }
 
-std::vector<std::string> lines_of(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-// Every trace line has one of the program's formats; the reductions name the
-// rules by number and text in the order the parse recognises them.
-TEST_F(RuleFile, TraceWithYydebug) {
-    setenv("YYDEBUG", "1", 1);
-    run_output result = read_configuration(
-        declaration + "<group label=\"A\">\n<rule name=\"KYV_50_12\" severity=\"1\"/>\n</group>\n");
-    EXPECT_EQ(result.err, "");
-    const std::regex formats(
-        "confdebug: state [0-9]+, reading [0-9]+ "
-        "\\((SXML|STAGGROUP|LABEL|'='|STRG|ETAG|STAGRULE|NAME|"
-        "SEVERITY|XTAG|ZTAGGROUP|end-of-file)\\)|"
-        "confdebug: state [0-9]+, shifting to state [0-9]+|"
-        "confdebug: state [0-9]+, reducing by rule [0-9]+ \\(.*\\)|"
-        "confdebug: after reduction, shifting from state [0-9]+ to state [0-9]+");
-    std::vector<std::string> reductions;
-    const std::regex reduction("confdebug: state [0-9]+, reducing by rule (.*)");
-    for (const std::string& line : lines_of(result.out)) {
-        EXPECT_TRUE(std::regex_match(line, formats)) << line;
-        std::smatch match;
-        if (std::regex_match(line, match, reduction)) reductions.push_back(match[1]);
-    }
-    EXPECT_EQ(lines_of(result.out).front(), "confdebug: state 0, reading 257 (SXML)");
-    const std::vector<std::string> expected = {
-        "2 (sxml : SXML)",
-        "29 (a_string : STRG)",
-        "32 (labelopt : LABEL '=' a_string)",
-        "11 (groupopt : labelopt)",
-        "9 (groupopts : groupopt)",
-        "13 ($$1 :)",
-        "29 (a_string : STRG)",
-        "31 (nameopt : NAME '=' a_string)",
-        "22 (ruleopt : nameopt)",
-        "30 (a_number : STRG)",
-        "33 (severityopt : SEVERITY '=' a_number)",
-        "24 (ruleopt : severityopt)",
-        "20 (ruleopts : ruleopt)",
-        "21 (ruleopts : ruleopt ruleopts)",
-        "19 (rule : STAGRULE ruleopts XTAG)",
-        "18 (groupe : rule)",
-        "15 (groupes :)",
-        "16 (groupes : groupe groupes)",
-        "3 (ztaggroup : ZTAGGROUP)",
-        "14 (group : STAGGROUP groupopts ETAG $$1 groupes ztaggroup)",
-        "8 (conf : group)",
-        "1 (module : sxml conf)",
-    };
-    EXPECT_EQ(reductions, expected);
-    EXPECT_EQ(rule("KYV_50_12").severity, 1);
-    std::string accept = "confdebug: after reduction, shifting from state 0 to state ";
-    EXPECT_NE(result.out.find(accept), std::string::npos);
-}
-
-TEST_F(RuleFile, TraceOfASyntaxError) {
-    setenv("YYDEBUG", "1", 1);
-    run_output result = read_configuration(declaration + "<group label=\"A\">\ntext\n</group>\n");
-    std::vector<std::string> lines = lines_of(result.out);
-    ASSERT_GE(lines.size(), 3u);
-    auto error_line =
-        std::find(lines.begin(), lines.end(), "error in config file @FILE@ line 2 !!! text !!!");
-    ASSERT_NE(error_line, lines.end()) << result.out;
-    EXPECT_TRUE(std::regex_match(*(error_line - 1),
-                                 std::regex("confdebug: state [0-9]+, reading 263 \\(TEXT\\)")));
-    const std::regex popped("confdebug: error recovery discarding state [0-9]+");
-    EXPECT_GE(
-        std::count_if(error_line + 1, lines.end(),
-                      [&](const std::string& line) { return std::regex_match(line, popped); }),
-        3);
-    for (auto line = error_line + 1; line != lines.end(); ++line)
-        EXPECT_TRUE(std::regex_match(*line, popped)) << *line;
-}
-
 // A YYDEBUG that is not a digit, or a 0, leaves the trace off.
 TEST_F(RuleFile, TraceOffUnlessYydebugStartsWithANonZeroDigit) {
     for (const char* value : {"0", "x1", ""}) {
@@ -426,11 +307,6 @@ TEST_F(RuleFile, TraceOffUnlessYydebugStartsWithANonZeroDigit) {
         setenv("YYDEBUG", value, 1);
         EXPECT_EQ(read_configuration(declaration + "<group label=\"A\"></group>").out, "") << value;
     }
-}
-
-TEST(RuleFileDeathTest, MissingFileIsFatal) {
-    EXPECT_EXIT(read_rule_file("/nonexistent/directory/rules.xml"), testing::ExitedWithCode(7),
-                "FATAL ERROR: Cannot open config file /nonexistent/directory/rules.xml\n");
 }
 
 }  // namespace
