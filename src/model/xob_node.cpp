@@ -22,11 +22,6 @@ namespace {
 
 xob_node* free_nodes = nullptr;
 
-// Marks a position as kept by the node that now holds it.
-void adopt_position(xob_node* position) {
-    if (position) position->flags |= LINKED;
-}
-
 }  // namespace
 
 xob_node* new_node(std::int32_t kind) {
@@ -101,8 +96,12 @@ xob_node* new_reference(name* mode, xob_node* target, xob_node* position) {
     node->mode = mode;
     node->target = target;
     node->position = position;
-    adopt_position(position);
+    keep_position(position);
     return node;
+}
+
+void keep_position(xob_node* position) {
+    if (position) position->flags |= LINKED;
 }
 
 void append_xob(xob_node* scope_node) {

@@ -150,6 +150,10 @@ xob_node* new_source(name* file_name, name* full_path, bool system_include, name
 // The position becomes the reference's own and is marked LINKED.
 xob_node* new_reference(name* mode, xob_node* target, xob_node* position);
 
+// Marks a position as kept by the node that holds it (LINKED), so that no
+// release recycles it.
+void keep_position(xob_node* position);
+
 // Appends an xob scope node to xob_list unless it is LINKED, and marks it LINKED.
 void append_xob(xob_node* scope_node);
 // Appends an entity to its global list (definition, function, enumeration or
