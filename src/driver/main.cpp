@@ -6,7 +6,10 @@
 #include "driver/kyvlink.h"
 #include "driver/run_settings.h"
 #include "messages/messages.h"
+#include "model/link_pass.h"
+#include "model/xob_node.h"
 #include "parse/rule_file.h"
+#include "report/report_writer.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -24,6 +27,24 @@ void check_report_name() {
         fatal("Fatal Error", "report file can't be a C or C++ source file ", "");
 }
 
+// The call-graph walk always; the whole-program checks only outside test runs.
+void link_program() {
+    link_walk(xob_list.head);
+    if (settings.test_mode) return;
+    check_undefined_declarations();
+    check_unreferenced_functions();
+}
+
+// Exactly one output: the cross-reference file, or the report phase when a
+// report is named or the silent level asks for console lines, or nothing.
+void write_output() {
+    if (settings.xref_file) {
+        // write the cross-reference file: lands with the cross-reference writer
+    } else if (settings.report_file || silent_level != 0) {
+        write_report(settings.report_file, settings.rule_file, settings.header_file);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -34,9 +55,9 @@ int main(int argc, char** argv) {
     check_report_name();
     if (settings.rule_file) read_rule_file(settings.rule_file);
     rules_finalise();
-    // open the report: lands with the report writer
+    open_report(settings.report_file, settings.report_file);
     // read every xob file: lands with the xob reader
-    // link pass and the two checks unless -TEST: land with the link pass
-    // write the cross-reference or run the report phase: land with their writers
+    link_program();
+    write_output();
     return 0;
 }

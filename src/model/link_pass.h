@@ -1,0 +1,36 @@
+// The link pass: walks the call graph of the whole program once every xob
+// file has been read, and adds the traps that only the whole program shows:
+// recursion (rules 123, 124), declarations without a definition (rule 48)
+// and functions that are never referenced (rule 133).
+#pragma once
+#include <cstdint>
+
+struct xob_node;
+
+// Rule numbers raised here.
+enum : std::int32_t {
+    RULE_NO_DEFINITION = 48,         // KYV_80_91
+    RULE_DIRECT_RECURSION = 123,     // KYV_160_20
+    RULE_INDIRECT_RECURSION = 124,   // KYV_160_21
+    RULE_NEVER_REFERENCED = 133,     // KYV_160_500
+};
+
+// Walks a block list and every function it calls, marking functions CALLED,
+// RECURSIVE and DEPTH_KNOWN and setting their call_depth; returns the deepest
+// call chain found in the list, 0 when it holds no call. The driver calls it
+// once on the head of xob_list. The walk keeps its own stack: call chains of
+// any length are walked without deep recursion.
+std::int32_t link_walk(xob_node* list);
+
+// Rule 48 for every declaration still without a definition outside system include files.
+void check_undefined_declarations();
+
+// Rule 133 for every function in a block list that the link pass did not mark CALLED.
+void check_unreferenced_functions();
+
+// Calls the callback on every node of the list in order; where it returns
+// non-zero, descends into a function's body (ON_STACK set meanwhile) or a
+// source's blocks, unless those blocks are the list being walked. Returns the
+// callback's last result on the list itself.
+using model_visit = int (*)(xob_node* node, void* argument);
+int model_walk(xob_node* list, void* argument, model_visit callback);
