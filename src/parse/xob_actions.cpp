@@ -11,6 +11,7 @@
 #include "model/xob_node.h"
 #include "parse/lexer.h"
 #include "parse/similarity.h"
+#include "parse/token_values.h"
 #include "report/report_writer.h"
 
 namespace {
@@ -59,24 +60,11 @@ xob_value diagnostic(const char* label) {
     return no_value();
 }
 
-int parse_number_text(const char* text) {
-    const char* p = text;
-    if (*p == '"') ++p;
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    // No overflow check: the value wraps at 32 bits, with defined arithmetic.
-    std::uint32_t value = 0;
-    while (*p >= '0' && *p <= '9') value = value * 10u + static_cast<std::uint32_t>(*p++ - '0');
-    if (negative) value = 0u - value;
-    return static_cast<std::int32_t>(value);
-}
-
-xob_value string_value() { return value_of(new_string(current_token_text())); }
-xob_value number_value() { return value_of(new_number(parse_number_text(current_token_text()))); }
+xob_value string_node_value() { return value_of(new_string(current_token_text())); }
+xob_value number_node_value() { return value_of(new_number(number_value(current_token_text()))); }
 xob_value line_count_value() {
     const char* text = current_token_text();
-    return value_of(new_number(std::strcmp(text, "\"everywhere\"") == 0 ? -1 : parse_number_text(text)));
+    return value_of(new_number(std::strcmp(text, "\"everywhere\"") == 0 ? -1 : number_value(text)));
 }
 
 xob_value append_block(xob_value list, xob_value block) {

@@ -19,11 +19,9 @@ xob_value no_value();
 // Prints "label : <current token text> " for content outside the vocabulary.
 xob_value diagnostic(const char* label);
 
-xob_value string_value();
-xob_value number_value();
+xob_value string_node_value();
+xob_value number_node_value();
 xob_value line_count_value();
-// The number at the start of a quoted value: blanks, a sign, then digits.
-int parse_number_text(const char* token_text);
 
 xob_value append_block(xob_value list, xob_value block);
 

@@ -79,8 +79,8 @@ block : TEXT { $$ = diagnostic("EVBLTEXT"); }
       | fildef
       | justify
       ;
-a_string : STRG { $$ = string_value(); } ;
-a_number : STRG { $$ = number_value(); } ;
+a_string : STRG { $$ = string_node_value(); } ;
+a_number : STRG { $$ = number_node_value(); } ;
 a_number_or_everywhere : STRG { $$ = line_count_value(); } ;
 position : STAGPOS option_filename option_fullname option_line option_row XTAG
              { $$ = act_position_by_name($2, $3, $4, $5); }
