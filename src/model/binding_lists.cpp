@@ -1,7 +1,6 @@
 #include "model/binding_lists.h"
 
 #include <functional>
-#include <unordered_map>
 
 #include "model/arena.h"
 #include "model/binding.h"
@@ -10,34 +9,17 @@
 
 std::uint64_t binding_count = 0;
 
-namespace {
-
-struct position_key {
-    const name* identifier;
-    std::int32_t kind;
-    std::int32_t file;
-    std::int32_t line;
-    std::int32_t row;
-
-    bool operator==(const position_key& other) const {
-        return identifier == other.identifier && kind == other.kind && file == other.file &&
-               line == other.line && row == other.row;
-    }
-};
-
-struct position_key_hash {
-    std::size_t operator()(const position_key& key) const {
-        std::uint64_t hash = reinterpret_cast<std::uintptr_t>(key.identifier);
-        for (std::int32_t part : {key.kind, key.file, key.line, key.row}) {
-            hash ^= static_cast<std::uint32_t>(part) + 0x9e3779b97f4a7c15ULL + (hash << 6) +
-                    (hash >> 2);
-        }
-        return std::hash<std::uint64_t>{}(hash);
-    }
-};
-
-// The newest node of each (name, kind, position); older ones through older_here.
 std::unordered_map<position_key, binding_cell*, position_key_hash> position_index;
+
+std::size_t position_key_hash::operator()(const position_key& key) const {
+    std::uint64_t hash = reinterpret_cast<std::uintptr_t>(key.identifier);
+    for (std::int32_t part : {key.kind, key.file, key.line, key.row})
+        hash ^= static_cast<std::uint32_t>(part) + 0x9e3779b97f4a7c15ULL + (hash << 6) +
+                (hash >> 2);
+    return std::hash<std::uint64_t>{}(hash);
+}
+
+namespace {
 
 position_key key_of(const name* identifier, std::int32_t kind, const xob_node* position) {
     return {identifier, kind, position->file, position->line, position->row};
@@ -45,7 +27,8 @@ position_key key_of(const name* identifier, std::int32_t kind, const xob_node* p
 
 // Keeps each chain newest first, also for a placeholder filled long after it was made.
 void index_cell(const name* identifier, binding_cell* cell) {
-    binding_cell** link = &position_index[key_of(identifier, cell->node->kind, cell->node->position)];
+    const xob_node* node = cell->node;
+    binding_cell** link = &position_index[key_of(identifier, node->kind, node->position)];
     while (*link && (*link)->order > cell->order) link = &(*link)->older_here;
     cell->older_here = *link;
     *link = cell;

@@ -9,15 +9,17 @@
 // without walking the list, so that a name borne by thousands of nodes (a
 // local `i` in every function) costs no more than the traps it raises.
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 
 struct name;
 struct xob_node;
 
 struct binding_cell {
-    binding_cell* older;             // the next older node of this name and kind
-    binding_cell* older_here;        // ... and this position; for a placeholder, the next placeholder
-    binding_cell* older_nonstatic;   // functions: the next older one not static when last seen
+    binding_cell* older;            // the next older node of this name and kind
+    binding_cell* older_here;       // ... and position; for a placeholder, the next placeholder
+    binding_cell* older_nonstatic;  // functions: the next older one not static when last seen
     xob_node* node;
     std::uint64_t order;  // creation number, over all names and kinds
 };
@@ -32,6 +34,26 @@ struct name_bindings {
 
 // Bindings made so far; the next cell's creation number.
 extern std::uint64_t binding_count;
+
+struct position_key {
+    const name* identifier;
+    std::int32_t kind;
+    std::int32_t file;
+    std::int32_t line;
+    std::int32_t row;
+
+    bool operator==(const position_key& other) const {
+        return identifier == other.identifier && kind == other.kind && file == other.file &&
+               line == other.line && row == other.row;
+    }
+};
+
+struct position_key_hash {
+    std::size_t operator()(const position_key& key) const;
+};
+
+// The newest node of each name, kind and position; older ones through older_here.
+extern std::unordered_map<position_key, binding_cell*, position_key_hash> position_index;
 
 // The bindings of a name, made empty on first use.
 name_bindings* bindings_of(name* identifier);
