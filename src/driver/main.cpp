@@ -6,6 +6,7 @@
 #include "driver/kyvlink.h"
 #include "driver/run_settings.h"
 #include "messages/messages.h"
+#include "parse/rule_file.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -31,7 +32,7 @@ int main(int argc, char** argv) {
     init_messages(argc, argv, 3, "common_", "cab_", "orvantaident_");
     decode_command_line(argc, argv);
     check_report_name();
-    // read the rule configuration: lands with the configuration reader
+    if (settings.rule_file) read_rule_file(settings.rule_file);
     rules_finalise();
     // open the report: lands with the report writer
     // read every xob file: lands with the xob reader
