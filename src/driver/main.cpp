@@ -7,6 +7,7 @@
 #include "driver/run_settings.h"
 #include "messages/messages.h"
 #include "parse/rule_file.h"
+#include "parse/xob_reader.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -17,6 +18,11 @@ void decode_command_line(int argc, char** argv) {
     if (decode_options(argc, argv, &settings)) return;
     show_banner();
     fatal("Fatal Error", "Error(s) in command line", "");
+}
+
+void read_xob_files() {
+    for (const xob_file_entry* file = settings.xob_files; file; file = file->next)
+        read_xob_file(file->name);
 }
 
 void check_report_name() {
@@ -35,7 +41,7 @@ int main(int argc, char** argv) {
     if (settings.rule_file) read_rule_file(settings.rule_file);
     rules_finalise();
     // open the report: lands with the report writer
-    // read every xob file: lands with the xob reader
+    read_xob_files();
     // link pass and the two checks unless -TEST: land with the link pass
     // write the cross-reference or run the report phase: land with their writers
     return 0;

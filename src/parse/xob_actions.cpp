@@ -7,6 +7,7 @@
 #include "driver/kyvlink.h"
 #include "model/binding.h"
 #include "model/file_table.h"
+#include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
 #include "parse/lexer.h"

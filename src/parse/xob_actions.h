@@ -12,6 +12,8 @@ struct xob_value {
 };
 
 int xob_parse();         // the generated parser
+// The trace name of a token code, from the generated tables.
+const char* xob_token_name(int code);
 int xob_next_token();    // the lexer's next token; token values are always empty
 void xob_syntax_error(); // "error in xob file ... !!!" on standard output
 

@@ -200,3 +200,9 @@ opt_version : { $$ = no_value(); }
 %%
 
 int xob_parse() { return xobparse(); }
+
+const char* xob_token_name(int code) {
+    if (code < 0) return yyname[YYUNDFTOKEN];
+    const char* token = yyname[YYTRANSLATE(code)];
+    return token ? token : yyname[YYUNDFTOKEN];
+}
