@@ -9,6 +9,7 @@
 #include "model/link_pass.h"
 #include "model/xob_node.h"
 #include "parse/rule_file.h"
+#include "parse/xob_reader.h"
 #include "report/report_writer.h"
 #include "rules/rule_catalogue.h"
 
@@ -20,6 +21,11 @@ void decode_command_line(int argc, char** argv) {
     if (decode_options(argc, argv, &settings)) return;
     show_banner();
     fatal("Fatal Error", "Error(s) in command line", "");
+}
+
+void read_xob_files() {
+    for (const xob_file_entry* file = settings.xob_files; file; file = file->next)
+        read_xob_file(file->name);
 }
 
 void check_report_name() {
@@ -56,7 +62,7 @@ int main(int argc, char** argv) {
     if (settings.rule_file) read_rule_file(settings.rule_file);
     rules_finalise();
     open_report(settings.report_file, settings.report_file);
-    // read every xob file: lands with the xob reader
+    read_xob_files();
     link_program();
     write_output();
     return 0;

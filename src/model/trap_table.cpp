@@ -9,7 +9,6 @@
 #include "model/arena.h"
 #include "model/file_table.h"
 #include "model/name_table.h"
-#include "model/paged_table.h"
 #include "model/report_sink.h"
 #include "model/xob_node.h"
 #include "rules/rule_catalogue.h"
@@ -22,15 +21,12 @@ std::int32_t file_count = 0;
 std::int32_t files_with_traps = 0;
 std::int32_t new_justifications = 0;
 std::int32_t max_justifications = 0;
+paged_table<trap_event*> file_start_events;
 
 std::int32_t trap_counts[3] = {0, 0, 0};
 std::vector<trap_event*> active_justifications;
 
 namespace {
-
-// The FILE_START event of each file-table index. Kept here rather than in the
-// full path's name, whose binding slot an identifier of the same text uses.
-paged_table<trap_event*> file_starts;
 
 int compare_numbers(std::int32_t a, std::int32_t b) { return a < b ? -1 : a > b ? 1 : 0; }
 
@@ -114,8 +110,6 @@ int compare_events(const tree_item* item, const void* key_pointer) {
     return order;
 }
 
-trap_event* file_start_event(std::int32_t file) { return file_starts.get(file); }
-
 void record_file_start(name*, name* full_path, std::int32_t date, bool system_include,
                        name* version) {
     trap_event key{};
@@ -131,7 +125,7 @@ void record_file_start(name*, name* full_path, std::int32_t date, bool system_in
         event->first_trap_by_rule =
             static_cast<trap_event**>(arena_alloc(sizeof(trap_event*) * RULE_COUNT));
         if (!system_include) ++file_count;
-        file_starts.set(event->file, event);
+        file_start_events.set(event->file, event);
     }
     open_files.push_back(event);
     in_system_include = event->flag;
@@ -214,7 +208,7 @@ void record_trap(std::int32_t rule, const xob_node* position, const xob_node* se
     // A trap recorded after reading (by the link pass) is counted against the
     // file it lies in; one in a file without start event against the open
     // file, if any.
-    trap_event* counted = file_starts.get(trap->file);
+    trap_event* counted = file_start_events.get(trap->file);
     if (!counted) counted = open_file;
     if (counted && counted->counter++ == 0) ++files_with_traps;
     if (folds && open_file) open_file->first_trap_by_rule[rule] = trap;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/keyed_tree.h"
+#include "model/paged_table.h"
 
 struct name;
 struct xob_node;
@@ -65,6 +66,10 @@ extern std::int32_t file_count;              // FILE_START events of non-system 
 extern std::int32_t files_with_traps;        // files that received at least one trap
 extern std::int32_t new_justifications;      // made since the current xob file began
 extern std::int32_t max_justifications;      // the most made by one xob file
+// The FILE_START event of each file-table index, where a trap is counted.
+// Kept here rather than in the full path's name, whose binding slot an
+// identifier of the same text would use.
+extern paged_table<trap_event*> file_start_events;
 
 // Report-phase state.
 extern std::int32_t trap_counts[3];  // 0 justified, 1 warnings, 2 errors
@@ -75,10 +80,6 @@ extern std::vector<trap_event*> active_justifications;
 // The table's comparison: files by full path, then short name, then index;
 // then line and row; then kind; then rule; for two traps, the second positions.
 int compare_events(const tree_item* item, const void* key);
-
-// The start of the events of each file, by file-table index: where a trap
-// recorded outside its file is counted. Null when the file has none.
-trap_event* file_start_event(std::int32_t file);
 
 // Recording, called by the xob reader at the element of the same name.
 void record_file_start(name* file_name, name* full_path, std::int32_t date, bool system_include,

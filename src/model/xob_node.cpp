@@ -17,12 +17,7 @@ node_cell* undefined_declarations = nullptr;
 xob_node* current_scope = nullptr;
 xob_node* first_xob_scope = nullptr;
 xob_node* last_closed_xob_scope = nullptr;
-
-namespace {
-
 xob_node* free_nodes = nullptr;
-
-}  // namespace
 
 xob_node* new_node(std::int32_t kind) {
     xob_node* node = free_nodes;

@@ -73,7 +73,7 @@ TEST_F(TrapTable, WalkWritesFilesInPathOrderWithFunctionsAndCounts) {
     record_trap(rule_of("KYV_60_10"), at(a, 12, 4), nullptr, nullptr);
     record_function_end(id("f"), at(a, 20, 1));
     record_trap(rule_of("KYV_120_10"), at(a, 25, 2), nullptr, nullptr);
-    record_trap(rule_of("KYV_120_10"), at(a, 5, 2), nullptr, nullptr);  // recorded late, sorts early
+    record_trap(rule_of("KYV_120_10"), at(a, 5, 2), nullptr, nullptr);  // late, but sorts early
     finish("/tt/order/a.c");
 
     EXPECT_EQ(report_for("/tt/order/"),
@@ -295,14 +295,6 @@ TEST_F(Justification, EverywhereWithAllJustifiesTheRuleInEveryFile) {
                   "trap KYV_60_10 level=2 later.c:9:0 second=?:0:0 names= comment=-",
                   "trap KYV_120_10 level=3 later.c:9:0 second=?:0:0 names= comment=agreed",
               }));
-}
-
-TEST_F(Justification, UnknownRuleNameIsIgnored) {
-    std::int32_t file = source_file("/tt/unknown/a.c");
-    std::int32_t before = new_justifications;
-    record_justify_element("NO_SUCH_RULE", at(file, 1), 0, false, id("c"));
-    record_justify_element("", at(file, 1), 0, false, id("c"));
-    EXPECT_EQ(new_justifications, before);
 }
 
 TEST_F(Justification, AFileHoldsMoreThanOneXobFileMade) {
