@@ -1,0 +1,1 @@
+"$KYVLD" a.xob -KYV=first.xml -HEADER=header.hdr
