@@ -47,27 +47,6 @@ TEST_F(RuleSections, StatisticsByDescendingHitsThenDescendingNumber) {
     EXPECT_EQ(statistics_open, 0);
 }
 
-TEST_F(RuleSections, EmptySectionsSayAllIsWell) {
-    add_rule_statistic({0, 2, "KYV_10_10", "unused"});
-    close_deactivated_rules();
-    write_rule_statistics();
-    EXPECT_EQ(out.text(),
-              "<XROD:NODE name=\"desactivated rules\" type=\"desactivated rules\" "
-              "icone=\"pvi_info.xpm\">\n<SECTION TAG=\"ccR2\">\n<TEXT> </TEXT>\n"
-              "<TABLE BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
-              "<CELL>\n<PARAGRAPH ALIGN=\"CENTER\">\n<TEXT >All rules are active</TEXT>\n"
-              "</PARAGRAPH>\n</CELL>\n</ROW>\n"
-              "</TABLE>\n<TEXT> </TEXT>\n</SECTION>\n</XROD:NODE>\n"
-              "<XROD:NODE name=\"rules statistics\" type=\"rules statistics\" "
-              "icone=\"pvi_info.xpm\">\n<SECTION TAG=\"ccR3\">\n<TEXT> </TEXT>\n"
-              "<TABLE WIDTH=\"10,15,75\" BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
-              "<CELL COLSPAN=\"2\">\n<PARAGRAPH ALIGN=\"CENTER\">\n<TEXT >Rules statistics</TEXT>\n"
-              "</PARAGRAPH>\n</CELL>\n</ROW>\n"
-              "<ROW STYLE=\"Array Title\">\n<CELL COLSPAN=\"2\">\n<PARAGRAPH ALIGN=\"CENTER\">\n"
-              "<TEXT >No occurences of any rules</TEXT>\n</PARAGRAPH>\n</CELL>\n</ROW>\n"
-              "</TABLE>\n<TEXT> </TEXT>\n</SECTION>\n</XROD:NODE>\n");
-}
-
 TEST_F(RuleSections, DeactivatedRulesAreListedWithTheirTemplates) {
     write_deactivated_rule("KYV_50_10", "Identifiers '%name%' &amp; <x>");
     write_deactivated_rule("MyLabel", "m");

@@ -92,40 +92,6 @@ TEST(HeaderFile, SummaryIsAppendedOnALineOfItsOwn) {
     EXPECT_FALSE(append_summary("/dev/full", COUNTS));
 }
 
-TEST(Summary, SectionWithCountsAndHeaderRows) {
-    std::string header = temp_path("summary.hdr");
-    write_file(header, "Project=alpha\n");
-    captured_stream out;
-    report_stream = out.stream();
-    write_summary("out/r&d.xml", nullptr, header.c_str(), "Thu Jan 01 00:00:00 1970", COUNTS);
-    report_stream = nullptr;
-    EXPECT_EQ(out.text(),
-              "<SECTION TAG=\"ccR1\">\n<TABLE BORDER=\"1\">\n"
-              "<ROW STYLE=\"Array Title\">\n<CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">"
-              "Orvanta Code Review Report</CELL_TEXT>\n</ROW>\n"
-              "<ROW STYLE=\"Array Title\">\n<CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">"
-              "Copyright (C) 2026 the Orvanta developers. All rights reserved.</CELL_TEXT>\n</ROW>\n"
-              "<ROW>\n<CELL_TEXT STYLE=\"Array\">Configuration file</CELL_TEXT>\n"
-              "<CELL_TEXT STYLE=\"Array\">(null)</CELL_TEXT>\n</ROW>\n"
-              "<ROW>\n<CELL_TEXT STYLE=\"Array\">Report file</CELL_TEXT>\n"
-              "<CELL_TEXT STYLE=\"Array\">out/r&amp;d.xml</CELL_TEXT>\n</ROW>\n"
-              "<ROW>\n<CELL_TEXT STYLE=\"Array\">Generation time</CELL_TEXT>\n"
-              "<CELL_TEXT STYLE=\"Array\">Thu Jan 01 00:00:00 1970</CELL_TEXT>\n</ROW>\n"
-              "<ROW>\n<CELL_TEXT STYLE=\"Array\">Analyzed files</CELL_TEXT>\n"
-              "<CELL_TEXT STYLE=\"Array\">3</CELL_TEXT>\n</ROW>\n"
-              "<ROW>\n<CELL_TEXT STYLE=\"Array Failed\">Files with errors or warnings</CELL_TEXT>\n"
-              "<CELL_TEXT STYLE=\"Array Failed\">1</CELL_TEXT>\n</ROW>\n"
-              "<ROW>\n<CELL_TEXT STYLE=\"Array Passed\">Number of errors</CELL_TEXT>\n"
-              "<CELL_TEXT STYLE=\"Array Passed\">0</CELL_TEXT>\n</ROW>\n"
-              "<ROW>\n<CELL_TEXT STYLE=\"Array Failed\">Number of warnings</CELL_TEXT>\n"
-              "<CELL_TEXT STYLE=\"Array Failed\">2</CELL_TEXT>\n</ROW>\n"
-              "<ROW STYLE=\"Array\">\n<CELL_TEXT COLSPAN=\"0\" ROWSPAN=\"0\">Project</CELL_TEXT>\n"
-              "<CELL_TEXT COLSPAN=\"0\" ROWSPAN=\"0\" STYLE=\"Array\">alpha\n</CELL_TEXT>\n</ROW>\n"
-              "</TABLE>\n</SECTION>\n");
-    EXPECT_EQ(read_file(header), std::string("Project=alpha\n") + BLOCK);
-    std::remove(header.c_str());
-}
-
 TEST(Summary, NothingWithoutAReportStream) {
     std::string header = temp_path("untouched.hdr");
     std::remove(header.c_str());
