@@ -1,5 +1,7 @@
 #include "report/summary.h"
 
+#include <sys/stat.h>
+
 #include <cstring>
 
 #include "messages/messages.h"
@@ -20,6 +22,18 @@ void count_row(std::FILE* out, const char* label, int count) {
     const char* result = result_of(count);
     std::fprintf(out, "<ROW>\n<CELL_TEXT STYLE=\"Array %s\">%s</CELL_TEXT>\n", result, label);
     std::fprintf(out, "<CELL_TEXT STYLE=\"Array %s\">%d</CELL_TEXT>\n</ROW>\n", result, count);
+}
+
+// Rows come only from a regular file: a device such as /dev/zero never ends.
+std::FILE* open_header_rows(const char* header_file) {
+    std::FILE* header = std::fopen(header_file, "rb");
+    if (!header) return nullptr;
+    struct stat status;
+    if (fstat(fileno(header), &status) != 0 || !S_ISREG(status.st_mode)) {
+        std::fclose(header);
+        return nullptr;
+    }
+    return header;
 }
 
 bool ends_with_line_feed(std::FILE* file) {
@@ -115,7 +129,7 @@ void write_summary(const char* report_name, const char* rule_file, const char* h
     count_row(out, "Number of errors", counts.errors);
     count_row(out, "Number of warnings", counts.warnings);
     if (header_file) {
-        if (std::FILE* header = std::fopen(header_file, "rb")) {
+        if (std::FILE* header = open_header_rows(header_file)) {
             write_header_rows(out, header);
             std::fclose(header);
         }
