@@ -3,13 +3,22 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
+
+// A file name of this process in the temporary directory: test runs of two
+// builds at once do not overwrite each other's files.
+inline std::string scratch_path(const std::string& stem) {
+    return testing::TempDir() + stem + "." + std::to_string(getpid());
+}
 
 // True when perl loaded the file and ran the code without error; output
 // receives what the code printed, byte for byte.
 inline bool perl_eval(const std::string& file, const std::string& code, std::string* output) {
-    std::string script_path = testing::TempDir() + "perl_eval_script.pl";
+    // Beside the file, so that tests running in parallel do not share it.
+    std::string script_path = file + ".reader.pl";
     std::FILE* script = std::fopen(script_path.c_str(), "wb");
     if (!script) return false;
     std::fprintf(script,

@@ -35,7 +35,7 @@ TEST(PerlText, HostileTextsReadBackUnchanged) {
         "\xe9\xff high bytes",
         std::string(300, '$') + std::string(300, '\\'),
     };
-    std::string file = testing::TempDir() + "perl_text_test.pl";
+    std::string file = scratch_path("perl_text_test.pl");
     std::FILE* out = std::fopen(file.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     std::fputs("$x = 'nothing ran';\n@t=(", out);
@@ -55,7 +55,7 @@ TEST(PerlText, HostileTextsReadBackUnchanged) {
 }
 
 TEST(PerlText, NullIsTheEmptyString) {
-    std::string file = testing::TempDir() + "perl_text_null.pl";
+    std::string file = scratch_path("perl_text_null.pl");
     std::FILE* out = std::fopen(file.c_str(), "wb");
     ASSERT_NE(out, nullptr);
     std::fputs("$t=", out);
