@@ -2,6 +2,7 @@
 // main reads as the list of phases; each phase lives in its own subsystem.
 #include <csignal>
 
+#include "driver/argskyvld.h"
 #include "driver/kyvlink.h"
 #include "driver/run_settings.h"
 #include "messages/messages.h"
@@ -10,6 +11,12 @@
 namespace {
 
 run_settings settings;
+
+void decode_command_line(int argc, char** argv) {
+    if (decode_options(argc, argv, &settings)) return;
+    show_banner();
+    fatal("Fatal Error", "Error(s) in command line", "");
+}
 
 void check_report_name() {
     if (settings.report_file && is_source_file_name(settings.report_file))
@@ -22,7 +29,7 @@ int main(int argc, char** argv) {
     std::signal(SIGSEGV, crash_handler);
     set_names("Orvanta", "kyvld", "kyvld");
     init_messages(argc, argv, 3, "common_", "cab_", "orvantaident_");
-    // decode the command line: lands with the command-line decoder
+    decode_command_line(argc, argv);
     check_report_name();
     // read the rule configuration: lands with the configuration reader
     rules_finalise();

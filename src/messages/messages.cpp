@@ -17,6 +17,9 @@ QString* third_name = nullptr;
 
 QCoreApplication* application = nullptr;
 int application_argc = 0;  // QCoreApplication keeps a reference to it
+// The toolkit removes the arguments it takes for itself from the vector it is
+// given; it gets a copy, so the program's own vector stays whole for decoding.
+char** application_argv = nullptr;
 QTranslator** translators = nullptr;
 
 const char VERSION_TEXT[] = "8.0.1.2.343.015";
@@ -66,7 +69,10 @@ QString catalogue_directory() {
 void init_messages(int argc, char** argv, int count, ...) {
     if (!application) {
         application_argc = argc;
-        application = new QCoreApplication(application_argc, argv);
+        application_argv = new char*[argc + 1];
+        for (int i = 0; i < argc; ++i) application_argv[i] = argv[i];
+        application_argv[argc] = nullptr;
+        application = new QCoreApplication(application_argc, application_argv);
     }
     QString directory = catalogue_directory();
     if (!translators) translators = new QTranslator*[count > 0 ? count : 1]();

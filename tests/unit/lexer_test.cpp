@@ -1,0 +1,339 @@
+#include "parse/lexer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "parse/keywords.h"
+
+namespace {
+
+struct token {
+    int kind;
+    std::string text;
+    int line;
+};
+
+bool operator==(const token& a, const token& b) {
+    return a.kind == b.kind && a.text == b.text;
+}
+
+void PrintTo(const token& each, std::ostream* out) {
+    *out << each.kind << ":" << testing::PrintToString(each.text);
+}
+
+std::string describe(const std::vector<token>& tokens, vocabulary vocab) {
+    std::string out;
+    for (const token& t : tokens) {
+        out += token_name(vocab, t.kind);
+        if (t.kind == NUL_CHARACTER_TOKEN) out += "(NUL)";
+        if (t.kind > 0 && t.kind < 256 && t.kind != '=') out += "(" + std::to_string(t.kind) + ")";
+        out += "[" + t.text + "] ";
+    }
+    return out;
+}
+
+// Scans `input` from a temporary file until end of input. Stops after far
+// more tokens than the input could hold, so a looping lexer fails the test.
+std::vector<token> scan(const std::string& input, vocabulary vocab = vocabulary::xob) {
+    std::FILE* file = std::tmpfile();
+    EXPECT_NE(file, nullptr);
+    if (!file) return {};
+    std::fwrite(input.data(), 1, input.size(), file);
+    std::rewind(file);
+    active_vocabulary = vocab;
+    line_counter = 0;
+    lexer_open(file, "memory.xml");
+    std::vector<token> tokens;
+    for (std::size_t guard = 0; guard <= input.size() + 1; ++guard) {
+        int kind = next_token();
+        if (kind == 0) break;
+        tokens.push_back({kind, std::string(current_token_text(), current_token_length()), line_counter});
+    }
+    lexer_close();
+    std::fclose(file);
+    active_vocabulary = vocabulary::xob;
+    return tokens;
+}
+
+struct lexer_case {
+    const char* what;
+    vocabulary vocab;
+    std::string input;
+    std::vector<token> expected;
+};
+
+token t(int kind, std::string text) {
+    return {kind, std::move(text), 0};
+}
+
+constexpr vocabulary xob = vocabulary::xob;
+constexpr vocabulary conf = vocabulary::configuration;
+
+const std::vector<lexer_case>& lexer_cases() {
+    static const std::vector<lexer_case> cases = {
+        {"declaration", xob, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+         {t(SXML, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>")}},
+        {"declaration keyword is lower case only", xob, "<?XML a?>",
+         {t(TEXT, "<"), t(TEXT, "?XML"), t(TEXT, "a?>")}},
+        {"declaration inside must not hold >", xob, "<?xml a>b?>",
+         {t(TEXT, "<"), t(TEXT, "?xml"), t(TEXT, "a>b?>")}},
+        {"open tag, mixed case", xob, "<position><POSITION><PoSiTiOn/>",
+         {t(STAGPOS, "<position"), t(ETAG, ">"), t(STAGPOS, "<POSITION"), t(ETAG, ">"),
+          t(STAGPOS, "<PoSiTiOn"), t(XTAG, "/>")}},
+        {"xob element in the configuration vocabulary", conf, "<position><POSITION>",
+         {t(STAG, "<position"), t(ETAG, ">"), t(STAG, "<POSITION"), t(ETAG, ">")}},
+        {"keyword prefix and extension are unknown", xob, "<positio><positions>",
+         {t(STAG, "<positio"), t(ETAG, ">"), t(STAG, "<positions"), t(ETAG, ">")}},
+        {"close forms", xob, "</define></define ></DEFINE\n></></foo></foo >",
+         {t(ZTAGDEF, "</define>"), t(CTAGDEF, "</define"), t(ETAG, ">"), t(CTAGDEF, "</DEFINE"),
+          t(ETAG, ">"), t(ZTAG, "</>"), t(ZTAG, "</foo>"), t(CTAG, "</foo"), t(ETAG, ">")}},
+        {"attribute and value", xob, "<a name=\"a b\"/>",
+         {t(STAG, "<a"), t(ONAME, "name"), t('=', "="), t(STRG, "\"a b\""), t(XTAG, "/>")}},
+        {"blanks inside a tag", xob, "<a \t name \r= \"x\"\n>",
+         {t(STAG, "<a"), t(ONAME, "name"), t('=', "="), t(STRG, "\"x\""), t(ETAG, ">")}},
+        {"attribute names in mixed case and unknown", xob, "<a NaMe=\"\" FullDef=\"\" colour=\"\">",
+         {t(STAG, "<a"), t(ONAME, "NaMe"), t('=', "="), t(STRG, "\"\""), t(FULLDEF, "FullDef"),
+          t('=', "="), t(STRG, "\"\""), t(IDNT, "colour"), t('=', "="), t(STRG, "\"\""),
+          t(ETAG, ">")}},
+        {"values are verbatim", xob, "<a comment=\"&quot;x&amp;<y>\\\"/>",
+         {t(STAG, "<a"), t(ACOMMENT, "comment"), t('=', "="), t(STRG, "\"&quot;x&amp;<y>\\\""),
+          t(XTAG, "/>")}},
+        {"a value broken over two lines is no string", xob, "<a name=\"x\ny\">",
+         {t(STAG, "<a"), t(ONAME, "name"), t('=', "="), t('"', "\""), t(IDNT, "x"), t(IDNT, "y"),
+          t('"', "\""), t(ETAG, ">")}},
+        {"an unclosed quote at the end of input", xob, "<a \"abc",
+         {t(STAG, "<a"), t('"', "\""), t(IDNT, "abc")}},
+        {"names are letters only", xob, "<a name2=\"x\" b_c/ >",
+         {t(STAG, "<a"), t(ONAME, "name"), t('2', "2"), t('=', "="), t(STRG, "\"x\""),
+          t(IDNT, "b"), t('_', "_"), t(IDNT, "c"), t('/', "/"), t(ETAG, ">")}},
+        {"bytes above 127 are positive character tokens", xob, "<a \xE9>",
+         {t(STAG, "<a"), t(0xE9, "\xE9"), t(ETAG, ">")}},
+        {"bytes above 127 in text and values", xob, "caf\xC3\xA9 <a name=\"\xC3\xA9\"/>",
+         {t(TEXT, "caf\xC3\xA9"), t(STAG, "<a"), t(ONAME, "name"), t('=', "="),
+          t(STRG, "\"\xC3\xA9\""), t(XTAG, "/>")}},
+        {"text between tags", xob, "  hello world\n<a>x-->y</a>",
+         {t(TEXT, "hello"), t(TEXT, "world"), t(STAG, "<a"), t(ETAG, ">"), t(TEXT, "x-->y"),
+          t(ZTAG, "</a>")}},
+        {"a lone <", xob, "<1 <!x < a <",
+         {t(TEXT, "<"), t(TEXT, "1"), t(TEXT, "<"), t(TEXT, "!x"), t(TEXT, "<"), t(TEXT, "a"),
+          t(TEXT, "<")}},
+        {"nested comments", xob, "<!-- a <!-- b --> c -->d<!---->e<!-- <a> </a> -->",
+         {t(TEXT, "d"), t(TEXT, "e")}},
+        {"a comment is not seen inside a tag", xob, "<a <!-- -->",
+         {t(STAG, "<a"), t('<', "<"), t('!', "!"), t('-', "-"), t('-', "-"), t('-', "-"),
+          t('-', "-"), t(ETAG, ">")}},
+        {"unclosed comment", xob, "x<!-- <a>", {t(TEXT, "x")}},
+        {"unclosed tag", xob, "<a name", {t(STAG, "<a"), t(ONAME, "name")}},
+        {"configuration elements", conf, "<group label=\"A\"></group><GROUP x=\"\"></></group\n>",
+         {t(STAGGROUP, "<group"), t(LABEL, "label"), t('=', "="), t(STRG, "\"A\""), t(ETAG, ">"),
+          t(ZTAGGROUP, "</group>"), t(STAGGROUP, "<GROUP"), t(IDNT, "x"), t('=', "="),
+          t(STRG, "\"\""), t(ETAG, ">"), t(ZTAG, "</>"), t(CTAGGROUP, "</group"), t(ETAG, ">")}},
+        {"configuration attributes", conf,
+         "<Rule name=\"n\" LABEL=\"l\" severity=\"1\" repeat=\"0\" errmsg=\"m\" param=\"p\" "
+         "colour=\"r\"/></rule></rule >",
+         {t(STAGRULE, "<Rule"), t(NAME, "name"), t('=', "="), t(STRG, "\"n\""), t(LABEL, "LABEL"),
+          t('=', "="), t(STRG, "\"l\""), t(SEVERITY, "severity"), t('=', "="), t(STRG, "\"1\""),
+          t(REPEAT, "repeat"), t('=', "="), t(STRG, "\"0\""), t(ERRMSG, "errmsg"), t('=', "="),
+          t(STRG, "\"m\""), t(PARAM, "param"), t('=', "="), t(STRG, "\"p\""), t(IDNT, "colour"),
+          t('=', "="), t(STRG, "\"r\""), t(XTAG, "/>"), t(ZTAGRULE, "</rule>"),
+          t(CTAGRULE, "</rule"), t(ETAG, ">")}},
+        {"configuration attributes in the xob vocabulary", xob, "<rule name=\"\" severity=\"\">",
+         {t(STAG, "<rule"), t(ONAME, "name"), t('=', "="), t(STRG, "\"\""), t(IDNT, "severity"),
+          t('=', "="), t(STRG, "\"\""), t(ETAG, ">")}},
+        {"NUL in text, values and comments", xob,
+         std::string("a\0b <a name=\"x\0y\"/><!-- \0 -->c", 30),
+         {t(TEXT, std::string("a\0b", 3)), t(STAG, "<a"), t(ONAME, "name"), t('=', "="),
+          t(STRG, std::string("\"x\0y\"", 5)), t(XTAG, "/>"), t(TEXT, "c")}},
+        {"NUL in a tag does not end the input", xob, std::string("<a \0>z", 6),
+         {t(STAG, "<a"), t(NUL_CHARACTER_TOKEN, std::string("\0", 1)), t(ETAG, ">"), t(TEXT, "z")}},
+        {"NUL after <", xob, std::string("<\0z", 3), {t(TEXT, "<"), t(TEXT, std::string("\0z", 2))}},
+    };
+    return cases;
+}
+
+TEST(Lexer, TokenTable) {
+    for (const lexer_case& c : lexer_cases()) {
+        std::vector<token> actual = scan(c.input, c.vocab);
+        EXPECT_EQ(actual, c.expected) << c.what << "\n  expected: " << describe(c.expected, c.vocab)
+                                      << "\n  actual:   " << describe(actual, c.vocab);
+    }
+}
+
+// Each element of each vocabulary in its three forms, spelled in upper case.
+TEST(Lexer, EveryElementInEveryForm) {
+    for (vocabulary vocab : {vocabulary::xob, vocabulary::configuration}) {
+        keyword_table<element_keyword> table = element_table(vocab);
+        for (std::size_t i = 0; i < table.count; ++i) {
+            std::string upper = table.entries[i].name;
+            for (char& c : upper) c = static_cast<char>(c - 'a' + 'A');
+            std::vector<token> actual = scan("<" + upper + "/></" + upper + " ></" + upper + ">", vocab);
+            std::vector<token> expected = {
+                t(table.entries[i].open_kind, "<" + upper), t(XTAG, "/>"),
+                t(table.entries[i].close_kind, "</" + upper), t(ETAG, ">"),
+                t(table.entries[i].complete_close_kind, "</" + upper + ">")};
+            EXPECT_EQ(actual, expected) << upper << ": " << describe(actual, vocab);
+        }
+    }
+}
+
+// Every keyword token appears exactly once in the tables of its vocabulary,
+// and the tables are sorted for the binary search.
+TEST(Lexer, KeywordTablesCoverEachTokenOnce) {
+    struct expectation {
+        vocabulary vocab;
+        std::size_t elements, attributes;
+        int first, last;
+    };
+    for (expectation e : {expectation{vocabulary::xob, 14, 25, STAGPOS, ASTRUCT},
+                          expectation{vocabulary::configuration, 2, 6, STAGGROUP, PARAM}}) {
+        keyword_table<element_keyword> elements = element_table(e.vocab);
+        keyword_table<attribute_keyword> attributes = attribute_table(e.vocab);
+        EXPECT_EQ(elements.count, e.elements);
+        EXPECT_EQ(attributes.count, e.attributes);
+        std::multiset<int> kinds;
+        std::vector<const char*> names;
+        for (std::size_t i = 0; i < elements.count; ++i) {
+            kinds.insert({elements.entries[i].open_kind, elements.entries[i].close_kind,
+                          elements.entries[i].complete_close_kind});
+            names.push_back(elements.entries[i].name);
+        }
+        for (std::size_t i = 1; i < names.size(); ++i)
+            EXPECT_LT(std::strcmp(names[i - 1], names[i]), 0) << names[i];
+        names.clear();
+        for (std::size_t i = 0; i < attributes.count; ++i) {
+            kinds.insert(attributes.entries[i].kind);
+            names.push_back(attributes.entries[i].name);
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (i > 0) {
+                EXPECT_LT(std::strcmp(names[i - 1], names[i]), 0) << names[i];
+            }
+            for (const char* c = names[i]; *c; ++c) EXPECT_TRUE(*c >= 'a' && *c <= 'z') << names[i];
+        }
+        for (int kind = e.first; kind <= e.last; ++kind)
+            EXPECT_EQ(kinds.count(kind), 1u) << token_name(e.vocab, kind);
+        EXPECT_EQ(kinds.size(), static_cast<std::size_t>(e.last - e.first + 1));
+        EXPECT_EQ(e.first, STRG + 1);
+    }
+    EXPECT_EQ(SXML, 257);
+    EXPECT_EQ(STRG, 265);
+    EXPECT_EQ(ASTRUCT, 332);
+    EXPECT_EQ(PARAM, 277);
+}
+
+TEST(Lexer, TokenNames) {
+    EXPECT_STREQ(token_name(vocabulary::xob, 0), "end-of-file");
+    EXPECT_STREQ(token_name(vocabulary::xob, '='), "'='");
+    EXPECT_STREQ(token_name(vocabulary::xob, '2'), "illegal-symbol");
+    EXPECT_STREQ(token_name(vocabulary::xob, STRG), "STRG");
+    EXPECT_STREQ(token_name(vocabulary::xob, 266), "STAGPOS");
+    EXPECT_STREQ(token_name(vocabulary::configuration, 266), "STAGGROUP");
+    EXPECT_STREQ(token_name(vocabulary::xob, ASTRUCT), "ASTRUCT");
+    EXPECT_STREQ(token_name(vocabulary::configuration, PARAM + 1), "illegal-symbol");
+    EXPECT_STREQ(token_name(vocabulary::xob, NUL_CHARACTER_TOKEN), "illegal-symbol");
+}
+
+std::vector<int> lines_of(const std::vector<token>& tokens) {
+    std::vector<int> lines;
+    for (const token& each : tokens) lines.push_back(each.line);
+    return lines;
+}
+
+// Every line feed counts once in each state; a carriage return is a blank.
+TEST(Lexer, LineNumbersWithLfAndCrLf) {
+    const std::string lf =
+        "<?xml version=\"1.0\"?>\n"
+        "<group label=\"A\">\n"
+        "<!-- one\n"
+        "<!-- two\n"
+        " --> -->\n"
+        "<rule\n"
+        "  name=\"X\"\n"
+        "/>\n"
+        "</group\n"
+        ">\n"
+        "\n"
+        "text\n";
+    std::string crlf;
+    for (char c : lf) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    const std::vector<int> expected_lines = {0, 1, 1, 1, 1, 1, 5, 6, 6, 6, 7, 8, 9, 11};
+    std::vector<token> from_lf = scan(lf, vocabulary::configuration);
+    std::vector<token> from_crlf = scan(crlf, vocabulary::configuration);
+    EXPECT_EQ(lines_of(from_lf), expected_lines) << describe(from_lf, vocabulary::configuration);
+    EXPECT_EQ(from_crlf, from_lf) << describe(from_crlf, vocabulary::configuration);
+    EXPECT_EQ(lines_of(from_crlf), expected_lines);
+    EXPECT_EQ(line_counter, 12);
+}
+
+TEST(Lexer, EndOfInputRepeatsWithEmptyText) {
+    std::FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::fputs("<a", file);
+    std::rewind(file);
+    lexer_open(file, "end.xob");
+    EXPECT_STREQ(current_file_name(), "end.xob");
+    EXPECT_EQ(next_token(), STAG);
+    EXPECT_STREQ(current_token_text(), "<a");
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(next_token(), 0);
+        EXPECT_STREQ(current_token_text(), "");
+        EXPECT_EQ(current_token_length(), 0);
+    }
+    lexer_close();
+    std::fclose(file);
+    EXPECT_STREQ(current_file_name(), "");
+}
+
+// A new file starts in the content state whatever the last one ended in.
+TEST(Lexer, EachFileStartsInContent) {
+    scan("<a name");
+    EXPECT_EQ(scan("name"), std::vector<token>{t(TEXT, "name")});
+    scan("<!-- <!-- ");
+    EXPECT_EQ(scan("<a>"), (std::vector<token>{t(STAG, "<a"), t(ETAG, ">")}));
+}
+
+// Tokens longer than the input buffer grow it instead of being cut.
+TEST(Lexer, TokensLongerThanTheBuffer) {
+    std::string text(100000, 'x');
+    std::string value = "\"" + std::string(70000, 'v') + "\"";
+    std::string comment = "<!--" + std::string(50000, '-') + "-->";
+    std::vector<token> actual = scan(text + " <a name=" + value + "/>" + comment + "<" + text);
+    std::vector<token> expected = {t(TEXT, text), t(STAG, "<a"), t(ONAME, "name"), t('=', "="),
+                                   t(STRG, value), t(XTAG, "/>"), t(STAG, "<" + text)};
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t i = 0; i < actual.size(); ++i) {
+        EXPECT_EQ(actual[i].kind, expected[i].kind) << i;
+        EXPECT_EQ(actual[i].text.size(), expected[i].text.size()) << i;
+        EXPECT_TRUE(actual[i].text == expected[i].text) << i;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+void scan_directory() {
+    std::string path = testing::TempDir();
+    std::FILE* directory = std::fopen(path.c_str(), "r");
+    if (!directory) std::exit(99);
+    lexer_open(directory, path.c_str());
+    while (next_token() != 0) {
+    }
+    std::exit(0);
+}
+
+}  // namespace
+
+// A stream that cannot be read ends the process with the scanner's message.
+TEST(LexerDeathTest, ReadFailureExitsWithStatus2) {
+    EXPECT_EXIT(scan_directory(), testing::ExitedWithCode(2), "^input in flex scanner failed\n$");
+}

@@ -1,0 +1,117 @@
+#include "model/xob_node.h"
+
+#include <gtest/gtest.h>
+
+#include "model/name_table.h"
+
+TEST(XobNode, StringsLoseSurroundingQuotesOnly) {
+    EXPECT_EQ(new_string("\"abc\"")->text, name_intern("abc"));
+    EXPECT_EQ(new_string("abc")->text, name_intern("abc"));
+    EXPECT_EQ(new_string("\"\"")->text, name_intern(""));
+    EXPECT_EQ(new_string("\"")->text, name_intern("\""));  // one quote is not a pair
+    EXPECT_EQ(new_string("\"abc")->text, name_intern("\"abc"));
+    EXPECT_EQ(new_string("a\"b\"")->text, name_intern("a\"b\""));
+    EXPECT_EQ(new_string("\"a\"b\"")->text, name_intern("a\"b"));
+}
+
+TEST(XobNode, ReleasedNodesAreRecycledButLinkedOnesStay) {
+    xob_node* linked = new_number(7);
+    linked->flags |= LINKED;
+    xob_node* held = linked;
+    release_node(held);
+    EXPECT_EQ(held, linked);
+    EXPECT_EQ(linked->kind, a_number);
+    EXPECT_EQ(linked->value, 7);
+
+    xob_node* spare = new_number(9);
+    xob_node* address = spare;
+    release_node(spare);
+    EXPECT_EQ(spare, nullptr);
+    EXPECT_EQ(address->kind, free_xob);
+    release_node(spare);  // the variable is null now: nothing happens
+
+    xob_node* reused = new_node(a_position);
+    EXPECT_EQ(reused, address);
+    EXPECT_EQ(reused->kind, a_position);
+    EXPECT_EQ(reused->flags, 0);
+    EXPECT_EQ(reused->scope, current_scope);
+    EXPECT_EQ(reused->line, 0);
+}
+
+TEST(XobNode, ReferenceKeepsItsPosition) {
+    xob_node* position = new_position_by_number(0, 4, 2);
+    xob_node* definition = new_node(a_definition);
+    definition->name = name_intern("counter");
+    xob_node* reference = new_reference(name_intern("read"), definition, position);
+    release_node(position);  // kept by the reference: must not be recycled
+    EXPECT_EQ(position, reference->position);
+    EXPECT_EQ(position->kind, a_position);
+    EXPECT_EQ(node_name(reference), name_intern("counter"));
+    EXPECT_EQ(node_position(reference), position);
+    EXPECT_EQ(node_position(position), position);
+}
+
+TEST(XobNode, AccessorsAnswerOnlyForTheirKinds) {
+    xob_node* prototype = new_node(a_function_declaration);
+    prototype->name = name_intern("f");
+    prototype->position = new_position_by_number(0, 1, 1);
+    EXPECT_EQ(node_position(prototype), nullptr);
+    EXPECT_EQ(node_name(prototype), name_intern("f"));
+    EXPECT_EQ(node_name(new_number(1)), nullptr);
+    EXPECT_EQ(node_position(new_node(a_enum)), nullptr);
+    EXPECT_EQ(node_name(nullptr), nullptr);
+    xob_node* dangling = new_reference(name_intern("call"), nullptr, nullptr);
+    EXPECT_EQ(node_name(dangling), nullptr);
+}
+
+TEST(XobNode, ScopesChainTheXobScopeNodes) {
+    while (current_scope) pop_scope();
+    xob_node* first = new_source(name_intern("one.xob"), nullptr, false, nullptr);
+    push_scope(first);
+    xob_node* function = new_node(a_function);
+    push_scope(function);
+    xob_node* inner = new_node(a_definition);
+    pop_scope();
+    xob_node* outer = new_node(a_definition);
+    pop_scope();
+    EXPECT_EQ(current_scope, nullptr);
+    EXPECT_EQ(last_closed_xob_scope, first);
+    EXPECT_EQ(inner->scope, function);
+    EXPECT_EQ(outer->scope, first);
+    EXPECT_EQ(function->scope, first);
+    EXPECT_NE(first_xob_scope, nullptr);
+
+    xob_node* second = new_source(name_intern("two.xob"), nullptr, false, nullptr);
+    push_scope(second);
+    EXPECT_EQ(first->scope, second);
+    EXPECT_EQ(second->scope, nullptr);
+    pop_scope();
+    EXPECT_EQ(last_closed_xob_scope, second);
+    pop_scope();  // nothing open: no effect
+    EXPECT_EQ(current_scope, nullptr);
+    EXPECT_TRUE(is_xob_scope(second));
+    EXPECT_FALSE(is_xob_scope(new_source(nullptr, name_intern("/x.c"), false, nullptr)));
+}
+
+TEST(XobNode, XobListTakesANodeOnce) {
+    xob_node* scope_node = new_source(name_intern("list.xob"), nullptr, false, nullptr);
+    append_xob(scope_node);
+    xob_node* tail = xob_list.tail;
+    append_xob(scope_node);
+    EXPECT_EQ(tail, scope_node);
+    EXPECT_EQ(xob_list.tail, scope_node);
+    EXPECT_EQ(scope_node->next, nullptr);
+    EXPECT_TRUE(scope_node->flags & LINKED);
+}
+
+TEST(XobNode, GlobalListsKeepCreationOrder) {
+    xob_node* a = new_node(a_field);
+    xob_node* b = new_node(a_field);
+    append_to_global_list(a);
+    append_to_global_list(b);
+    EXPECT_EQ(a->next_field, b);
+    EXPECT_EQ(field_list.tail, b);
+    xob_node* position = new_node(a_position);
+    append_to_global_list(position);  // positions belong to no global list
+    EXPECT_EQ(field_list.tail, b);
+}
