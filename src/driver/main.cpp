@@ -6,6 +6,7 @@
 #include "driver/kyvlink.h"
 #include "driver/run_settings.h"
 #include "messages/messages.h"
+#include "report/xref.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -36,6 +37,10 @@ int main(int argc, char** argv) {
     // open the report: lands with the report writer
     // read every xob file: lands with the xob reader
     // link pass and the two checks unless -TEST: land with the link pass
-    // write the cross-reference or run the report phase: land with their writers
+    if (settings.xref_file) {
+        write_xref(settings.xref_file);
+    } else if (settings.report_file || silent_level != 0) {
+        // run the report phase: lands with the report writer
+    }
     return 0;
 }
