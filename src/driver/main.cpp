@@ -6,6 +6,8 @@
 #include "driver/kyvlink.h"
 #include "driver/run_settings.h"
 #include "messages/messages.h"
+#include "parse/rule_file.h"
+#include "parse/xob_reader.h"
 #include "report/xref.h"
 #include "rules/rule_catalogue.h"
 
@@ -17,6 +19,11 @@ void decode_command_line(int argc, char** argv) {
     if (decode_options(argc, argv, &settings)) return;
     show_banner();
     fatal("Fatal Error", "Error(s) in command line", "");
+}
+
+void read_xob_files() {
+    for (const xob_file_entry* file = settings.xob_files; file; file = file->next)
+        read_xob_file(file->name);
 }
 
 void check_report_name() {
@@ -32,10 +39,10 @@ int main(int argc, char** argv) {
     init_messages(argc, argv, 3, "common_", "cab_", "orvantaident_");
     decode_command_line(argc, argv);
     check_report_name();
-    // read the rule configuration: lands with the configuration reader
+    if (settings.rule_file) read_rule_file(settings.rule_file);
     rules_finalise();
     // open the report: lands with the report writer
-    // read every xob file: lands with the xob reader
+    read_xob_files();
     // link pass and the two checks unless -TEST: land with the link pass
     if (settings.xref_file) {
         write_xref(settings.xref_file);

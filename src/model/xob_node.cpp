@@ -17,17 +17,7 @@ node_cell* undefined_declarations = nullptr;
 xob_node* current_scope = nullptr;
 xob_node* first_xob_scope = nullptr;
 xob_node* last_closed_xob_scope = nullptr;
-
-namespace {
-
 xob_node* free_nodes = nullptr;
-
-// Marks a position as kept by the node that now holds it.
-void adopt_position(xob_node* position) {
-    if (position) position->flags |= LINKED;
-}
-
-}  // namespace
 
 xob_node* new_node(std::int32_t kind) {
     xob_node* node = free_nodes;
@@ -101,8 +91,12 @@ xob_node* new_reference(name* mode, xob_node* target, xob_node* position) {
     node->mode = mode;
     node->target = target;
     node->position = position;
-    adopt_position(position);
+    keep_position(position);
     return node;
+}
+
+void keep_position(xob_node* position) {
+    if (position) position->flags |= LINKED;
 }
 
 void append_xob(xob_node* scope_node) {

@@ -79,7 +79,7 @@ struct xob_node {
             union {
                 xob_node* definition;    // a_declaration: what it resolved to, or null
                 xob_node* declarations;  // a_definition: head of the declarations resolved to it
-                xob_node* target;        // a_reference: the declaration, definition or function used
+                xob_node* target;        // a_reference: the declaration, definition or function
                 xob_node* body;          // a_function: its block list
             };
             union {
@@ -115,7 +115,7 @@ struct node_cell {
 // Process-wide model state, filled while xob files are read, never emptied.
 extern node_list xob_list;         // the xob scope nodes in reading order, through `next`
 extern node_list definition_list;  // every a_definition in creation order, through next_definition
-extern node_list function_list;    // every a_function, call placeholders included, through next_function
+extern node_list function_list;    // every a_function (placeholders too), through next_function
 extern node_list enum_list;        // every a_enum, through next_enum
 extern node_list field_list;       // every a_field, through next_field
 // Declarations that had no definition when they were made, newest first.
@@ -126,6 +126,9 @@ extern node_cell* undefined_declarations;
 extern xob_node* current_scope;
 extern xob_node* first_xob_scope;
 extern xob_node* last_closed_xob_scope;
+
+// Recycled nodes, linked through free_next.
+extern xob_node* free_nodes;
 
 // Node management. new_node takes a node from the free list or allocates one,
 // with scope = current_scope, no next, LINKED clear and the kind's fields zero.
@@ -149,6 +152,10 @@ xob_node* new_position_by_number(std::int32_t file_number, std::int32_t line, st
 xob_node* new_source(name* file_name, name* full_path, bool system_include, name* version);
 // The position becomes the reference's own and is marked LINKED.
 xob_node* new_reference(name* mode, xob_node* target, xob_node* position);
+
+// Marks a position as kept by the node that holds it (LINKED), so that no
+// release recycles it.
+void keep_position(xob_node* position);
 
 // Appends an xob scope node to xob_list unless it is LINKED, and marks it LINKED.
 void append_xob(xob_node* scope_node);

@@ -95,6 +95,7 @@ int element_kind(const char* letters, std::size_t length, tag_form form) {
 }
 
 int attribute_kind(const char* letters, std::size_t length) {
-    const attribute_keyword* entry = find_keyword(attribute_table(active_vocabulary), letters, length);
+    const attribute_keyword* entry =
+        find_keyword(attribute_table(active_vocabulary), letters, length);
     return entry ? entry->kind : IDNT;
 }

@@ -20,5 +20,9 @@
         <source>Error(s) in command line</source>
         <translation>Erreur(s) dans la ligne de commande</translation>
     </message>
+    <message>
+        <source>Cannot open config file %1</source>
+        <translation>Impossible d&apos;ouvrir le fichier de configuration %1</translation>
+    </message>
 </context>
 </TS>

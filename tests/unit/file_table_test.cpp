@@ -73,16 +73,6 @@ TEST(FileTable, XobScopeNodeNeverEntersTheTable) {
     EXPECT_EQ(file_table_size, size_before);
 }
 
-TEST(FileTable, FileFirstNamedWithoutShortName) {
-    begin_xob_file();
-    xob_node* listed = new_source(nullptr, name_intern("/src/ft/listed.h"), true, nullptr);
-    std::int32_t index = register_file(-1, listed);  // no file number: nothing mapped
-    EXPECT_GE(index, 0);
-    EXPECT_EQ(file_name_of(index), nullptr);
-    EXPECT_STREQ(name_text(file_name_of(index)), "");
-    EXPECT_EQ(listed->system_include, 1);
-}
-
 TEST(TypeNumbers, MappedOnlyInTheFirstXobFile) {
     begin_xob_file();
     std::int32_t index = register_typedef(new_node(a_typedef));
@@ -94,15 +84,4 @@ TEST(TypeNumbers, MappedOnlyInTheFirstXobFile) {
     EXPECT_EQ(type_index_of(17), 0);
     EXPECT_EQ(type_index_of(2500000), 0);
     EXPECT_EQ(type_index_of(999999), 0);
-}
-
-TEST(TypeNumbers, TypedefTableGivesIndexesInCreationOrder) {
-    xob_node* first = new_node(a_typedef);
-    xob_node* second = new_node(a_typedef);
-    std::int32_t a = register_typedef(first);
-    std::int32_t b = register_typedef(second);
-    EXPECT_EQ(b, a + 1);
-    EXPECT_EQ(typedef_at(a), first);
-    EXPECT_EQ(typedef_at(b), second);
-    EXPECT_EQ(typedef_at(-3), nullptr);
 }

@@ -19,9 +19,7 @@ struct token {
     int line;
 };
 
-bool operator==(const token& a, const token& b) {
-    return a.kind == b.kind && a.text == b.text;
-}
+bool operator==(const token& a, const token& b) { return a.kind == b.kind && a.text == b.text; }
 
 void PrintTo(const token& each, std::ostream* out) {
     *out << each.kind << ":" << testing::PrintToString(each.text);
@@ -53,7 +51,8 @@ std::vector<token> scan(const std::string& input, vocabulary vocab = vocabulary:
     for (std::size_t guard = 0; guard <= input.size() + 1; ++guard) {
         int kind = next_token();
         if (kind == 0) break;
-        tokens.push_back({kind, std::string(current_token_text(), current_token_length()), line_counter});
+        tokens.push_back(
+            {kind, std::string(current_token_text(), current_token_length()), line_counter});
     }
     lexer_close();
     std::fclose(file);
@@ -68,91 +67,141 @@ struct lexer_case {
     std::vector<token> expected;
 };
 
-token t(int kind, std::string text) {
-    return {kind, std::move(text), 0};
-}
+token t(int kind, std::string text) { return {kind, std::move(text), 0}; }
 
 constexpr vocabulary xob = vocabulary::xob;
 constexpr vocabulary conf = vocabulary::configuration;
 
 const std::vector<lexer_case>& lexer_cases() {
     static const std::vector<lexer_case> cases = {
-        {"declaration", xob, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+        {"declaration",
+         xob,
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
          {t(SXML, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>")}},
-        {"declaration keyword is lower case only", xob, "<?XML a?>",
+        {"declaration keyword is lower case only",
+         xob,
+         "<?XML a?>",
          {t(TEXT, "<"), t(TEXT, "?XML"), t(TEXT, "a?>")}},
-        {"declaration inside must not hold >", xob, "<?xml a>b?>",
+        {"declaration inside must not hold >",
+         xob,
+         "<?xml a>b?>",
          {t(TEXT, "<"), t(TEXT, "?xml"), t(TEXT, "a>b?>")}},
-        {"open tag, mixed case", xob, "<position><POSITION><PoSiTiOn/>",
+        {"open tag, mixed case",
+         xob,
+         "<position><POSITION><PoSiTiOn/>",
          {t(STAGPOS, "<position"), t(ETAG, ">"), t(STAGPOS, "<POSITION"), t(ETAG, ">"),
           t(STAGPOS, "<PoSiTiOn"), t(XTAG, "/>")}},
-        {"xob element in the configuration vocabulary", conf, "<position><POSITION>",
+        {"xob element in the configuration vocabulary",
+         conf,
+         "<position><POSITION>",
          {t(STAG, "<position"), t(ETAG, ">"), t(STAG, "<POSITION"), t(ETAG, ">")}},
-        {"keyword prefix and extension are unknown", xob, "<positio><positions>",
+        {"keyword prefix and extension are unknown",
+         xob,
+         "<positio><positions>",
          {t(STAG, "<positio"), t(ETAG, ">"), t(STAG, "<positions"), t(ETAG, ">")}},
-        {"close forms", xob, "</define></define ></DEFINE\n></></foo></foo >",
+        {"close forms",
+         xob,
+         "</define></define ></DEFINE\n></></foo></foo >",
          {t(ZTAGDEF, "</define>"), t(CTAGDEF, "</define"), t(ETAG, ">"), t(CTAGDEF, "</DEFINE"),
           t(ETAG, ">"), t(ZTAG, "</>"), t(ZTAG, "</foo>"), t(CTAG, "</foo"), t(ETAG, ">")}},
-        {"attribute and value", xob, "<a name=\"a b\"/>",
+        {"attribute and value",
+         xob,
+         "<a name=\"a b\"/>",
          {t(STAG, "<a"), t(ONAME, "name"), t('=', "="), t(STRG, "\"a b\""), t(XTAG, "/>")}},
-        {"blanks inside a tag", xob, "<a \t name \r= \"x\"\n>",
+        {"blanks inside a tag",
+         xob,
+         "<a \t name \r= \"x\"\n>",
          {t(STAG, "<a"), t(ONAME, "name"), t('=', "="), t(STRG, "\"x\""), t(ETAG, ">")}},
-        {"attribute names in mixed case and unknown", xob, "<a NaMe=\"\" FullDef=\"\" colour=\"\">",
+        {"attribute names in mixed case and unknown",
+         xob,
+         "<a NaMe=\"\" FullDef=\"\" colour=\"\">",
          {t(STAG, "<a"), t(ONAME, "NaMe"), t('=', "="), t(STRG, "\"\""), t(FULLDEF, "FullDef"),
           t('=', "="), t(STRG, "\"\""), t(IDNT, "colour"), t('=', "="), t(STRG, "\"\""),
           t(ETAG, ">")}},
-        {"values are verbatim", xob, "<a comment=\"&quot;x&amp;<y>\\\"/>",
+        {"values are verbatim",
+         xob,
+         "<a comment=\"&quot;x&amp;<y>\\\"/>",
          {t(STAG, "<a"), t(ACOMMENT, "comment"), t('=', "="), t(STRG, "\"&quot;x&amp;<y>\\\""),
           t(XTAG, "/>")}},
-        {"a value broken over two lines is no string", xob, "<a name=\"x\ny\">",
+        {"a value broken over two lines is no string",
+         xob,
+         "<a name=\"x\ny\">",
          {t(STAG, "<a"), t(ONAME, "name"), t('=', "="), t('"', "\""), t(IDNT, "x"), t(IDNT, "y"),
           t('"', "\""), t(ETAG, ">")}},
-        {"an unclosed quote at the end of input", xob, "<a \"abc",
+        {"an unclosed quote at the end of input",
+         xob,
+         "<a \"abc",
          {t(STAG, "<a"), t('"', "\""), t(IDNT, "abc")}},
-        {"names are letters only", xob, "<a name2=\"x\" b_c/ >",
-         {t(STAG, "<a"), t(ONAME, "name"), t('2', "2"), t('=', "="), t(STRG, "\"x\""),
-          t(IDNT, "b"), t('_', "_"), t(IDNT, "c"), t('/', "/"), t(ETAG, ">")}},
-        {"bytes above 127 are positive character tokens", xob, "<a \xE9>",
+        {"names are letters only",
+         xob,
+         "<a name2=\"x\" b_c/ >",
+         {t(STAG, "<a"), t(ONAME, "name"), t('2', "2"), t('=', "="), t(STRG, "\"x\""), t(IDNT, "b"),
+          t('_', "_"), t(IDNT, "c"), t('/', "/"), t(ETAG, ">")}},
+        {"bytes above 127 are positive character tokens",
+         xob,
+         "<a \xE9>",
          {t(STAG, "<a"), t(0xE9, "\xE9"), t(ETAG, ">")}},
-        {"bytes above 127 in text and values", xob, "caf\xC3\xA9 <a name=\"\xC3\xA9\"/>",
+        {"bytes above 127 in text and values",
+         xob,
+         "caf\xC3\xA9 <a name=\"\xC3\xA9\"/>",
          {t(TEXT, "caf\xC3\xA9"), t(STAG, "<a"), t(ONAME, "name"), t('=', "="),
           t(STRG, "\"\xC3\xA9\""), t(XTAG, "/>")}},
-        {"text between tags", xob, "  hello world\n<a>x-->y</a>",
+        {"text between tags",
+         xob,
+         "  hello world\n<a>x-->y</a>",
          {t(TEXT, "hello"), t(TEXT, "world"), t(STAG, "<a"), t(ETAG, ">"), t(TEXT, "x-->y"),
           t(ZTAG, "</a>")}},
-        {"a lone <", xob, "<1 <!x < a <",
+        {"a lone <",
+         xob,
+         "<1 <!x < a <",
          {t(TEXT, "<"), t(TEXT, "1"), t(TEXT, "<"), t(TEXT, "!x"), t(TEXT, "<"), t(TEXT, "a"),
           t(TEXT, "<")}},
-        {"nested comments", xob, "<!-- a <!-- b --> c -->d<!---->e<!-- <a> </a> -->",
+        {"nested comments",
+         xob,
+         "<!-- a <!-- b --> c -->d<!---->e<!-- <a> </a> -->",
          {t(TEXT, "d"), t(TEXT, "e")}},
-        {"a comment is not seen inside a tag", xob, "<a <!-- -->",
+        {"a comment is not seen inside a tag",
+         xob,
+         "<a <!-- -->",
          {t(STAG, "<a"), t('<', "<"), t('!', "!"), t('-', "-"), t('-', "-"), t('-', "-"),
           t('-', "-"), t(ETAG, ">")}},
         {"unclosed comment", xob, "x<!-- <a>", {t(TEXT, "x")}},
         {"unclosed tag", xob, "<a name", {t(STAG, "<a"), t(ONAME, "name")}},
-        {"configuration elements", conf, "<group label=\"A\"></group><GROUP x=\"\"></></group\n>",
+        {"configuration elements",
+         conf,
+         "<group label=\"A\"></group><GROUP x=\"\"></></group\n>",
          {t(STAGGROUP, "<group"), t(LABEL, "label"), t('=', "="), t(STRG, "\"A\""), t(ETAG, ">"),
           t(ZTAGGROUP, "</group>"), t(STAGGROUP, "<GROUP"), t(IDNT, "x"), t('=', "="),
           t(STRG, "\"\""), t(ETAG, ">"), t(ZTAG, "</>"), t(CTAGGROUP, "</group"), t(ETAG, ">")}},
-        {"configuration attributes", conf,
+        {"configuration attributes",
+         conf,
          "<Rule name=\"n\" LABEL=\"l\" severity=\"1\" repeat=\"0\" errmsg=\"m\" param=\"p\" "
          "colour=\"r\"/></rule></rule >",
-         {t(STAGRULE, "<Rule"), t(NAME, "name"), t('=', "="), t(STRG, "\"n\""), t(LABEL, "LABEL"),
-          t('=', "="), t(STRG, "\"l\""), t(SEVERITY, "severity"), t('=', "="), t(STRG, "\"1\""),
-          t(REPEAT, "repeat"), t('=', "="), t(STRG, "\"0\""), t(ERRMSG, "errmsg"), t('=', "="),
-          t(STRG, "\"m\""), t(PARAM, "param"), t('=', "="), t(STRG, "\"p\""), t(IDNT, "colour"),
-          t('=', "="), t(STRG, "\"r\""), t(XTAG, "/>"), t(ZTAGRULE, "</rule>"),
+         {t(STAGRULE, "<Rule"),  t(NAME, "name"),     t('=', "="),         t(STRG, "\"n\""),
+          t(LABEL, "LABEL"),     t('=', "="),         t(STRG, "\"l\""),    t(SEVERITY, "severity"),
+          t('=', "="),           t(STRG, "\"1\""),    t(REPEAT, "repeat"), t('=', "="),
+          t(STRG, "\"0\""),      t(ERRMSG, "errmsg"), t('=', "="),         t(STRG, "\"m\""),
+          t(PARAM, "param"),     t('=', "="),         t(STRG, "\"p\""),    t(IDNT, "colour"),
+          t('=', "="),           t(STRG, "\"r\""),    t(XTAG, "/>"),       t(ZTAGRULE, "</rule>"),
           t(CTAGRULE, "</rule"), t(ETAG, ">")}},
-        {"configuration attributes in the xob vocabulary", xob, "<rule name=\"\" severity=\"\">",
+        {"configuration attributes in the xob vocabulary",
+         xob,
+         "<rule name=\"\" severity=\"\">",
          {t(STAG, "<rule"), t(ONAME, "name"), t('=', "="), t(STRG, "\"\""), t(IDNT, "severity"),
           t('=', "="), t(STRG, "\"\""), t(ETAG, ">")}},
-        {"NUL in text, values and comments", xob,
+        {"NUL in text, values and comments",
+         xob,
          std::string("a\0b <a name=\"x\0y\"/><!-- \0 -->c", 30),
          {t(TEXT, std::string("a\0b", 3)), t(STAG, "<a"), t(ONAME, "name"), t('=', "="),
           t(STRG, std::string("\"x\0y\"", 5)), t(XTAG, "/>"), t(TEXT, "c")}},
-        {"NUL in a tag does not end the input", xob, std::string("<a \0>z", 6),
+        {"NUL in a tag does not end the input",
+         xob,
+         std::string("<a \0>z", 6),
          {t(STAG, "<a"), t(NUL_CHARACTER_TOKEN, std::string("\0", 1)), t(ETAG, ">"), t(TEXT, "z")}},
-        {"NUL after <", xob, std::string("<\0z", 3), {t(TEXT, "<"), t(TEXT, std::string("\0z", 2))}},
+        {"NUL after <",
+         xob,
+         std::string("<\0z", 3),
+         {t(TEXT, "<"), t(TEXT, std::string("\0z", 2))}},
     };
     return cases;
 }
@@ -172,7 +221,8 @@ TEST(Lexer, EveryElementInEveryForm) {
         for (std::size_t i = 0; i < table.count; ++i) {
             std::string upper = table.entries[i].name;
             for (char& c : upper) c = static_cast<char>(c - 'a' + 'A');
-            std::vector<token> actual = scan("<" + upper + "/></" + upper + " ></" + upper + ">", vocab);
+            std::vector<token> actual =
+                scan("<" + upper + "/></" + upper + " ></" + upper + ">", vocab);
             std::vector<token> expected = {
                 t(table.entries[i].open_kind, "<" + upper), t(XTAG, "/>"),
                 t(table.entries[i].close_kind, "</" + upper), t(ETAG, ">"),
@@ -225,18 +275,6 @@ TEST(Lexer, KeywordTablesCoverEachTokenOnce) {
     EXPECT_EQ(STRG, 265);
     EXPECT_EQ(ASTRUCT, 332);
     EXPECT_EQ(PARAM, 277);
-}
-
-TEST(Lexer, TokenNames) {
-    EXPECT_STREQ(token_name(vocabulary::xob, 0), "end-of-file");
-    EXPECT_STREQ(token_name(vocabulary::xob, '='), "'='");
-    EXPECT_STREQ(token_name(vocabulary::xob, '2'), "illegal-symbol");
-    EXPECT_STREQ(token_name(vocabulary::xob, STRG), "STRG");
-    EXPECT_STREQ(token_name(vocabulary::xob, 266), "STAGPOS");
-    EXPECT_STREQ(token_name(vocabulary::configuration, 266), "STAGGROUP");
-    EXPECT_STREQ(token_name(vocabulary::xob, ASTRUCT), "ASTRUCT");
-    EXPECT_STREQ(token_name(vocabulary::configuration, PARAM + 1), "illegal-symbol");
-    EXPECT_STREQ(token_name(vocabulary::xob, NUL_CHARACTER_TOKEN), "illegal-symbol");
 }
 
 std::vector<int> lines_of(const std::vector<token>& tokens) {
@@ -307,7 +345,7 @@ TEST(Lexer, TokensLongerThanTheBuffer) {
     std::string value = "\"" + std::string(70000, 'v') + "\"";
     std::string comment = "<!--" + std::string(50000, '-') + "-->";
     std::vector<token> actual = scan(text + " <a name=" + value + "/>" + comment + "<" + text);
-    std::vector<token> expected = {t(TEXT, text), t(STAG, "<a"), t(ONAME, "name"), t('=', "="),
+    std::vector<token> expected = {t(TEXT, text),  t(STAG, "<a"), t(ONAME, "name"),   t('=', "="),
                                    t(STRG, value), t(XTAG, "/>"), t(STAG, "<" + text)};
     ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t i = 0; i < actual.size(); ++i) {

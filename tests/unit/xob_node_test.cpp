@@ -51,19 +51,6 @@ TEST(XobNode, ReferenceKeepsItsPosition) {
     EXPECT_EQ(node_position(position), position);
 }
 
-TEST(XobNode, AccessorsAnswerOnlyForTheirKinds) {
-    xob_node* prototype = new_node(a_function_declaration);
-    prototype->name = name_intern("f");
-    prototype->position = new_position_by_number(0, 1, 1);
-    EXPECT_EQ(node_position(prototype), nullptr);
-    EXPECT_EQ(node_name(prototype), name_intern("f"));
-    EXPECT_EQ(node_name(new_number(1)), nullptr);
-    EXPECT_EQ(node_position(new_node(a_enum)), nullptr);
-    EXPECT_EQ(node_name(nullptr), nullptr);
-    xob_node* dangling = new_reference(name_intern("call"), nullptr, nullptr);
-    EXPECT_EQ(node_name(dangling), nullptr);
-}
-
 TEST(XobNode, ScopesChainTheXobScopeNodes) {
     while (current_scope) pop_scope();
     xob_node* first = new_source(name_intern("one.xob"), nullptr, false, nullptr);
@@ -102,16 +89,4 @@ TEST(XobNode, XobListTakesANodeOnce) {
     EXPECT_EQ(xob_list.tail, scope_node);
     EXPECT_EQ(scope_node->next, nullptr);
     EXPECT_TRUE(scope_node->flags & LINKED);
-}
-
-TEST(XobNode, GlobalListsKeepCreationOrder) {
-    xob_node* a = new_node(a_field);
-    xob_node* b = new_node(a_field);
-    append_to_global_list(a);
-    append_to_global_list(b);
-    EXPECT_EQ(a->next_field, b);
-    EXPECT_EQ(field_list.tail, b);
-    xob_node* position = new_node(a_position);
-    append_to_global_list(position);  // positions belong to no global list
-    EXPECT_EQ(field_list.tail, b);
 }

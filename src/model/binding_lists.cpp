@@ -1,0 +1,89 @@
+#include "model/binding_lists.h"
+
+#include <functional>
+
+#include "model/arena.h"
+#include "model/binding.h"
+#include "model/name_table.h"
+#include "model/xob_node.h"
+
+std::uint64_t binding_count = 0;
+
+std::unordered_map<position_key, binding_cell*, position_key_hash> position_index;
+
+std::size_t position_key_hash::operator()(const position_key& key) const {
+    std::uint64_t hash = reinterpret_cast<std::uintptr_t>(key.identifier);
+    for (std::int32_t part : {key.kind, key.file, key.line, key.row})
+        hash ^= static_cast<std::uint32_t>(part) + 0x9e3779b97f4a7c15ULL + (hash << 6) +
+                (hash >> 2);
+    return std::hash<std::uint64_t>{}(hash);
+}
+
+namespace {
+
+position_key key_of(const name* identifier, std::int32_t kind, const xob_node* position) {
+    return {identifier, kind, position->file, position->line, position->row};
+}
+
+// Keeps each chain newest first, also for a placeholder filled long after it was made.
+void index_cell(const name* identifier, binding_cell* cell) {
+    const xob_node* node = cell->node;
+    binding_cell** link = &position_index[key_of(identifier, node->kind, node->position)];
+    while (*link && (*link)->order > cell->order) link = &(*link)->older_here;
+    cell->older_here = *link;
+    *link = cell;
+}
+
+}  // namespace
+
+name_bindings* bindings_of(name* identifier) {
+    auto* bindings = static_cast<name_bindings*>(name_binding(identifier));
+    if (!bindings) {
+        bindings = static_cast<name_bindings*>(arena_alloc(sizeof(name_bindings)));
+        name_set_binding(identifier, bindings);
+    }
+    return bindings;
+}
+
+binding_cell* add_binding(name* identifier, xob_node* node) {
+    name_bindings* bindings = bindings_of(identifier);
+    auto* cell = static_cast<binding_cell*>(arena_alloc(sizeof(binding_cell)));
+    cell->node = node;
+    cell->order = ++binding_count;
+    cell->older = bindings->newest[node->kind];
+    bindings->newest[node->kind] = cell;
+    if (node->kind == a_function && !node->position) {
+        cell->older_here = bindings->placeholders;
+        bindings->placeholders = cell;
+    } else if (node->position) {
+        index_cell(identifier, cell);
+    }
+    if (node->kind == a_function && node->storage != static_name()) {
+        cell->older_nonstatic = bindings->nonstatic_functions;
+        bindings->nonstatic_functions = cell;
+    }
+    return cell;
+}
+
+binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_node* position) {
+    if (!position) return nullptr;
+    auto found = position_index.find(key_of(identifier, kind, position));
+    return found == position_index.end() ? nullptr : found->second;
+}
+
+void placeholder_filled(name* identifier, binding_cell* cell) {
+    name_bindings* bindings = bindings_of(identifier);
+    binding_cell** link = &bindings->placeholders;
+    while (*link && *link != cell) link = &(*link)->older_here;
+    if (*link) *link = cell->older_here;
+    cell->older_here = nullptr;
+    if (cell->node->position) index_cell(identifier, cell);
+}
+
+binding_cell* newest_nonstatic_function(name* identifier) {
+    name_bindings* bindings = bindings_of(identifier);
+    // A placeholder filled with a static function leaves the list when met.
+    binding_cell** link = &bindings->nonstatic_functions;
+    while (*link && (*link)->node->storage == static_name()) *link = (*link)->older_nonstatic;
+    return *link;
+}

@@ -1,0 +1,69 @@
+// The binding list of each identifier: every declaration, definition,
+// function declaration, function, typedef, enumeration constant and field
+// that bears it, from every xob file, newest first. A name's binding slot
+// holds its name_bindings.
+//
+// The list is kept split by node kind, with a creation number on each cell
+// so that scans over several kinds still see the nodes newest first; an
+// index by position finds the node a repeated element must merge with
+// without walking the list, so that a name borne by thousands of nodes (a
+// local `i` in every function) costs no more than the traps it raises.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+
+struct name;
+struct xob_node;
+
+struct binding_cell {
+    binding_cell* older;            // the next older node of this name and kind
+    binding_cell* older_here;       // ... and position; for a placeholder, the next placeholder
+    binding_cell* older_nonstatic;  // functions: the next older one not static when last seen
+    xob_node* node;
+    std::uint64_t order;  // creation number, over all names and kinds
+};
+
+constexpr int BOUND_KIND_LIMIT = 13;  // heads indexed by node_kind
+
+struct name_bindings {
+    binding_cell* newest[BOUND_KIND_LIMIT];  // per node kind
+    binding_cell* nonstatic_functions;       // functions whose storage is not "static"
+    binding_cell* placeholders;              // functions still without position
+};
+
+// Bindings made so far; the next cell's creation number.
+extern std::uint64_t binding_count;
+
+struct position_key {
+    const name* identifier;
+    std::int32_t kind;
+    std::int32_t file;
+    std::int32_t line;
+    std::int32_t row;
+
+    bool operator==(const position_key& other) const {
+        return identifier == other.identifier && kind == other.kind && file == other.file &&
+               line == other.line && row == other.row;
+    }
+};
+
+struct position_key_hash {
+    std::size_t operator()(const position_key& key) const;
+};
+
+// The newest node of each name, kind and position; older ones through older_here.
+extern std::unordered_map<position_key, binding_cell*, position_key_hash> position_index;
+
+// The bindings of a name, made empty on first use.
+name_bindings* bindings_of(name* identifier);
+// Binds a new node to the name: it becomes the newest of its kind.
+binding_cell* add_binding(name* identifier, xob_node* node);
+// The newest node of this name and kind at a position equal to the given
+// one (any attributes), or null; follow older_here for the older ones.
+binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_node* position);
+// A call placeholder got its position: enters it into the position index
+// and takes it off the placeholders.
+void placeholder_filled(name* identifier, binding_cell* cell);
+// The newest function of the name whose storage is not "static", or null.
+binding_cell* newest_nonstatic_function(name* identifier);

@@ -1,0 +1,434 @@
+#include "model/trap_table.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "messages/time_text.h"
+#include "model/arena.h"
+#include "model/file_table.h"
+#include "model/name_table.h"
+#include "model/report_sink.h"
+#include "model/xob_node.h"
+#include "rules/rule_catalogue.h"
+
+keyed_tree trap_table;
+std::vector<trap_event*> open_files;
+trap_event* current_function = nullptr;
+std::int32_t in_system_include = 0;
+std::int32_t file_count = 0;
+std::int32_t files_with_traps = 0;
+std::int32_t new_justifications = 0;
+std::int32_t max_justifications = 0;
+paged_table<trap_event*> file_start_events;
+
+std::int32_t trap_counts[3] = {0, 0, 0};
+std::vector<trap_event*> active_justifications;
+
+namespace {
+
+int compare_numbers(std::int32_t a, std::int32_t b) { return a < b ? -1 : a > b ? 1 : 0; }
+
+int compare_texts(const name* a, const name* b) {
+    int order = std::strcmp(name_text(a), name_text(b));
+    return order < 0 ? -1 : order > 0 ? 1 : 0;
+}
+
+// Files by full path; without a table entry by short name; then by index,
+// so that two different files never compare equal.
+int compare_files(std::int32_t a, std::int32_t b) {
+    if (a == b) return 0;
+    name* path_a = file_full_path(a);
+    name* path_b = file_full_path(b);
+    int order = 0;
+    if (path_a && path_b) {
+        order = compare_texts(path_a, path_b);
+    } else {
+        name* short_a = file_name_of(a);
+        name* short_b = file_name_of(b);
+        if (short_a && short_b) order = compare_texts(short_a, short_b);
+    }
+    return order ? order : compare_numbers(a, b);
+}
+
+int compare_positions(std::int32_t file_a, std::int32_t line_a, std::int32_t row_a,
+                      std::int32_t file_b, std::int32_t line_b, std::int32_t row_b) {
+    if (file_a != file_b) return compare_files(file_a, file_b);
+    int order = compare_numbers(line_a, line_b);
+    return order ? order : compare_numbers(row_a, row_b);
+}
+
+trap_event* insert_event(const trap_event& key, bool* created) {
+    tree_item* item = tree_insert(&trap_table, &key, sizeof(trap_event), compare_events);
+    auto* event = static_cast<trap_event*>(tree_payload(item));
+    *created = item->rank == ITEM_NEW;
+    if (*created) *event = key;
+    return event;
+}
+
+// A key at a position; no position gives file 0, line 0, row 0.
+trap_event key_at(const xob_node* position, std::int32_t kind, std::int32_t rule) {
+    trap_event key{};
+    if (position) {
+        key.file = position->file;
+        key.line = position->line;
+        key.row = position->row;
+    }
+    key.event_kind = kind;
+    key.rule = rule;
+    return key;
+}
+
+bool valid_rule(std::int32_t rule) { return rule >= 0 && rule < RULE_COUNT; }
+
+// Index of trap_counts for an unjustified trap of the rule.
+int severity_slot(std::int32_t rule) { return std::clamp(rule_severity(rule), 1, 2); }
+
+void record_context_event(const trap_event& key) {
+    bool created;
+    trap_event* event = insert_event(key, &created);
+    if (created) event->value = -1;
+    if (key.event_kind == FUNCTION_START)
+        current_function = event;
+    else
+        current_function = nullptr;
+}
+
+}  // namespace
+
+int compare_events(const tree_item* item, const void* key_pointer) {
+    const auto* event = static_cast<const trap_event*>(tree_payload(item));
+    const auto* key = static_cast<const trap_event*>(key_pointer);
+    int order = compare_positions(key->file, key->line, key->row, event->file, event->line,
+                                  event->row);
+    if (!order) order = compare_numbers(key->event_kind, event->event_kind);
+    if (!order) order = compare_numbers(key->rule, event->rule);
+    if (!order && key->event_kind == TRAP && event->event_kind == TRAP)
+        order = compare_positions(key->second_file, key->second_line, key->second_row,
+                                  event->second_file, event->second_line, event->second_row);
+    return order;
+}
+
+void record_file_start(name*, name* full_path, std::int32_t date, bool system_include,
+                       name* version) {
+    trap_event key{};
+    key.file = file_index_of(full_path);
+    key.event_kind = FILE_START;
+    bool created;
+    trap_event* event = insert_event(key, &created);
+    if (created) {
+        event->flag = system_include ? 1 : 0;
+        event->data = version;
+        event->value = date;
+        event->counter = 0;
+        event->first_trap_by_rule =
+            static_cast<trap_event**>(arena_alloc(sizeof(trap_event*) * RULE_COUNT));
+        if (!system_include) ++file_count;
+        file_start_events.set(event->file, event);
+    }
+    open_files.push_back(event);
+    in_system_include = event->flag;
+}
+
+void record_file_end(name*, name* full_path) {
+    trap_event key{};
+    key.file = file_index_of(full_path);
+    key.line = INT32_MAX;
+    key.row = INT32_MAX;
+    key.event_kind = FILE_END;
+    bool created;
+    trap_event* event = insert_event(key, &created);
+    if (created) event->value = -1;
+    if (!open_files.empty()) open_files.pop_back();
+    in_system_include = open_files.empty() ? 0 : open_files.back()->flag;
+}
+
+void record_function_start(name* function_name, const xob_node* position) {
+    trap_event key = key_at(position, FUNCTION_START, 0);
+    key.data = function_name;
+    record_context_event(key);
+}
+
+void record_function_end(name* function_name, const xob_node* end_position) {
+    trap_event key = key_at(end_position, FUNCTION_END, 0);
+    key.data = function_name;
+    record_context_event(key);
+}
+
+void record_trap_element(const char* rule_identifier, const xob_node* position, name* parameter,
+                         const xob_node* second_position) {
+    if (!rule_identifier) return;
+    rule_entry* entry = rule_by_identifier(rule_identifier);
+    if (!entry) return;
+    record_trap(rule_number_of(entry), position, second_position, parameter);
+}
+
+void record_justify_element(const char* rule_name, const xob_node* position, std::int32_t nbline,
+                            bool all, name* comment) {
+    if (!rule_name) return;
+    rule_entry* entry = rule_by_name(rule_name);
+    if (!entry) return;
+    if (nbline == -1 && all) {
+        rule_set_comment(entry, name_text(comment));
+        return;
+    }
+    trap_event key = key_at(position, JUSTIFICATION, rule_number_of(entry));
+    key.row = 0;
+    key.flag = all ? 1 : 0;
+    key.data = comment;
+    key.nbline = nbline;
+    key.use_count = 0;
+    bool created;
+    insert_event(key, &created);
+    if (created) ++new_justifications;
+}
+
+void record_trap(std::int32_t rule, const xob_node* position, const xob_node* second_position,
+                 name* trap_name) {
+    if (!valid_rule(rule) || rule_severity(rule) == 0 || in_system_include) return;
+    bool folds = rule_repeat(rule) != 0;
+    trap_event* open_file = open_files.empty() ? nullptr : open_files.back();
+    if (folds && open_file && open_file->first_trap_by_rule[rule]) return;
+
+    trap_event key = key_at(position, TRAP, rule);
+    key.flag = 1;
+    if (second_position) {
+        key.second_file = second_position->file;
+        key.second_line = second_position->line;
+        key.second_row = second_position->row;
+    } else {
+        key.second_line = -1;
+    }
+    key.name = trap_name;
+    bool created;
+    trap_event* trap = insert_event(key, &created);
+    if (!created) return;
+
+    // A trap recorded after reading (by the link pass) is counted against the
+    // file it lies in; one in a file without start event against the open
+    // file, if any.
+    trap_event* counted = file_start_events.get(trap->file);
+    if (!counted) counted = open_file;
+    if (counted && counted->counter++ == 0) ++files_with_traps;
+    if (folds && open_file) open_file->first_trap_by_rule[rule] = trap;
+}
+
+void record_trap_pair(std::int32_t rule, const xob_node* position,
+                      const xob_node* second_position, name* first_name, name* second_name) {
+    if (!second_name) {
+        record_trap(rule, position, second_position, first_name);
+        return;
+    }
+    std::string joined = first_name ? name_text(first_name) : "??";
+    joined += '#';
+    joined += name_text(second_name);
+    record_trap(rule, position, second_position, name_intern(joined.c_str()));
+}
+
+void end_xob_file() {
+    max_justifications = std::max(max_justifications, new_justifications);
+    new_justifications = 0;
+    open_files.clear();
+    in_system_include = 0;
+    current_function = nullptr;
+}
+
+trap_event* match_justification(const trap_event* trap) {
+    if (active_justifications.empty() || active_justifications.front()->file != trap->file)
+        return nullptr;
+    for (auto newest = active_justifications.rbegin(); newest != active_justifications.rend();
+         ++newest) {
+        trap_event* justification = *newest;
+        if (justification->rule != trap->rule) continue;
+        if (justification->use_count != 0 && !justification->flag) continue;
+        std::int64_t last_line =
+            static_cast<std::int64_t>(justification->line) + justification->nbline;
+        if (justification->line <= trap->line && trap->line <= last_line) {
+            ++justification->use_count;
+            return justification;
+        }
+    }
+    return nullptr;
+}
+
+namespace {
+
+// Where a walk stands. A file's events are contiguous in table order, so a
+// file start also ends whatever a file without end event left open.
+struct walk_state {
+    trap_event* file = nullptr;      // counting walk: the current non-system file
+    trap_event* function = nullptr;  // counting walk: the current function
+    std::int32_t system_depth = 0;
+    const report_sink* sink = nullptr;  // writing walk only
+    bool file_node_open = false;
+    bool function_node_open = false;
+};
+
+void pass_justification(trap_event* justification) {
+    if (!active_justifications.empty() &&
+        active_justifications.front()->file != justification->file)
+        active_justifications.clear();
+    active_justifications.push_back(justification);
+    justification->use_count = 0;
+}
+
+void count_event(tree_item* item, void* argument) {
+    auto* event = static_cast<trap_event*>(tree_payload(item));
+    auto* state = static_cast<walk_state*>(argument);
+    switch (event->event_kind) {
+    case FILE_START:
+        state->function = nullptr;
+        state->system_depth = event->flag ? 1 : 0;
+        state->file = event->flag ? nullptr : event;
+        if (!event->flag) event->counter = 0;
+        break;
+    case FUNCTION_START:
+        if (state->system_depth > 0) break;
+        event->counter = 0;
+        state->function = event;
+        break;
+    case JUSTIFICATION:
+        pass_justification(event);
+        break;
+    case TRAP: {
+        if (state->system_depth > 0) break;
+        bool justified = rule_comment(event->rule) || match_justification(event);
+        if (justified) {
+            ++trap_counts[0];
+            break;
+        }
+        rule_count_hit(event->rule);
+        ++trap_counts[severity_slot(event->rule)];
+        if (state->function) ++state->function->counter;
+        if (state->file) ++state->file->counter;
+        break;
+    }
+    case FUNCTION_END:
+        state->function = nullptr;
+        break;
+    case FILE_END:
+        if (state->system_depth > 0) --state->system_depth;
+        state->file = nullptr;
+        state->function = nullptr;
+        break;
+    }
+}
+
+void close_function_node(walk_state* state) {
+    if (!state->function_node_open) return;
+    state->sink->close_function_node();
+    state->function_node_open = false;
+}
+
+void close_file_node(walk_state* state) {
+    close_function_node(state);
+    if (!state->file_node_open) return;
+    state->sink->close_file_node();
+    state->file_node_open = false;
+}
+
+// The file date as local time, cut before its first control character.
+std::string date_text(std::int32_t date) {
+    std::string text = local_time_text(static_cast<std::time_t>(date));
+    auto control = std::find_if(text.begin(), text.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
+    text.erase(control, text.end());
+    return text;
+}
+
+void write_trap(const walk_state* state, trap_event* trap) {
+    std::int32_t level;
+    const char* comment;
+    if (trap_event* justification = match_justification(trap)) {
+        level = 3;
+        comment = name_text(justification->data);
+    } else if (const char* rule_wide = rule_comment(trap->rule)) {
+        level = 3;
+        comment = rule_wide;
+    } else {
+        level = rule_severity(trap->rule);
+        comment = nullptr;
+    }
+
+    std::vector<std::string> parts;
+    if (trap->name) {
+        const char* text = name_text(trap->name);
+        for (const char* hash; (hash = std::strchr(text, '#')); text = hash + 1)
+            parts.emplace_back(text, hash);
+        parts.emplace_back(text);
+    }
+    std::vector<const char*> texts;
+    for (const std::string& part : parts) texts.push_back(part.c_str());
+    trap_names names{static_cast<int>(texts.size()), texts.empty() ? nullptr : texts.data()};
+
+    bool has_second = trap->second_line >= 0;
+    state->sink->write_trap_line(
+        rule_display_name(trap->rule), rule_group(trap->rule), level,
+        name_text(file_full_path(trap->file)), name_text(file_name_of(trap->file)), trap->line,
+        trap->row, rule_errmsg(trap->rule),
+        has_second ? name_text(file_full_path(trap->second_file)) : "?",
+        has_second ? trap->second_line : 0, has_second ? trap->second_row : 0, names,
+        rule_param(trap->rule), comment);
+}
+
+void write_event(tree_item* item, void* argument) {
+    auto* event = static_cast<trap_event*>(tree_payload(item));
+    auto* state = static_cast<walk_state*>(argument);
+    const report_sink* sink = state->sink;
+    switch (event->event_kind) {
+    case FILE_START:
+        close_file_node(state);
+        state->system_depth = event->flag ? 1 : 0;
+        if (event->flag) break;
+        sink->write_file_node(name_text(file_name_of(event->file)),
+                              name_text(file_full_path(event->file)), event->counter,
+                              date_text(event->value).c_str(),
+                              event->data ? name_text(event->data) : nullptr);
+        state->file_node_open = true;
+        break;
+    case FUNCTION_START:
+        if (state->system_depth > 0) break;
+        close_function_node(state);
+        sink->write_function_node(name_text(event->data), event->counter,
+                                  name_text(file_full_path(event->file)), event->line);
+        state->function_node_open = true;
+        break;
+    case JUSTIFICATION:
+        pass_justification(event);
+        break;
+    case TRAP:
+        if (state->system_depth == 0) write_trap(state, event);
+        break;
+    case FUNCTION_END:
+        if (state->system_depth == 0) close_function_node(state);
+        break;
+    case FILE_END:
+        if (state->system_depth > 0)
+            --state->system_depth;
+        else
+            close_file_node(state);
+        break;
+    }
+}
+
+}  // namespace
+
+void count_traps() {
+    std::fill(std::begin(trap_counts), std::end(trap_counts), 0);
+    active_justifications.clear();
+    active_justifications.reserve(static_cast<std::size_t>(max_justifications) + 3);
+    walk_state state;
+    tree_walk(trap_table.first, &state, count_event);
+    active_justifications.clear();
+}
+
+void report_traps(const report_sink* sink) {
+    active_justifications.clear();
+    walk_state state;
+    state.sink = sink;
+    tree_walk(trap_table.first, &state, write_event);
+    close_file_node(&state);
+    active_justifications.clear();
+}

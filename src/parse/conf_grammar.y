@@ -1,0 +1,98 @@
+/* Grammar of the rule configuration file. The rule numbers and texts are
+   what the parser trace prints, so the order of the rules below is fixed. */
+%{
+#include <cstdio>
+
+#include "parse/lexer.h"
+#include "parse/rule_file.h"
+
+/* The stacks start at 200 entries and double up to 10,000. */
+#define YYINITSTACKSIZE 200
+#define YYMAXDEPTH 10000
+
+int conflex(void);
+void conferror(const char* reason);
+%}
+
+/* The lexer's numbering: shared tokens from 257, this vocabulary from 266. */
+%token SXML STAG ETAG CTAG XTAG ZTAG TEXT IDNT STRG
+%token STAGGROUP ZTAGGROUP CTAGGROUP NAME LABEL SEVERITY REPEAT ERRMSG STAGRULE ZTAGRULE CTAGRULE
+%token PARAM
+
+%%
+
+module : sxml conf
+       ;
+sxml : SXML
+     ;
+ztaggroup : ZTAGGROUP
+          | ZTAG
+          ;
+ztagrule : ZTAGRULE
+         | ZTAG
+         ;
+unreconized_option : IDNT '=' STRG
+                   ;
+conf : group
+     ;
+groupopts : groupopt
+          | groupopt groupopts
+          ;
+groupopt : labelopt
+         | unreconized_option
+         ;
+group : STAGGROUP groupopts ETAG { begin_group(); } groupes ztaggroup { end_group(); }
+      ;
+groupes :
+        | groupe groupes
+        ;
+groupe : group
+       | rule
+       ;
+rule : STAGRULE ruleopts XTAG { configure_pending_rule(); }
+     ;
+ruleopts : ruleopt
+         | ruleopt ruleopts
+         ;
+ruleopt : nameopt
+        | labelopt
+        | severityopt
+        | repeatopt
+        | errmsgopt
+        | paramopt
+        | unreconized_option
+        ;
+a_string : STRG { take_string_value(); }
+         ;
+a_number : STRG { take_number_value(); }
+         ;
+nameopt : NAME '=' a_string { take_text_option(pending_options.name, "NAME"); }
+        ;
+labelopt : LABEL '=' a_string { take_text_option(pending_options.label, "LABEL"); }
+         ;
+severityopt : SEVERITY '=' a_number { take_number_option(pending_options.severity, "SEVERITY"); }
+            ;
+repeatopt : REPEAT '=' a_number { take_number_option(pending_options.repeat, "REPEAT"); }
+          ;
+errmsgopt : ERRMSG '=' a_string { take_text_option(pending_options.errmsg, "ERRMSG"); }
+          ;
+paramopt : PARAM '=' a_string { take_text_option(pending_options.param, "PARAM"); }
+         ;
+
+%%
+
+int conflex(void) {
+    return next_token();
+}
+
+/* Syntax errors and stack overflow alike quote the token where they arose. */
+void conferror(const char*) {
+    std::printf("error in config file %s line %d !!! %s !!!\n", current_file_name(), line_counter,
+                current_token_text());
+}
+
+const char* conf_token_name(int code) {
+    if (code < 0) return yyname[YYUNDFTOKEN];
+    const char* name = yyname[YYTRANSLATE(code)];
+    return name ? name : yyname[YYUNDFTOKEN];
+}

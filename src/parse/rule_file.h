@@ -1,0 +1,47 @@
+// The rule configuration reader: parses the file named by -RULE and applies
+// each rule element to the rule catalogue, with the label of its group.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Reads the configuration file and configures the catalogue. Comes back also
+// after a syntax error (rules configured before it stay); a file that cannot
+// be opened ends the process with status 7.
+void read_rule_file(const char* path);
+
+// Options of the element being read: texts empty and numbers -1 while not
+// given. An option counts as given once its text is non-empty or its number
+// is 0 or more; a second value for a given option is refused.
+struct pending_rule_options {
+    std::string name;
+    std::string label;
+    std::string errmsg;
+    std::string param;
+    std::int32_t severity = -1;
+    std::int32_t repeat = -1;
+};
+
+// Reader state, process-wide; only one configuration file is read per run.
+// Values are kept whole and groups nest as deep as the parser stack allows.
+extern pending_rule_options pending_options;
+extern std::string last_string_value;
+extern std::int32_t last_number_value;
+extern std::string current_group_label;        // category of the rules read now
+extern std::vector<std::string> group_labels;  // one per open group, innermost last
+
+// Grammar actions of the configuration parser.
+void take_string_value();  // the current STRG token, without its quotes
+void take_number_value();  // the current STRG token read as a number
+// Stores the last value in an option unless it was given already, in which
+// case "<option_name> option already set" goes to standard error.
+void take_text_option(std::string& option, const char* option_name);
+void take_number_option(std::int32_t& option, const char* option_name);
+void begin_group();             // at the > of a group: its label becomes the category
+void end_group();               // at its close: the enclosing group's label comes back
+void configure_pending_rule();  // at the /> of a rule
+
+// The generated parser (conf_grammar.y): 0 when the file was accepted.
+int confparse();
+// Name of a token code in the parser's own tables, as its trace prints it.
+const char* conf_token_name(int code);

@@ -1,0 +1,256 @@
+#include "parse/xob_actions.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "driver/kyvlink.h"
+#include "model/binding.h"
+#include "model/file_table.h"
+#include "model/name_table.h"
+#include "model/trap_table.h"
+#include "model/xob_node.h"
+#include "parse/lexer.h"
+#include "parse/similarity.h"
+#include "parse/token_values.h"
+#include "report/report_writer.h"
+
+namespace {
+
+xob_value value_of(xob_node* node) { return xob_value{node, nullptr}; }
+
+// Working values: what an action takes out of an attribute value node.
+name* text_of(const xob_value& value) {
+    return value.node && value.node->kind == a_string ? value.node->text : nullptr;
+}
+std::int32_t number_of(const xob_value& value) {
+    return value.node && value.node->kind == a_number ? value.node->value : 0;
+}
+bool present(const xob_value& value) { return value.node != nullptr; }
+
+// Gives attribute value nodes back to the free pool once their values are out.
+void release(xob_value& value) {
+    if (value.node && (value.node->kind == a_number || value.node->kind == a_string))
+        release_node(value.node);
+}
+template <class... Values>
+void release(xob_value& first, Values&... rest) {
+    release(first);
+    release(rest...);
+}
+
+// Makes a block list the contents of a node: its first node becomes LINKED.
+xob_node* adopt_list(const xob_value& list) {
+    if (list.node) list.node->flags |= LINKED;
+    return list.node;
+}
+
+}  // namespace
+
+int xob_next_token() { return next_token(); }
+
+void xob_syntax_error() {
+    std::printf("error in xob file %s line %d !!! %s !!!\n", current_file_name(), line_counter,
+                current_token_text());
+}
+
+xob_value no_value() { return value_of(nullptr); }
+
+xob_value diagnostic(const char* label) {
+    print_pair(label, current_token_text());
+    return no_value();
+}
+
+xob_value string_node_value() { return value_of(new_string(current_token_text())); }
+xob_value number_node_value() { return value_of(new_number(number_value(current_token_text()))); }
+xob_value line_count_value() {
+    const char* text = current_token_text();
+    return value_of(new_number(std::strcmp(text, "\"everywhere\"") == 0 ? -1 : number_value(text)));
+}
+
+xob_value append_block(xob_value list, xob_value block) {
+    if (!list.node) return xob_value{block.node, block.node};
+    xob_node* node = block.node;
+    // A node not marked LINKED can be in this list only as its head.
+    if (!node || (node->flags & LINKED) || node == list.node) return list;
+    xob_node* tail = list.tail ? list.tail : list.node;
+    // The head may be a node of an earlier list: the last node is the end of its chain.
+    while (tail->next) tail = tail->next;
+    tail->next = node;
+    node->flags |= LINKED;
+    list.tail = node;
+    return list;
+}
+
+xob_value act_module(xob_value xob) {
+    if (xob.node) append_xob(xob.node);
+    return value_of(xob.node);
+}
+
+xob_value act_position_by_name(xob_value file_name, xob_value full_path, xob_value line,
+                               xob_value row) {
+    xob_node* position =
+        new_position_by_name(text_of(file_name), text_of(full_path), number_of(line), number_of(row));
+    release(file_name, full_path, line, row);
+    return value_of(position);
+}
+
+xob_value act_position_by_number(xob_value file_number, xob_value line, xob_value row) {
+    xob_node* position = new_position_by_number(number_of(file_number), number_of(line), number_of(row));
+    release(file_number, line, row);
+    return value_of(position);
+}
+
+xob_value act_define(xob_value name_value, xob_value level, xob_value storage, xob_value type,
+                     xob_value indirection, xob_value scope, xob_value& position) {
+    name* identifier = text_of(name_value);
+    xob_node* entry = bind_definition(identifier, number_of(level), text_of(storage), position.node,
+                                      number_of(type), text_of(indirection), number_of(scope));
+    check_similarity(identifier, entry);
+    release(name_value, level, storage, type, indirection, scope);
+    return value_of(entry);
+}
+
+xob_value act_field(xob_value name_value, xob_value struct_number, xob_value type,
+                    xob_value indirection, xob_value& position) {
+    xob_node* entry = bind_field(text_of(name_value), number_of(struct_number), number_of(type),
+                                 text_of(indirection), position.node);
+    release(name_value, struct_number, type, indirection);
+    return value_of(entry);
+}
+
+xob_value act_enum(xob_value name_value, xob_value enum_number, xob_value& position) {
+    xob_node* entry = bind_enum(text_of(name_value), number_of(enum_number), position.node);
+    release(name_value, enum_number);
+    return value_of(entry);
+}
+
+xob_value act_typedef(xob_value name_value, xob_value level, xob_value scope, xob_value type,
+                      xob_value base, xob_value indirection, xob_value& position) {
+    name* identifier = text_of(name_value);
+    // The three type attributes count only together.
+    bool typed = present(type) && present(base) && present(indirection);
+    xob_node* entry = bind_typedef(identifier, number_of(level), position.node,
+                                   typed ? number_of(type) : 0, typed ? number_of(base) : 0,
+                                   typed ? text_of(indirection) : nullptr);
+    check_similarity(identifier, entry);
+    release(name_value, level, scope, type, base, indirection);
+    return value_of(entry);
+}
+
+xob_value act_declare(xob_value name_value, xob_value level, xob_value storage,
+                      xob_value& position) {
+    name* identifier = text_of(name_value);
+    xob_node* entry =
+        bind_declaration(identifier, number_of(level), text_of(storage), position.node);
+    check_similarity(identifier, entry);
+    release(name_value, level, storage);
+    return value_of(entry);
+}
+
+xob_value act_file(xob_value full_path, xob_value system, xob_value file_number,
+                   xob_value version) {
+    xob_node* source = new_source(nullptr, text_of(full_path), present(system), text_of(version));
+    register_file(present(file_number) ? number_of(file_number) : -1, source);
+    release(full_path, system, file_number, version);
+    return value_of(source);
+}
+
+xob_value act_source_start(xob_value file_name, xob_value full_path, xob_value date,
+                           xob_value, xob_value system, xob_value file_number,
+                           xob_value version) {
+    xob_node* source =
+        new_source(text_of(file_name), text_of(full_path), present(system), text_of(version));
+    register_file(present(file_number) ? number_of(file_number) : -1, source);
+    record_file_start(text_of(file_name), text_of(full_path), number_of(date), present(system),
+                      text_of(version));
+    return value_of(source);
+}
+
+xob_value act_source_end(xob_value file_name, xob_value full_path, xob_value date, xob_value key,
+                         xob_value system, xob_value file_number, xob_value version,
+                         xob_value source, xob_value blocks) {
+    record_file_end(text_of(file_name), text_of(full_path));
+    if (source.node && !source.node->blocks) source.node->blocks = adopt_list(blocks);
+    release(file_name, full_path, date, key, system, file_number, version);
+    return value_of(source.node);
+}
+
+xob_value act_function_declaration(xob_value name_value, xob_value storage, xob_value& position) {
+    name* identifier = text_of(name_value);
+    xob_node* entry = bind_function_declaration(identifier, text_of(storage), position.node);
+    check_similarity(identifier, entry);
+    release(name_value, storage);
+    return no_value();
+}
+
+xob_value act_function_start(xob_value name_value, xob_value fulldef, xob_value storage,
+                             xob_value& position) {
+    name* identifier = text_of(name_value);
+    xob_node* function =
+        bind_function(identifier, text_of(fulldef), text_of(storage), position.node);
+    check_similarity(identifier, function);
+    record_function_start(identifier, position.node);
+    push_scope(function);
+    return value_of(function);
+}
+
+xob_value act_function_end(xob_value name_value, xob_value fulldef, xob_value storage,
+                           xob_value function, xob_value blocks, xob_value end_position) {
+    if (function.node && !function.node->body) function.node->body = adopt_list(blocks);
+    pop_scope();
+    record_function_end(text_of(name_value), end_position.node);
+    release(name_value, fulldef, storage);
+    return value_of(function.node);
+}
+
+xob_value act_xob_start(xob_value file_name, xob_value date, xob_value command) {
+    clear_file_numbers();
+    clear_type_numbers();
+    xob_node* scope_node = new_source(text_of(file_name), nullptr, false, nullptr);
+    std::time_t seconds = number_of(date);
+    note_xob(name_text(text_of(file_name)), present(date) ? &seconds : nullptr,
+             present(command) ? name_text(text_of(command)) : nullptr);
+    push_scope(scope_node);
+    return value_of(scope_node);
+}
+
+xob_value act_xob_end(xob_value file_name, xob_value date, xob_value command, xob_value xob,
+                      xob_value blocks) {
+    if (xob.node) xob.node->blocks = adopt_list(blocks);
+    pop_scope();
+    end_xob_file();
+    release(file_name, date, command);
+    return value_of(xob.node);
+}
+
+xob_value act_object(xob_value name_value, xob_value mode, xob_value& position) {
+    xob_node* entry = resolve_object(text_of(name_value), text_of(mode), position.node);
+    release(name_value, mode);
+    return value_of(entry);
+}
+
+xob_value act_reference(xob_value mode, xob_value object, xob_value position) {
+    xob_node* reference = new_reference(text_of(mode), object.node, position.node);
+    release(mode);
+    return value_of(reference);
+}
+
+xob_value act_justify(xob_value name_value, xob_value line_count, xob_value comment,
+                      xob_value all, xob_value position) {
+    record_justify_element(name_text(text_of(name_value)), position.node, number_of(line_count),
+                           present(all), text_of(comment));
+    release(name_value, line_count, comment, all);
+    release_node(position.node);
+    return no_value();
+}
+
+xob_value act_trap(xob_value name_value, xob_value param, xob_value position,
+                   xob_value second_position) {
+    record_trap_element(name_text(text_of(name_value)), position.node, text_of(param),
+                        second_position.node);
+    release(name_value, param);
+    release_node(position.node);
+    release_node(second_position.node);
+    return no_value();
+}

@@ -1,0 +1,63 @@
+// The actions of the xob grammar, kept out of the grammar file so that it
+// reads as the grammar alone.
+#pragma once
+
+struct xob_node;
+
+// A parser value: a model node, or none. A block list also carries its last
+// node, so appending a block costs no walk along the list.
+struct xob_value {
+    xob_node* node;
+    xob_node* tail;
+};
+
+int xob_parse();         // the generated parser
+// The trace name of a token code, from the generated tables.
+const char* xob_token_name(int code);
+int xob_next_token();    // the lexer's next token; token values are always empty
+void xob_syntax_error(); // "error in xob file ... !!!" on standard output
+
+xob_value no_value();
+// Prints "label : <current token text> " for content outside the vocabulary.
+xob_value diagnostic(const char* label);
+
+xob_value string_node_value();
+xob_value number_node_value();
+xob_value line_count_value();
+
+xob_value append_block(xob_value list, xob_value block);
+
+xob_value act_module(xob_value xob);
+xob_value act_position_by_name(xob_value file_name, xob_value full_path, xob_value line,
+                               xob_value row);
+xob_value act_position_by_number(xob_value file_number, xob_value line, xob_value row);
+xob_value act_define(xob_value name, xob_value level, xob_value storage, xob_value type,
+                     xob_value indirection, xob_value scope, xob_value& position);
+xob_value act_field(xob_value name, xob_value struct_number, xob_value type,
+                    xob_value indirection, xob_value& position);
+xob_value act_enum(xob_value name, xob_value enum_number, xob_value& position);
+xob_value act_typedef(xob_value name, xob_value level, xob_value scope, xob_value type,
+                      xob_value base, xob_value indirection, xob_value& position);
+xob_value act_declare(xob_value name, xob_value level, xob_value storage, xob_value& position);
+xob_value act_file(xob_value full_path, xob_value system, xob_value file_number,
+                   xob_value version);
+xob_value act_source_start(xob_value file_name, xob_value full_path, xob_value date,
+                           xob_value key, xob_value system, xob_value file_number,
+                           xob_value version);
+xob_value act_source_end(xob_value file_name, xob_value full_path, xob_value date,
+                         xob_value key, xob_value system, xob_value file_number,
+                         xob_value version, xob_value source, xob_value blocks);
+xob_value act_function_declaration(xob_value name, xob_value storage, xob_value& position);
+xob_value act_function_start(xob_value name, xob_value fulldef, xob_value storage,
+                             xob_value& position);
+xob_value act_function_end(xob_value name, xob_value fulldef, xob_value storage,
+                           xob_value function, xob_value blocks, xob_value end_position);
+xob_value act_xob_start(xob_value file_name, xob_value date, xob_value command);
+xob_value act_xob_end(xob_value file_name, xob_value date, xob_value command, xob_value xob,
+                      xob_value blocks);
+xob_value act_object(xob_value name, xob_value mode, xob_value& position);
+xob_value act_reference(xob_value mode, xob_value object, xob_value position);
+xob_value act_justify(xob_value name, xob_value line_count, xob_value comment, xob_value all,
+                      xob_value position);
+xob_value act_trap(xob_value name, xob_value param, xob_value position,
+                   xob_value second_position);

@@ -1,0 +1,208 @@
+%{
+// The xob grammar: every model entry is made by the action of the production
+// that recognises its element, in document order.
+#include <cstdio>
+
+#include "parse/xob_actions.h"
+
+#define YYMAXDEPTH 500
+#define YYINITSTACKSIZE 500
+#define YYSTYPE_IS_DECLARED 1
+typedef xob_value YYSTYPE;
+
+static int xoblex(void) { return xob_next_token(); }
+static void xoberror(const char*) { xob_syntax_error(); }
+%}
+
+%token SXML STAG ETAG CTAG XTAG ZTAG TEXT IDNT STRG
+%token STAGPOS ZTAGPOS CTAGPOS AFILENAME AFULLNAME FULLDEF ALINE AROW
+%token STAGDECL ZTAGDECL CTAGDECL STAGDEF ZTAGDEF CTAGDEF ALEVEL ASTORAGE
+%token STAGOBJ ZTAGOBJ CTAGOBJ ONAME STAGREF ZTAGREF CTAGREF OMODE
+%token STAGFIL ZTAGFIL CTAGFIL STAGFCT ZTAGFCT CTAGFCT STAGFIELD ZTAGFIELD CTAGFIELD
+%token STAGENU ZTAGENU CTAGENU STAGTYP ZTAGTYP CTAGTYP STAGXOB ZTAGXOB CTAGXOB
+%token STAGSRC ZTAGSRC CTAGSRC STAGTRAP ZTAGTRAP CTAGTRAP
+%token ADATE ACLE ASYSINCLUDE ACOMMAND TRAPPARAM ANBLINE ACOMMENT AVERSION AALL
+%token STAGJUS ZTAGJUS CTAGJUS ASCOPE ANEWNUM AOLDNUM AFILENUM AINDIR AENUM ASTRUCT
+
+%start module
+
+%%
+
+module : sxml xobj { $$ = act_module($2); } ;
+sxml : SXML { $$ = no_value(); } ;
+stag : STAG { $$ = diagnostic(":<: "); } ;
+etag : ETAG { $$ = diagnostic(":>:"); } ;
+ctag : CTAG { $$ = diagnostic(":</:"); } ;
+xtag : XTAG { $$ = diagnostic(":/>:"); } ;
+ztag : ZTAG { $$ = diagnostic(":</>:"); } ;
+idnt : IDNT { $$ = diagnostic("OPTIDT"); }
+     | AFILENAME { $$ = diagnostic("OPTIDT"); }
+     | AFULLNAME { $$ = diagnostic("OPTIDT"); }
+     | FULLDEF { $$ = diagnostic("OPTIDT"); }
+     | ALEVEL { $$ = diagnostic("OPTIDT"); }
+     | ALINE { $$ = diagnostic("OPTIDT"); }
+     | OMODE { $$ = diagnostic("OPTIDT"); }
+     | ONAME { $$ = diagnostic("OPTIDT"); }
+     | AROW { $$ = diagnostic("OPTIDT"); }
+     | ASTORAGE { $$ = diagnostic("OPTIDT"); }
+     ;
+ztagpos : ZTAGPOS { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagdecl : ZTAGDECL { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagdef : ZTAGDEF { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagobj : ZTAGOBJ { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagref : ZTAGREF { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagfil : ZTAGFIL { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagfct : ZTAGFCT { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagfield : ZTAGFIELD { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagenu : ZTAGENU { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagtyp : ZTAGTYP { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagxob : ZTAGXOB { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagsrc : ZTAGSRC { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagjus : ZTAGJUS { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+ztagtrap : ZTAGTRAP { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
+strg : STRG { $$ = diagnostic("OPTSTR"); } ;
+blocks : { $$ = no_value(); }
+       | blocks block { $$ = append_block($1, $2); }
+       ;
+block : TEXT { $$ = diagnostic("EVBLTEXT"); }
+      | element
+      | declare
+      | define
+      | reference
+      | functiondcl
+      | function
+      | fielddef
+      | enumdef
+      | typedef
+      | traprule
+      | sourcefile
+      | fildef
+      | justify
+      ;
+a_string : STRG { $$ = string_node_value(); } ;
+a_number : STRG { $$ = number_node_value(); } ;
+a_number_or_everywhere : STRG { $$ = line_count_value(); } ;
+position : STAGPOS option_filename option_fullname option_line option_row XTAG
+             { $$ = act_position_by_name($2, $3, $4, $5); }
+         | STAGPOS option_filenum option_line option_row XTAG
+             { $$ = act_position_by_number($2, $3, $4); }
+         ;
+define : STAGDEF option_name option_level option_storage opt_newtypenum opt_indirection opt_scope ETAG position ztagdef
+           { $$ = act_define($2, $3, $4, $5, $6, $7, $9); }
+       ;
+fielddef : STAGFIELD option_name option_structnum opt_newtypenum opt_indirection ETAG position ztagfield
+             { $$ = act_field($2, $3, $4, $5, $7); }
+         ;
+enumdef : STAGENU option_name option_enumnum ETAG position ztagenu
+            { $$ = act_enum($2, $3, $5); }
+        ;
+typedef : STAGTYP option_name option_level opt_scope opt_newtypenum opt_oldtypenum opt_indirection ETAG position ztagtyp
+            { $$ = act_typedef($2, $3, $4, $5, $6, $7, $9); }
+        ;
+declare : STAGDECL option_name option_level option_storage ETAG position ztagdecl
+            { $$ = act_declare($2, $3, $4, $6); }
+        ;
+fildef : STAGFIL option_fullname option_sysinclude opt_filenum opt_version XTAG
+           { $$ = act_file($2, $3, $4, $5); }
+       ;
+sourcefile : STAGSRC option_filename option_fullname option_date option_cle option_sysinclude opt_filenum opt_version ETAG
+               { $$ = act_source_start($2, $3, $4, $5, $6, $7, $8); }
+             blocks ztagsrc
+               { $$ = act_source_end($2, $3, $4, $5, $6, $7, $8, $10, $11); }
+           ;
+functiondcl : STAGFCT option_name option_storage ETAG position ztagfct
+                { $$ = act_function_declaration($2, $3, $5); }
+            ;
+function : STAGFCT option_name option_fulldef option_storage ETAG position
+             { $$ = act_function_start($2, $3, $4, $6); }
+           blocks position ztagfct
+             { $$ = act_function_end($2, $3, $4, $7, $8, $9); }
+         ;
+xobj : STAGXOB option_filename opt_date opt_cmdline ETAG
+         { $$ = act_xob_start($2, $3, $4); }
+       blocks ztagxob
+         { $$ = act_xob_end($2, $3, $4, $6, $7); }
+     ;
+object : STAGOBJ option_name option_mode ETAG position ztagobj
+           { $$ = act_object($2, $3, $5); }
+       ;
+reference : STAGREF option_mode ETAG object position ztagref
+              { $$ = act_reference($2, $4, $5); }
+          ;
+justify : STAGJUS option_name option_nblines option_comment opt_all ETAG position ztagjus
+            { $$ = act_justify($2, $3, $4, $5, $7); }
+        ;
+traprule : STAGTRAP option_name opt_trapparam ETAG position ztagtrap
+             { $$ = act_trap($2, $3, $5, no_value()); }
+         | STAGTRAP option_name opt_trapparam ETAG position position ztagtrap
+             { $$ = act_trap($2, $3, $5, $6); }
+         ;
+element : stag options etag blocks ctag etag { $$ = no_value(); }
+        | stag options xtag { $$ = no_value(); }
+        | stag options etag blocks ztag { $$ = no_value(); }
+        | error etag { $$ = diagnostic("EVSERROR"); }
+        ;
+options : { $$ = no_value(); }
+        | options option { $$ = no_value(); }
+        ;
+option : idnt '=' strg { $$ = no_value(); } ;
+option_name : ONAME '=' a_string { $$ = $3; } ;
+option_mode : OMODE '=' a_string { $$ = $3; } ;
+option_fulldef : FULLDEF '=' a_string { $$ = $3; } ;
+option_level : ALEVEL '=' a_number { $$ = $3; } ;
+option_storage : ASTORAGE '=' a_string { $$ = $3; } ;
+option_filename : AFILENAME '=' a_string { $$ = $3; } ;
+option_fullname : AFULLNAME '=' a_string { $$ = $3; } ;
+option_line : ALINE '=' a_number { $$ = $3; } ;
+option_row : AROW '=' a_number { $$ = $3; } ;
+option_date : ADATE '=' a_number { $$ = $3; } ;
+opt_date : { $$ = no_value(); }
+         | option_date
+         ;
+option_cle : ACLE '=' a_string { $$ = $3; } ;
+option_sysinclude : { $$ = no_value(); }
+                  | ASYSINCLUDE '=' a_string { $$ = $3; }
+                  ;
+opt_cmdline : { $$ = no_value(); }
+            | ACOMMAND '=' a_string { $$ = $3; }
+            ;
+opt_trapparam : { $$ = no_value(); }
+              | TRAPPARAM '=' a_string { $$ = $3; }
+              ;
+option_nblines : ANBLINE '=' a_number_or_everywhere { $$ = $3; } ;
+option_version : AVERSION '=' a_string { $$ = $3; } ;
+option_comment : ACOMMENT '=' a_string { $$ = $3; } ;
+opt_all : { $$ = no_value(); }
+        | AALL '=' a_number { $$ = $3; }
+        ;
+opt_scope : { $$ = no_value(); }
+          | ASCOPE '=' a_number { $$ = $3; }
+          ;
+opt_newtypenum : { $$ = no_value(); }
+               | ANEWNUM '=' a_number { $$ = $3; }
+               ;
+opt_oldtypenum : { $$ = no_value(); }
+               | AOLDNUM '=' a_number { $$ = $3; }
+               ;
+opt_indirection : { $$ = no_value(); }
+                | AINDIR '=' a_string { $$ = $3; }
+                ;
+option_structnum : ASTRUCT '=' a_number { $$ = $3; } ;
+option_enumnum : AENUM '=' a_number { $$ = $3; } ;
+option_filenum : AFILENUM '=' a_number { $$ = $3; } ;
+opt_filenum : { $$ = no_value(); }
+            | option_filenum
+            ;
+opt_version : { $$ = no_value(); }
+            | option_version
+            ;
+
+%%
+
+int xob_parse() { return xobparse(); }
+
+const char* xob_token_name(int code) {
+    if (code < 0) return yyname[YYUNDFTOKEN];
+    const char* token = yyname[YYTRANSLATE(code)];
+    return token ? token : yyname[YYUNDFTOKEN];
+}

@@ -1,0 +1,141 @@
+#include "report/trap_message.h"
+
+#include <cstring>
+#include <string>
+
+#include "messages/text_conversion.h"
+#include "report/xml_text.h"
+
+namespace {
+
+enum class placeholder { none, location, name, param };
+
+// The placeholder that starts at text, with its length.
+placeholder placeholder_at(const char* text, std::size_t* length) {
+    static const struct {
+        const char* spelling;
+        placeholder kind;
+    } PLACEHOLDERS[] = {
+        {"%location%", placeholder::location},
+        {"%name%", placeholder::name},
+        {"%param%", placeholder::param},
+    };
+    for (const auto& entry : PLACEHOLDERS) {
+        std::size_t size = std::strlen(entry.spelling);
+        if (std::strncmp(text, entry.spelling, size) == 0) {
+            *length = size;
+            return entry.kind;
+        }
+    }
+    return placeholder::none;
+}
+
+const char* text_or_empty(const char* text) { return text ? text : ""; }
+
+void write_location(std::FILE* stream, const trap_message& message) {
+    const char* second_path = text_or_empty(message.second_path);
+    std::fputs("</TEXT>\n", stream);
+    if (std::strcmp(second_path, text_or_empty(message.full_path)) != 0) {
+        std::fputs("<LINK TARGET=\"", stream);
+        write_xml(stream, second_path, xml_place::attribute_value);
+        std::fprintf(stream, " line %d\">\n", message.second_line);
+    } else {
+        std::fprintf(stream, "<LINK TARGET=\" line %d\">\n", message.second_line);
+    }
+    std::fputs("<TEXT STYLE=\"Link\" >", stream);
+    write_xml(stream, second_path, xml_place::element_text);
+    std::fprintf(stream, " line %d</TEXT>", message.second_line);
+    std::fputs("</LINK>\n", stream);
+    if (message.second_row != 0) std::fprintf(stream, "<TEXT> row %d ", message.second_row);
+    else std::fputs("<TEXT> ", stream);
+}
+
+}  // namespace
+
+void write_trap_message(std::FILE* stream, const trap_message& message) {
+    // A copy: the conversion buffers rotate while names are converted.
+    const std::string converted = to_utf8(text_or_empty(message.message_template));
+    const char* text = converted.c_str();
+    int next_name = 0;
+    xml_text_state state;
+    const char* run = text;  // start of the literal text not yet written
+    for (const char* p = text; *p;) {
+        std::size_t length = 0;
+        placeholder kind = *p == '%' ? placeholder_at(p, &length) : placeholder::none;
+        if (kind == placeholder::none) {
+            ++p;
+            continue;
+        }
+        write_xml_bytes(stream, run, p, xml_place::element_text, &state);
+        switch (kind) {
+            case placeholder::location:
+                write_location(stream, message);
+                state = xml_text_state();
+                break;
+            case placeholder::name:
+                if (next_name < message.names.count && message.names.texts[next_name] &&
+                    *message.names.texts[next_name]) {
+                    std::fputc('\'', stream);
+                    write_xml(stream, message.names.texts[next_name], xml_place::element_text);
+                    std::fputc('\'', stream);
+                    ++next_name;
+                } else {
+                    std::fputs("'?\?'", stream);
+                }
+                state = xml_text_state();
+                break;
+            case placeholder::param: {
+                const char* param = to_utf8(text_or_empty(message.param));
+                write_xml_bytes(stream, param, param + std::strlen(param), xml_place::element_text,
+                                &state);
+                break;
+            }
+            case placeholder::none:
+                break;
+        }
+        p += length;
+        run = p;
+    }
+    write_xml_bytes(stream, run, run + std::strlen(run), xml_place::element_text, &state);
+}
+
+void print_trap_message(std::FILE* stream, const trap_message& message) {
+    static const struct {
+        const char* entity;
+        char character;
+    } ENTITIES[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}};
+    int next_name = 0;
+    for (const char* p = text_or_empty(message.message_template); *p;) {
+        std::size_t length = 0;
+        switch (*p == '%' ? placeholder_at(p, &length) : placeholder::none) {
+            case placeholder::location:
+                std::fprintf(stream, "%s:%d row %-3d", text_or_empty(message.second_path),
+                             message.second_line, message.second_row);
+                p += length;
+                continue;
+            case placeholder::name:
+                if (message.names.count == 0) std::fputs("%name%", stream);
+                else if (next_name < message.names.count)
+                    std::fputs(text_or_empty(message.names.texts[next_name++]), stream);
+                p += length;
+                continue;
+            case placeholder::param:
+                std::fputs(text_or_empty(message.param), stream);
+                p += length;
+                continue;
+            case placeholder::none:
+                break;
+        }
+        bool replaced = false;
+        for (const auto& entry : ENTITIES) {
+            std::size_t size = std::strlen(entry.entity);
+            if (std::strncmp(p, entry.entity, size) == 0) {
+                std::fputc(entry.character, stream);
+                p += size;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) std::fputc(*p++, stream);
+    }
+}

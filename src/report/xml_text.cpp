@@ -1,0 +1,124 @@
+#include "report/xml_text.h"
+
+#include <cstring>
+
+#include "messages/text_conversion.h"
+
+namespace {
+
+bool is_legal_character(unsigned long code) {
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+}
+
+bool is_forbidden_control(unsigned char byte) {
+    return byte < 0x20 && byte != '\t' && byte != '\n' && byte != '\r';
+}
+
+// U+FFFE and U+FFFF are valid UTF-8 but no XML characters.
+bool is_non_character(const unsigned char* p, const unsigned char* end) {
+    return end - p >= 3 && p[0] == 0xEF && p[1] == 0xBF && (p[2] == 0xBE || p[2] == 0xBF);
+}
+
+std::size_t numeric_reference_length(const char* text, const char* end) {
+    const char* p = text + 2;  // after "&#"
+    bool hex = p < end && *p == 'x';
+    if (hex) ++p;
+    const char* digits = p;
+    unsigned long code = 0;
+    for (; p < end; ++p) {
+        int digit;
+        if (*p >= '0' && *p <= '9') digit = *p - '0';
+        else if (hex && *p >= 'a' && *p <= 'f') digit = *p - 'a' + 10;
+        else if (hex && *p >= 'A' && *p <= 'F') digit = *p - 'A' + 10;
+        else break;
+        code = code * (hex ? 16 : 10) + static_cast<unsigned long>(digit);
+        if (code > 0x10FFFF) return 0;
+    }
+    if (p == digits || p >= end || *p != ';' || !is_legal_character(code)) return 0;
+    return static_cast<std::size_t>(p + 1 - text);
+}
+
+}  // namespace
+
+std::size_t reference_length(const char* text, const char* end) {
+    static const char* const ENTITIES[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
+    std::size_t available = static_cast<std::size_t>(end - text);
+    for (const char* entity : ENTITIES) {
+        std::size_t length = std::strlen(entity);
+        if (available >= length && std::memcmp(text, entity, length) == 0) return length;
+    }
+    if (available >= 2 && text[1] == '#') return numeric_reference_length(text, end);
+    return 0;
+}
+
+void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_place place,
+                     xml_text_state* state) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    const auto* stop = reinterpret_cast<const unsigned char*>(end);
+    while (p < stop) {
+        unsigned char byte = *p;
+        if (is_forbidden_control(byte)) {
+            ++p;
+            continue;
+        }
+        if (is_non_character(p, stop)) {
+            p += 3;
+            continue;
+        }
+        if (place == xml_place::comment) {
+            if (byte == '-' && state->hyphen) std::fputc(' ', stream);
+            state->hyphen = byte == '-';
+            std::fputc(byte, stream);
+            ++p;
+            continue;
+        }
+        std::size_t reference = 0;
+        if (byte == '&') reference = reference_length(reinterpret_cast<const char*>(p), end);
+        if (reference > 0) {
+            std::fwrite(p, 1, reference, stream);
+            p += reference;
+        } else if (byte == '&') {
+            std::fputs("&amp;", stream);
+            ++p;
+        } else if (byte == '<') {
+            std::fputs("&lt;", stream);
+            ++p;
+        } else if (byte == '"' && place == xml_place::attribute_value) {
+            std::fputs("&quot;", stream);
+            ++p;
+        } else if (byte == '>' && state->closing_brackets >= 2) {
+            std::fputs("&gt;", stream);
+            ++p;
+        } else {
+            std::fputc(byte, stream);
+            ++p;
+        }
+        state->closing_brackets = byte == ']' ? state->closing_brackets + 1 : 0;
+    }
+}
+
+void write_xml(std::FILE* stream, const char* text, xml_place place) {
+    if (!text) return;
+    const char* converted = to_utf8(text);
+    xml_text_state state;
+    write_xml_bytes(stream, converted, converted + std::strlen(converted), place, &state);
+}
+
+void write_escaped(std::FILE* stream, const char* text) {
+    if (!text) return;
+    const auto* p = reinterpret_cast<const unsigned char*>(to_utf8(text));
+    const auto* end = p + std::strlen(reinterpret_cast<const char*>(p));
+    for (; p < end; ++p) {
+        switch (*p) {
+            case '"': std::fputs("&quot;", stream); break;
+            case '&': std::fputs("&amp;", stream); break;
+            case '\'': std::fputs("&apos;", stream); break;
+            case '<': std::fputs("&lt;", stream); break;
+            case '>': std::fputs("&gt;", stream); break;
+            default:
+                if (is_non_character(p, end)) p += 2;
+                else if (!is_forbidden_control(*p)) std::fputc(*p, stream);
+        }
+    }
+}

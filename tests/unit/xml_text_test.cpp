@@ -1,0 +1,96 @@
+#include "report/xml_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "captured_stream.h"
+#include "report/report_names.h"
+
+namespace {
+
+std::string written(const char* text, xml_place place) {
+    captured_stream out;
+    write_xml(out.stream(), text, place);
+    return out.text();
+}
+
+std::string escaped(const char* text) {
+    captured_stream out;
+    write_escaped(out.stream(), text);
+    return out.text();
+}
+
+}  // namespace
+
+TEST(XmlText, OrdinaryTextsAreWrittenAsTheyAre) {
+    const char* texts[] = {"main", "src/a b.c", "x > y 'q' \"d\"", "tab\there\nline\r", "a%b#c",
+                           "caf\xC3\xA9"};
+    for (const char* text : texts) EXPECT_EQ(written(text, xml_place::element_text), text);
+    EXPECT_EQ(written("x > y 'q'", xml_place::attribute_value), "x > y 'q'");
+}
+
+TEST(XmlText, MarkupCharactersAreEscapedWhereTheyWouldBreakTheDocument) {
+    EXPECT_EQ(written("vector<int>", xml_place::element_text), "vector&lt;int>");
+    EXPECT_EQ(written("a && b", xml_place::element_text), "a &amp;&amp; b");
+    EXPECT_EQ(written("say \"hi\"", xml_place::attribute_value), "say &quot;hi&quot;");
+    EXPECT_EQ(written("say \"hi\"", xml_place::element_text), "say \"hi\"");
+    EXPECT_EQ(written("a]]>b ]>", xml_place::element_text), "a]]&gt;b ]>");
+}
+
+TEST(XmlText, ReferencesAreKeptOnlyWhenTheyAreLegal) {
+    EXPECT_EQ(written("&amp;&lt;&gt;&quot;&apos;", xml_place::element_text),
+              "&amp;&lt;&gt;&quot;&apos;");
+    EXPECT_EQ(written("&#60;&#x3C;&#x1F600;", xml_place::element_text), "&#60;&#x3C;&#x1F600;");
+    // Unknown entities, references to forbidden characters and cut references.
+    EXPECT_EQ(written("&nbsp; &#0; &#xD800; &#; &#x; &#99999999999; &amp", xml_place::element_text),
+              "&amp;nbsp; &amp;#0; &amp;#xD800; &amp;#; &amp;#x; &amp;#99999999999; &amp;amp");
+}
+
+TEST(XmlText, ForbiddenCharactersAreDropped) {
+    EXPECT_EQ(written("a\x01" "b\x0B" "c\x1F" "d\x7F", xml_place::element_text), "abcd\x7F");
+    EXPECT_EQ(written("x\xEF\xBF\xBEy\xEF\xBF\xBFz", xml_place::attribute_value), "xyz");
+    // A byte that is no UTF-8 becomes the replacement character.
+    EXPECT_EQ(written("caf\xE9", xml_place::element_text), "caf\xEF\xBF\xBD");
+}
+
+TEST(XmlText, CommentsKeepMarkupButNeverTwoHyphens) {
+    EXPECT_EQ(written("kyvcc --std=c99 -o a.xob <in> & out", xml_place::comment),
+              "kyvcc - -std=c99 -o a.xob <in> & out");
+    EXPECT_EQ(written("---", xml_place::comment), "- - -");
+    EXPECT_EQ(written("a-b-c\x02-", xml_place::comment), "a-b-c-");
+}
+
+TEST(XmlText, PiecesOfOneTextAreEscapedAsTheWhole) {
+    captured_stream out;
+    xml_text_state state;
+    const char first[] = "a]";
+    const char second[] = "]>-";
+    write_xml_bytes(out.stream(), first, first + 2, xml_place::element_text, &state);
+    write_xml_bytes(out.stream(), second, second + 3, xml_place::element_text, &state);
+    EXPECT_EQ(out.text(), "a]]&gt;-");
+}
+
+TEST(XmlText, FullEscapingCoversEveryMarkupCharacter) {
+    EXPECT_EQ(escaped("a\"b&c'd<e>f"), "a&quot;b&amp;c&apos;d&lt;e&gt;f");
+    EXPECT_EQ(escaped("out\x01.xml"), "out.xml");
+    EXPECT_EQ(escaped(nullptr), "");
+}
+
+TEST(ReportNames, ShortNameAndExtension) {
+    EXPECT_STREQ(base_name("src/dir\\f.c"), "dir\\f.c");
+    EXPECT_STREQ(base_name("c:\\src\\f.c"), "f.c");
+    EXPECT_STREQ(base_name("c:f.c"), "f.c");
+    EXPECT_STREQ(base_name("f.c"), "f.c");
+    EXPECT_STREQ(base_name("dir/"), "");
+    EXPECT_STREQ(extension_of("f.tar.gz"), ".gz");
+    EXPECT_STREQ(extension_of("Makefile"), "");
+}
+
+TEST(ReportNames, TagReplacesTheByteFourPlacesBeforeTheEnd) {
+    EXPECT_EQ(report_tag("reports/review.xrd"), "review_xrd");
+    EXPECT_EQ(report_tag("a.xr"), "a.xr");
+    EXPECT_EQ(report_tag("abcde"), "a_cde");
+    EXPECT_EQ(report_tag("dir/"), "");
+}

@@ -1,0 +1,176 @@
+#include "parse/xob_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+#include "model/file_table.h"
+#include "model/name_table.h"
+#include "model/xob_node.h"
+#include "model_test_support.h"
+#include "parse/lexer.h"
+#include "parse/xob_actions.h"
+#include "rules/rule_catalogue.h"
+
+namespace {
+
+using model_test::ModelTest;
+
+// Reads a document from a temporary file; the reader's diagnostics go to
+// standard output, which the tests capture where they matter.
+void read_text(const std::string& text) {
+    char path[] = "/tmp/kyv_reader_XXXXXX";
+    int descriptor = mkstemp(path);
+    ASSERT_GE(descriptor, 0);
+    ASSERT_EQ(write(descriptor, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(descriptor);
+    read_xob_file(path);
+    unlink(path);
+}
+
+std::string xob(const std::string& xob_name, const std::string& blocks) {
+    return "<?xml version=\"1.0\"?>\n<xobj filename=\"" + xob_name + "\">\n" + blocks + "</xobj>\n";
+}
+
+std::string source(const std::string& full_path, int filenum, const std::string& blocks) {
+    return "<sourcefile filename=\"s\" fullname=\"" + full_path + "\" date=\"0\" cle=\"k\" filenum=\"" +
+           std::to_string(filenum) + "\">\n" + blocks + "</sourcefile>\n";
+}
+
+std::string define(const std::string& identifier, const std::string& level, int filenum, int line) {
+    return "<define name=\"" + identifier + "\" level=\"" + level + "\" storageclass=\"\">\n" +
+           "<position filenum=\"" + std::to_string(filenum) + "\" line=\"" + std::to_string(line) +
+           "\" row=\"1\"/>\n</define>\n";
+}
+
+// The definitions of a name, oldest first.
+std::vector<xob_node*> definitions_of(const char* identifier) {
+    std::vector<xob_node*> found;
+    name* wanted = name_intern(identifier);
+    for (xob_node* node = definition_list.head; node; node = node->next_definition)
+        if (node->name == wanted) found.push_back(node);
+    return found;
+}
+
+class XobReader : public ModelTest {};
+
+TEST_F(XobReader, NumberValuesTakeTheLeadingInteger) {
+    read_text(xob("numbers.xob", source("/r/numbers.c", 1,
+                                        define("num_a", "12x", 1, 1) + define("num_b", "-3", 1, 2) +
+                                            define("num_c", " +7", 1, 3) + define("num_d", "", 1, 4))));
+    ASSERT_EQ(definitions_of("num_a").size(), 1u);
+    EXPECT_EQ(definitions_of("num_a")[0]->level, 12);
+    EXPECT_EQ(definitions_of("num_b")[0]->level, -3);
+    EXPECT_EQ(definitions_of("num_c")[0]->level, 7);
+    EXPECT_EQ(definitions_of("num_d")[0]->level, 0);
+}
+
+TEST_F(XobReader, EverywhereOnlyInLowerCase) {
+    rule_entry* rule = rule_by_identifier("KYV_130_20");
+    ASSERT_NE(rule, nullptr);
+    std::string justify_everywhere =
+        "<justify name=\"KYV_130_20\" nbline=\"Everywhere\" comment=\"not rule-wide\" all=\"1\">\n"
+        "<position filenum=\"1\" line=\"2\" row=\"0\"/>\n</justify>\n";
+    read_text(xob("every1.xob", source("/r/every1.c", 1, justify_everywhere)));
+    EXPECT_EQ(rule_comment(rule->number), nullptr);
+    std::string justify_lower =
+        "<justify name=\"KYV_130_20\" nbline=\"everywhere\" comment=\"rule-wide\" all=\"1\">\n"
+        "<position filenum=\"1\" line=\"2\" row=\"0\"/>\n</justify>\n";
+    read_text(xob("every2.xob", source("/r/every2.c", 1, justify_lower)));
+    ASSERT_NE(rule_comment(rule->number), nullptr);
+    EXPECT_STREQ(rule_comment(rule->number), "rule-wide");
+}
+
+TEST_F(XobReader, FileNumbersAreLocalToOneXobFile) {
+    std::string header_a = "<filename fullname=\"/r/local_a.h\" filenum=\"2\"/>\n";
+    std::string header_b = "<filename fullname=\"/r/local_b.h\" filenum=\"2\"/>\n";
+    read_text(xob("local1.xob", source("/r/local1.c", 1, header_a + define("local_x", "0", 2, 5))));
+    read_text(xob("local2.xob", source("/r/local2.c", 1, header_b + define("local_y", "0", 2, 5))));
+    ASSERT_EQ(definitions_of("local_x").size(), 1u);
+    ASSERT_EQ(definitions_of("local_y").size(), 1u);
+    EXPECT_STREQ(name_text(file_full_path(definitions_of("local_x")[0]->position->file)), "/r/local_a.h");
+    EXPECT_STREQ(name_text(file_full_path(definitions_of("local_y")[0]->position->file)), "/r/local_b.h");
+}
+
+TEST_F(XobReader, RepeatedDeclareInOneBlockListIsOneEntry) {
+    std::string declare =
+        "<declare name=\"twice_declared\" level=\"0\" storageclass=\"extern\">\n"
+        "<position filenum=\"1\" line=\"3\" row=\"8\"/>\n</declare>\n";
+    read_text(xob("twice.xob", source("/r/twice.c", 1, declare + declare + define("after_twice", "0", 1, 4))));
+    xob_node* source_node = file_source(file_index_of(name_intern("/r/twice.c")));
+    ASSERT_NE(source_node, nullptr);
+    int declarations = 0, nodes = 0;
+    for (xob_node* node = source_node->blocks; node; node = node->next) {
+        ++nodes;
+        if (node->kind == a_declaration && node->name == name_intern("twice_declared")) ++declarations;
+    }
+    EXPECT_EQ(declarations, 1);
+    EXPECT_EQ(nodes, 2);
+}
+
+TEST_F(XobReader, XobFilesAreListedInReadingOrder) {
+    xob_node* before = xob_list.tail;
+    read_text(xob("order1.xob", ""));
+    read_text(xob("order2.xob", ""));
+    xob_node* first = before ? before->next : xob_list.head;
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(first->next, nullptr);
+    EXPECT_STREQ(name_text(first->file_name), "order1.xob");
+    EXPECT_STREQ(name_text(first->next->file_name), "order2.xob");
+    EXPECT_EQ(first->next, xob_list.tail);
+    EXPECT_EQ(first->full_path, nullptr);  // an xob file is a scope, not a source file
+}
+
+TEST_F(XobReader, StringValuesOfAnyLengthAreTakenWhole) {
+    std::string long_name(70000, 'q');
+    long_name += "_end";
+    read_text(xob("long.xob", source("/r/long.c", 1, define(long_name, "0", 1, 1))));
+    EXPECT_EQ(definitions_of(long_name.c_str()).size(), 1u);
+}
+
+TEST_F(XobReader, FunctionBodyAndCallAcrossFiles) {
+    std::string header = "<filename fullname=\"/r/call.h\" filenum=\"2\"/>\n"
+                         "<function name=\"callee_fn\" storageclass=\"extern\">\n"
+                         "<position filenum=\"2\" line=\"1\" row=\"5\"/>\n</function>\n";
+    std::string caller =
+        "<function name=\"caller_fn\" fulldef=\"void caller_fn(void)\" storageclass=\"\">\n"
+        "<position filenum=\"1\" line=\"3\" row=\"6\"/>\n"
+        "<reference mode=\"call\">\n<object name=\"callee_fn\" mode=\"call\">\n"
+        "<position filenum=\"2\" line=\"1\" row=\"5\"/>\n</object>\n"
+        "<position filenum=\"1\" line=\"4\" row=\"5\"/>\n</reference>\n"
+        "<position filenum=\"1\" line=\"5\" row=\"1\"/>\n</function>\n";
+    std::string callee =
+        "<function name=\"callee_fn\" fulldef=\"void callee_fn(void)\" storageclass=\"\">\n"
+        "<position filenum=\"1\" line=\"2\" row=\"6\"/>\n"
+        "<position filenum=\"1\" line=\"3\" row=\"1\"/>\n</function>\n";
+    read_text(xob("caller.xob", source("/r/caller.c", 1, header + caller)));
+    read_text(xob("callee.xob", source("/r/callee.c", 1, callee)));
+    xob_node* caller_node = nullptr;
+    xob_node* callee_node = nullptr;
+    for (xob_node* node = function_list.head; node; node = node->next_function) {
+        if (node->name == name_intern("caller_fn")) caller_node = node;
+        if (node->name == name_intern("callee_fn")) callee_node = node;
+    }
+    ASSERT_NE(caller_node, nullptr);
+    ASSERT_NE(callee_node, nullptr);
+    ASSERT_NE(callee_node->position, nullptr);  // the placeholder was filled in
+    ASSERT_NE(caller_node->body, nullptr);
+    EXPECT_EQ(caller_node->body->kind, a_reference);
+    EXPECT_EQ(caller_node->body->target, callee_node);
+    EXPECT_EQ(caller_node->body->scope, caller_node);
+}
+
+// The grammar's %token list must number the tokens as the lexer does.
+TEST(XobGrammar, TokenNumbersAgreeWithTheLexer) {
+    for (int code = 0; code <= ASTRUCT + 1; ++code) {
+        if (code == 256) continue;  // the parser's own error token
+        EXPECT_STREQ(xob_token_name(code), token_name(vocabulary::xob, code)) << code;
+    }
+    EXPECT_STREQ(xob_token_name(STAGPOS), "STAGPOS");
+    EXPECT_STREQ(xob_token_name(ASTRUCT), "ASTRUCT");
+    EXPECT_STREQ(xob_token_name(0), "end-of-file");
+}
+
+}  // namespace
