@@ -11,6 +11,7 @@
 #include "parse/rule_file.h"
 #include "parse/xob_reader.h"
 #include "report/report_writer.h"
+#include "report/xref.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -45,7 +46,7 @@ void link_program() {
 // report is named or the silent level asks for console lines, or nothing.
 void write_output() {
     if (settings.xref_file) {
-        // write the cross-reference file: lands with the cross-reference writer
+        write_xref(settings.xref_file);
     } else if (settings.report_file || silent_level != 0) {
         write_report(settings.report_file, settings.rule_file, settings.header_file);
     }

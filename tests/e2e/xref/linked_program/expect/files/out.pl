@@ -1,0 +1,65 @@
+#This is a generated file. Do not edit.
+$namefield=0; # this field provide the name
+$filefield=1; # this field provide the @files index
+$linefield=2; # this field provide the line in the file
+$scopefield=3;# this field provide the scope. see definition
+$typefield=4; #this field provide the @types index or @basetypes index when negative.
+$indirectfield=5; #* pointer,  [ array, ........
+$lastfield=5;
+
+
+
+#scopefield definition
+$scopeglobal=0;
+$scopelocal=1;
+$scopeglobalstatic=2;
+$scopelocalstatic=3;
+$scopeparameter=4;
+$scopelast=4;
+
+#or structure name or structure type involving this member
+
+#used basetypes
+
+@basetypes=("", # unused 
+"struct", # -1
+"union", # -2
+"class", # -3
+"enum", # -4
+"char", # -5
+"signed char", # -6
+"unsigned char", # -7
+"short int", # -8
+"unsigned short int", # -9
+"int", # -10
+"unsigned int", # -11
+"long int", # -12
+"unsigned long int", # -13
+"long long int", # -14
+"unsigned long long int", # -15
+"float", # -16
+"double", # -17
+"long double", # -18
+"imaginary", # -19
+"complex", # -20
+"bool", # -21
+"void" # -22
+);
+@files=(["C:\\src\\a.c",0],
+      ["/usr/include/b.h",1],
+      ["/work/b.c",0]);
+
+@types=(["size_type",1,3,2,-11,""]);
+
+@enums=(["RED",0,4,-4]);
+
+@fields=(["next",0,5,0,0,"*"]);
+
+@vars=(["counter",0,6,2,-11,""],
+      ["\$ENV{HOME}",0,7,0,-10,""],
+      ["trailing\\",2,2,4,-10,".(\$code_ran = 1)]);q("]);
+
+@fcts=(["main",0,9],
+      ["\@ARGV",-1,0]);
+
+1;
