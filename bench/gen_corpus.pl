@@ -1,8 +1,10 @@
 #!/usr/bin/env perl
 # Writes a deterministic corpus of xob files that looks like a real C program:
 # translation units that share headers, functions calling each other across
-# units, parameters and locals with common names, typedefs, traps and
-# justifications.
+# units, parameters and locals, typedefs, traps and justifications.
+# Locals are named after their function: a name defined in every function
+# raises the identifier-reuse rule once per pair of definitions, so shared
+# local names would measure that rule's quadratic trap count, not the linker.
 #
 # usage: gen_corpus.pl <output folder> <units> [functions per unit]
 use strict;
@@ -15,7 +17,7 @@ my $headers = int($units / 8) + 4;
 my $headers_per_unit = $headers < 8 ? $headers : 8;
 my $date = 1764950400;
 my @trap_rules = qw(KYV_120_10 KYV_120_60 KYV_130_20 KYV_140_10 KYV_170_50 KYV_60_30 KYV_110_30);
-my @local_names = qw(i j n len buf count result tmp ptr index);
+my @local_stems = qw(i j n len buf count result tmp ptr index);
 
 mkdir $out unless -d $out;
 
@@ -82,6 +84,7 @@ for my $u (0 .. $units - 1) {
         my $start = $line;
         my $static = ($k % 10 == 9) ? "static" : "";
         my $fname = "unit${u}_f$k";
+        my @local_names = map { "${_}_${u}_$k" } @local_stems;
         print $fh "<function name=\"$fname\" fulldef=\"int $fname(int $local_names[0], char *$local_names[4])\" storageclass=\"$static\">\n"
             . position(1, $line++, 5);
         for my $p (0 .. 2) {
@@ -119,7 +122,7 @@ for my $u (0 .. $units - 1) {
                 print $fh "<justify name=\"$rule\" nbline=\"1\" comment=\"reviewed: intended\">\n"
                     . position(1, $line, 1) . "</justify>\n";
             }
-            print $fh "<trap name=\"$rule\" param=\"$local_names[$k % 10]\">\n" . position(1, $line + 1, 4) . "</trap>\n";
+            print $fh "<trap name=\"$rule\" param=\"$local_stems[$k % 10]\">\n" . position(1, $line + 1, 4) . "</trap>\n";
             $line += 2;
         }
         print $fh position(1, $line++, 1) . "</function>\n";

@@ -14,6 +14,7 @@ struct search_result {
 };
 
 int last_steps = 0;
+long renumbered = 0;  // items numbered by rebuilds so far
 
 search_result search(keyed_tree* tree, const void* key, tree_compare compare) {
     search_result result;
@@ -91,6 +92,65 @@ void median_step(tree_item** link, tree_item* parent, int lo, int hi) {
     median_step(&top->right, top, mid + 1, hi);
 }
 
+// Items in the subtree under `top`, counting no further than `cap` + 1.
+long subtree_size(const tree_item* top, long cap) {
+    if (!top) return 0;
+    const tree_item* low = top;
+    while (low->left) low = low->left;
+    const tree_item* high = top;
+    while (high->right) high = high->right;
+    long count = 1;
+    for (const tree_item* item = low; item != high && count <= cap; item = item->next) ++count;
+    return count;
+}
+
+// A subtree of `size` items that reaches `height` levels below its top is far
+// deeper than a balanced one (about log2(size) levels).
+bool too_deep(int height, long size) {
+    int bits = 0;
+    while (size >> bits) ++bits;
+    return height > 2 * bits + 1;
+}
+
+// Rebuilds the subtree under `top` into median-rooted shape, numbering its
+// items from 0.
+void rebuild_subtree(keyed_tree* tree, tree_item* top) {
+    tree_item* low = top;
+    while (low->left) low = low->left;
+    tree_item* high = top;
+    while (high->right) high = high->right;
+    int count = 0;
+    for (tree_item* item = low;; item = item->next) {
+        item->rank = count++;
+        ++renumbered;
+        if (item == high) break;
+    }
+    tree_item* parent = top->parent;
+    tree_item** link = !parent ? &tree->root : parent->left == top ? &parent->left : &parent->right;
+    median_step(link, parent, 0, count - 1);
+}
+
+// After an insertion deeper than the threshold: rebuilds the highest
+// ancestor of the new item whose subtree is far too deep for its size,
+// looking only as far up as the subtrees stay within a few times the length
+// of the path just searched. The repair thus costs about what the search
+// cost, instead of a rebuild of the whole tree each time a run of sorted keys
+// lands in its middle, which would make building a large tree quadratic.
+void repair_deep_path(keyed_tree* tree, tree_item* item, int steps) {
+    const long limit = 8L * (steps + 1);
+    long size = 1;
+    int height = 0;
+    tree_item* scapegoat = nullptr;
+    for (tree_item *child = item, *above = item->parent; above; child = above, above = above->parent) {
+        tree_item* other = above->left == child ? above->right : above->left;
+        size += 1 + subtree_size(other, limit - size);
+        ++height;
+        if (too_deep(height, size)) scapegoat = above;
+        if (size > limit) break;
+    }
+    if (scapegoat) rebuild_subtree(tree, scapegoat);
+}
+
 }  // namespace
 
 tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_size,
@@ -123,7 +183,7 @@ tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_si
         if (item->next) item->next->prev = item; else tree->last = item;
     }
     if (where.steps > REBUILD_STEPS) {
-        tree_rebalance(tree);
+        repair_deep_path(tree, item, where.steps);
         item->rank = ITEM_NEW;
     }
     return item;
@@ -152,7 +212,9 @@ void tree_rebalance(keyed_tree* tree) {
     if (!tree->root || !tree->first) return;
     int count = 0;
     for (tree_item* item = tree->first; item; item = item->next) item->rank = count++;
+    renumbered += count;
     median_step(&tree->root, nullptr, 0, count - 1);
 }
 
 int tree_last_steps() { return last_steps; }
+long tree_renumbered_items() { return renumbered; }

@@ -1,6 +1,8 @@
 // The one ordered container: a threaded binary search tree that finds or
 // creates an item for a key in one call and walks items in ascending order.
-// It keeps no balance data; a search deeper than 30 levels rebuilds it.
+// It keeps no balance data. A find deeper than 30 levels rebuilds the whole
+// tree; an insertion deeper than that rebuilds the part of the tree around
+// its path that has grown far too deep.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -49,3 +51,5 @@ void tree_rebalance(keyed_tree* tree);
 
 // Non-equal comparisons made by the last search; lets tests see the tree's depth.
 int tree_last_steps();
+// Items numbered by rebuilds since the start: the work that balancing costs.
+long tree_renumbered_items();

@@ -98,6 +98,28 @@ TEST(KeyedTree, DeepInsertRebuildsAndKeepsTheNewMark) {
     EXPECT_EQ(walk_all(tree).size(), 101u);
 }
 
+TEST(KeyedTree, SortedRunsIntoTheMiddleStayShallow) {
+    keyed_tree tree;
+    for (int key = 0; key < 1000000; key += 1000) insert(&tree, key);
+    int middle = 500000;
+    tree_find(&tree, &middle, compare_int);  // balances the chain the fast path built
+    // Runs of ascending keys between two neighbours, as a file's traps arrive.
+    long renumbered_before = tree_renumbered_items();
+    for (int base : {1000, 500000, 998000, 250000})
+        for (int key = base + 1; key < base + 1000; ++key) insert(&tree, key);
+    EXPECT_LE(depth(tree.root), 40);
+    // Repairs stay local: rebuilding the whole tree for every deep run would
+    // renumber millions of items here.
+    EXPECT_LT(tree_renumbered_items() - renumbered_before, 100000);
+    std::vector<int> keys = walk_all(tree);
+    ASSERT_EQ(keys.size(), 1000u + 4 * 999u);
+    for (std::size_t i = 1; i < keys.size(); ++i) ASSERT_LT(keys[i - 1], keys[i]);
+    for (int key : {1001, 500998, 998500, 250001, 0, 999000}) {
+        ASSERT_NE(tree_find(&tree, &key, compare_int), nullptr) << key;
+        EXPECT_LE(tree_last_steps(), 40);
+    }
+}
+
 TEST(KeyedTree, NeverEqualComparisonPlacesEqualKeysBySign) {
     keyed_tree tree;
     std::vector<tree_item*> items;
