@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "driver/kyvlink.h"
 #include "model/binding.h"
@@ -61,7 +62,12 @@ xob_value diagnostic(const char* label) {
     return no_value();
 }
 
-xob_value string_node_value() { return value_of(new_string(current_token_text())); }
+// The quotes are cut by the token's length: a NUL byte inside the value ends
+// the C text early, and the value must not keep its opening quote then.
+xob_value string_node_value() {
+    std::string value = string_value(current_token_text(), current_token_length());
+    return value_of(new_string(value.c_str()));
+}
 xob_value number_node_value() { return value_of(new_number(number_value(current_token_text()))); }
 xob_value line_count_value() {
     const char* text = current_token_text();
@@ -76,9 +82,15 @@ xob_value append_block(xob_value list, xob_value block) {
     xob_node* tail = list.tail ? list.tail : list.node;
     // The head may be a node of an earlier list: the last node is the end of its chain.
     while (tail->next) tail = tail->next;
+    // The node may head the chain of a list that was dropped (an element outside
+    // the vocabulary, a second body); when that chain already runs into this
+    // list's end, linking the node would close a loop.
+    xob_node* end = node;
+    while (end->next) end = end->next;
+    if (end == tail) return list;
     tail->next = node;
     node->flags |= LINKED;
-    list.tail = node;
+    list.tail = end;
     return list;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 #include <unistd.h>
 
 #include "model/file_table.h"
@@ -108,6 +109,34 @@ TEST_F(XobReader, RepeatedDeclareInOneBlockListIsOneEntry) {
     }
     EXPECT_EQ(declarations, 1);
     EXPECT_EQ(nodes, 2);
+}
+
+// A declaration first listed inside an element outside the vocabulary (whose
+// list is dropped) and then listed again after a later entry of that dropped
+// list must not close its chain into a loop.
+TEST_F(XobReader, EntryOfADroppedListListedAgainMakesNoLoop) {
+    auto declare_at = [](const std::string& identifier, int line) {
+        return "<declare name=\"" + identifier + "\" level=\"0\" storageclass=\"extern\">\n"
+               "<position filenum=\"1\" line=\"" + std::to_string(line) + "\" row=\"1\"/>\n"
+               "</declare>\n";
+    };
+    read_text(xob("loop.xob", source("/r/loop.c", 1,
+                                     "<note>\n" + declare_at("loop_x", 1) + declare_at("loop_y", 2) +
+                                         "</note>\n" + declare_at("loop_y", 2) +
+                                         declare_at("loop_x", 1))));
+    xob_node* source_node = file_source(file_index_of(name_intern("/r/loop.c")));
+    ASSERT_NE(source_node, nullptr);
+    std::vector<std::string> listed;
+    for (xob_node* node = source_node->blocks; node && listed.size() < 10; node = node->next)
+        listed.push_back(name_text(node->name));
+    EXPECT_EQ(listed, std::vector<std::string>{"loop_y"});
+}
+
+// A NUL byte ends a string value; the value keeps no quote.
+TEST_F(XobReader, NulByteEndsAStringValue) {
+    read_text(xob("nul.xob", source("/r/nul.c", 1, define(std::string("nul_v\0tail", 10), "0", 1, 1))));
+    EXPECT_EQ(definitions_of("nul_v").size(), 1u);
+    EXPECT_EQ(definitions_of("\"nul_v").size(), 0u);
 }
 
 TEST_F(XobReader, XobFilesAreListedInReadingOrder) {
