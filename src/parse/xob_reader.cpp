@@ -6,8 +6,23 @@
 
 #include "messages/messages.h"
 #include "messages/text_conversion.h"
+#include "model/trap_table.h"
+#include "model/xob_node.h"
 #include "parse/lexer.h"
 #include "parse/xob_actions.h"
+
+namespace {
+
+// A file abandoned by a syntax error or a stack overflow leaves its scopes,
+// source files and function open. Whatever it entered stays, but the next
+// file and the link pass must not run inside them: a system include file
+// left open would drop every later trap.
+void close_abandoned_file(xob_node* outer_scope) {
+    while (current_scope && current_scope != outer_scope) pop_scope();
+    end_xob_file();
+}
+
+}  // namespace
 
 void read_xob_file(const char* path) {
     std::FILE* stream = std::fopen(path, "r");
@@ -21,7 +36,8 @@ void read_xob_file(const char* path) {
     active_vocabulary = vocabulary::xob;
     line_counter = 0;
     lexer_open(stream, path);
-    xob_parse();
+    xob_node* outer_scope = current_scope;
+    if (xob_parse() != 0) close_abandoned_file(outer_scope);
     lexer_close();
     std::fclose(stream);
 }

@@ -9,6 +9,7 @@
 
 #include "model/file_table.h"
 #include "model/name_table.h"
+#include "model/trap_table.h"
 #include "model/xob_node.h"
 #include "model_test_support.h"
 #include "parse/lexer.h"
@@ -137,6 +138,21 @@ TEST_F(XobReader, NulByteEndsAStringValue) {
     read_text(xob("nul.xob", source("/r/nul.c", 1, define(std::string("nul_v\0tail", 10), "0", 1, 1))));
     EXPECT_EQ(definitions_of("nul_v").size(), 1u);
     EXPECT_EQ(definitions_of("\"nul_v").size(), 0u);
+}
+
+// A file abandoned inside a function of a system include file leaves nothing
+// open behind it: the next file and the link pass run outside it.
+TEST_F(XobReader, AbandonedFileLeavesNothingOpen) {
+    read_text("<?xml version=\"1.0\"?>\n<xobj filename=\"cut.xob\">\n"
+              "<sourcefile filename=\"cut.h\" fullname=\"/usr/include/cut.h\" date=\"0\" "
+              "cle=\"k\" sysinclude=\"1\" filenum=\"1\">\n"
+              "<function name=\"cut_fn\" fulldef=\"void cut_fn(void)\" storageclass=\"\">\n"
+              "<position filenum=\"1\" line=\"3\" row=\"1\"/>\n"
+              "<declare level=\"0\">\n");
+    EXPECT_EQ(current_scope, nullptr);
+    EXPECT_TRUE(open_files.empty());
+    EXPECT_EQ(in_system_include, 0);
+    EXPECT_EQ(current_function, nullptr);
 }
 
 TEST_F(XobReader, XobFilesAreListedInReadingOrder) {
