@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -91,6 +92,19 @@ const std::vector<lexer_case>& lexer_cases() {
          "<position><POSITION><PoSiTiOn/>",
          {t(STAGPOS, "<position"), t(ETAG, ">"), t(STAGPOS, "<POSITION"), t(ETAG, ">"),
           t(STAGPOS, "<PoSiTiOn"), t(XTAG, "/>")}},
+        {"a <?xml without its ?> before the next > is text",
+         xob,
+         "<?xml a<b c>x<?xml?>",
+         {t(TEXT, "<"), t(TEXT, "?xml"), t(TEXT, "a"), t(STAG, "<b"), t(IDNT, "c"), t(ETAG, ">"),
+          t(TEXT, "x"), t(SXML, "<?xml?>")}},
+        {"declarations again after the line end or > that made one fail",
+         xob,
+         "<?xml<?xml x\n<?xml?><?xml a>b<?xml z?><?xml<!-- c --><?xml ?>",
+         {t(TEXT, "<"), t(TEXT, "?xml"), t(TEXT, "<"), t(TEXT, "?xml"), t(TEXT, "x"),
+          t(SXML, "<?xml?>"), t(TEXT, "<"), t(TEXT, "?xml"), t(TEXT, "a>b"), t(SXML, "<?xml z?>"),
+          t(TEXT, "<"), t(TEXT, "?xml"), t(SXML, "<?xml ?>")}},
+        {"a <?xml inside one that failed", xob, "<?xml<?xml>", {t(TEXT, "<"), t(TEXT, "?xml"),
+                                                           t(TEXT, "<"), t(TEXT, "?xml>")}},
         {"xob element in the configuration vocabulary",
          conf,
          "<position><POSITION>",
@@ -353,6 +367,22 @@ TEST(Lexer, TokensLongerThanTheBuffer) {
         EXPECT_EQ(actual[i].text.size(), expected[i].text.size()) << i;
         EXPECT_TRUE(actual[i].text == expected[i].text) << i;
     }
+}
+
+// Each <?xml that makes no declaration must not scan the rest of its line
+// again: a long line of them would take quadratic time.
+TEST(Lexer, LongLineOfFailedDeclarationsIsScannedOnce) {
+    const int count = 200000;
+    std::string line;
+    for (int i = 0; i < count; ++i) line += "<?xml";
+    auto started = std::chrono::steady_clock::now();
+    std::vector<token> tokens = scan(line + "\n<?xml?>");
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    ASSERT_EQ(tokens.size(), 2u * count + 1);
+    EXPECT_EQ(tokens[2 * count - 1], t(TEXT, "?xml"));
+    EXPECT_EQ(tokens.back(), t(SXML, "<?xml?>"));
+    EXPECT_LT(seconds, 10.0);
 }
 
 }  // namespace
