@@ -18,7 +18,7 @@
 
 namespace {
 
-xob_value value_of(xob_node* node) { return xob_value{node, nullptr}; }
+xob_value value_of(xob_node* node) { return xob_value{node, nullptr, false}; }
 
 // Working values: what an action takes out of an attribute value node.
 name* text_of(const xob_value& value) {
@@ -38,6 +38,12 @@ template <class... Values>
 void release(xob_value& first, Values&... rest) {
     release(first);
     release(rest...);
+}
+
+bool is_open_scope(const xob_node* node) {
+    for (const xob_node* scope = current_scope; scope; scope = scope->scope)
+        if (scope == node) return true;
+    return false;
 }
 
 // Makes a block list the contents of a node: its first node becomes LINKED.
@@ -75,7 +81,7 @@ xob_value line_count_value() {
 }
 
 xob_value append_block(xob_value list, xob_value block) {
-    if (!list.node) return xob_value{block.node, block.node};
+    if (!list.node) return xob_value{block.node, block.node, false};
     xob_node* node = block.node;
     // A node not marked LINKED can be in this list only as its head.
     if (!node || (node->flags & LINKED) || node == list.node) return list;
@@ -203,14 +209,18 @@ xob_value act_function_start(xob_value name_value, xob_value fulldef, xob_value 
         bind_function(identifier, text_of(fulldef), text_of(storage), position.node);
     check_similarity(identifier, function);
     record_function_start(identifier, position.node);
-    push_scope(function);
-    return value_of(function);
+    xob_value value = value_of(function);
+    // Opened a second time, the function would become its own enclosing scope
+    // and the scope stack could never be left again.
+    value.opened_scope = function && !is_open_scope(function);
+    if (value.opened_scope) push_scope(function);
+    return value;
 }
 
 xob_value act_function_end(xob_value name_value, xob_value fulldef, xob_value storage,
                            xob_value function, xob_value blocks, xob_value end_position) {
     if (function.node && !function.node->body) function.node->body = adopt_list(blocks);
-    pop_scope();
+    if (function.opened_scope) pop_scope();
     record_function_end(text_of(name_value), end_position.node);
     release(name_value, fulldef, storage);
     return value_of(function.node);

@@ -9,6 +9,9 @@ struct xob_node;
 struct xob_value {
     xob_node* node;
     xob_node* tail;
+    // A function's start: whether it opened a scope that its end must close
+    // (not when the function is open already, written again inside itself).
+    bool opened_scope;
 };
 
 int xob_parse();         // the generated parser

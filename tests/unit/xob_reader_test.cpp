@@ -155,6 +155,25 @@ TEST_F(XobReader, AbandonedFileLeavesNothingOpen) {
     EXPECT_EQ(current_function, nullptr);
 }
 
+// A function written again inside itself (same name and position, so the
+// same node) must not become its own enclosing scope: what follows it is in
+// the file's scope again, and the scope stack empties at the file's end.
+TEST_F(XobReader, FunctionInsideItselfLeavesItsScope) {
+    auto function = [](const std::string& identifier, int line, const std::string& body) {
+        return "<function name=\"" + identifier + "\" fulldef=\"int " + identifier +
+               "(void)\" storageclass=\"\">\n<position filenum=\"1\" line=\"" +
+               std::to_string(line) + "\" row=\"5\"/>\n" + body +
+               "<position filenum=\"1\" line=\"9\" row=\"1\"/>\n</function>\n";
+    };
+    std::string nested = function("self_f", 3, function("self_g", 4, function("self_f", 3, "")));
+    read_text(xob("self.xob", source("/r/self.c", 1,
+                                     nested + function("self_f", 3, "") +
+                                         define("after_self", "0", 1, 12))));
+    EXPECT_EQ(current_scope, nullptr);
+    ASSERT_EQ(definitions_of("after_self").size(), 1u);
+    EXPECT_TRUE(is_xob_scope(definitions_of("after_self")[0]->scope));
+}
+
 TEST_F(XobReader, XobFilesAreListedInReadingOrder) {
     xob_node* before = xob_list.tail;
     read_text(xob("order1.xob", ""));
