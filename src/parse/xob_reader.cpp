@@ -6,6 +6,7 @@
 
 #include "messages/messages.h"
 #include "messages/text_conversion.h"
+#include "model/trap_table.h"
 #include "parse/lexer.h"
 #include "parse/xob_actions.h"
 
@@ -22,6 +23,10 @@ void read_xob_file(const char* path) {
     line_counter = 0;
     lexer_open(stream, path);
     xob_parse();
+    // A parse abandoned inside a source file or a function leaves them open:
+    // closed here, a system include file cut short hides no trap of the next
+    // xob file or of the link pass.
+    end_xob_file();
     lexer_close();
     std::fclose(stream);
 }
