@@ -96,7 +96,8 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
         } else if (byte == '"' && place == xml_place::attribute_value) {
             std::fputs("&quot;", stream);
             ++p;
-        } else if (byte == '>' && state->closing_brackets >= 2) {
+        } else if (byte == '>' && state->closing_brackets >= 2 &&
+                   place == xml_place::element_text) {
             std::fputs("&gt;", stream);
             ++p;
         } else {

@@ -9,7 +9,7 @@
 // Where a text lands in the document; each place forbids other characters.
 enum class xml_place {
     element_text,     // "<" and stray "&" escaped, "]]>" broken up
-    attribute_value,  // as element text, and '"' escaped
+    attribute_value,  // "<", stray "&" and '"' escaped; "]]>" is legal here
     comment,          // markup stays; "--" gets a blank between the hyphens
 };
 

@@ -38,6 +38,7 @@ TEST(XmlText, MarkupCharactersAreEscapedWhereTheyWouldBreakTheDocument) {
     EXPECT_EQ(written("say \"hi\"", xml_place::attribute_value), "say &quot;hi&quot;");
     EXPECT_EQ(written("say \"hi\"", xml_place::element_text), "say \"hi\"");
     EXPECT_EQ(written("a]]>b ]>", xml_place::element_text), "a]]&gt;b ]>");
+    EXPECT_EQ(written("a]]>b", xml_place::attribute_value), "a]]>b");
 }
 
 TEST(XmlText, ReferencesAreKeptOnlyWhenTheyAreLegal) {
