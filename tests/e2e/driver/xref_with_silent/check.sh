@@ -1,0 +1,2 @@
+# The cross-reference file is the only output: no console trap lines.
+grep -q "/src/f.c" x.pl
