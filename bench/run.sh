@@ -4,10 +4,10 @@
 #   well-formedness) and wc -l (the cost of reading the bytes).
 # Prints seconds, peak memory and ratios against each peer.
 #
-# usage: bench/run.sh [units]   (1600 units make about 200 MB)
+# usage: bench/run.sh [units]   (700 units make about 200 MB)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-units=${1:-1600}
+units=${1:-700}
 bash "$top/scripts/setup.sh" --bench
 bash "$top/scripts/build.sh" "$top/build/release" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >/dev/null
 corpus="$top/build/bench-corpus-$units"

@@ -109,19 +109,21 @@ bool function_clash_recordable() {
            clash_recordable(RULE_STATIC_NAME_REUSED, false);
 }
 
+// A clash met by a second walk: the typedef rule against a typedef, the
+// redefinition rule against anything else.
+void report_second_walk_clash(const xob_node* other, const xob_node* position, name* identifier) {
+    if (other->kind == a_typedef)
+        report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->position, identifier);
+    else
+        report_clash(other->scope, RULE_REDEFINED, position, other->position, identifier);
+}
+
 // The second walk of a new function or function declaration.
 void clash_with_definitions_and_typedefs(name* identifier, const xob_node* position) {
     bool definitions = clash_recordable(RULE_REDEFINED, true);
     bool typedefs = clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
     walk_kinds(identifier, definitions ? a_definition : -1, typedefs ? a_typedef : -1, -1,
-               [&](xob_node* other) {
-                   if (other->kind == a_definition)
-                       report_clash(other->scope, RULE_REDEFINED, position, other->position,
-                                    identifier);
-                   else
-                       report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->position,
-                                    identifier);
-               });
+               [&](xob_node* other) { report_second_walk_clash(other, position, identifier); });
 }
 
 xob_node* new_named_node(std::int32_t kind, name* identifier, xob_node* position) {
@@ -185,12 +187,8 @@ xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
                [&](xob_node* other) {
                    if (other->kind == a_declaration)
                        link_declaration(other, definition);
-                   else if (other->kind == a_function)
-                       report_clash(other->scope, RULE_REDEFINED, position, other->position,
-                                    identifier);
                    else
-                       report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->position,
-                                    identifier);
+                       report_second_walk_clash(other, position, identifier);
                });
     return definition;
 }
@@ -220,12 +218,8 @@ xob_node* bind_declaration(name* identifier, std::int32_t level, name* storage,
                [&](xob_node* other) {
                    if (other->kind == a_definition)
                        link_declaration(declaration, other);
-                   else if (other->kind == a_function)
-                       report_clash(other->scope, RULE_REDEFINED, position, other->position,
-                                    identifier);
                    else
-                       report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->position,
-                                    identifier);
+                       report_second_walk_clash(other, position, identifier);
                });
     if (!declaration->definition) add_undefined_declaration(declaration);
     return declaration;
