@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -92,6 +93,11 @@ TEST_F(Expansion, EnvironmentReferences) {
     // An inserted value is never scanned again.
     setenv("NOSUCH", "$HOME", 1);
     EXPECT_EQ(added("<$NOSUCH>$HOME"), "<$HOME>/u");
+    // A variable set to nothing still replaces its reference.
+    setenv("NOSUCH", "", 1);
+    EXPECT_EQ(added("$NOSUCH"), "");
+    EXPECT_EQ(added("a$NOSUCH$NOSUCH.b"), "a.b");
+    unsetenv("NOSUCH");
     // An unchanged word is the caller's own text.
     char text[] = "plain$";
     gcm_words one;
@@ -99,6 +105,18 @@ TEST_F(Expansion, EnvironmentReferences) {
     EXPECT_EQ(one.words[0], text);
     EXPECT_EQ(one.words[1], nullptr);
     take(one, {text});
+}
+
+TEST_F(Expansion, WordWithManyReferencesStaysLinear) {
+    std::string word;
+    for (int i = 0; i < 300000; ++i) word += "$HOME-";
+    auto started = std::chrono::steady_clock::now();
+    std::string expanded = added(word.c_str());
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, 8.0);
+    EXPECT_EQ(expanded.size(), 900000u);
+    EXPECT_EQ(expanded.substr(0, 9), "/u-/u-/u-");
 }
 
 TEST_F(Expansion, ResponseFileWordsQuotesAndComments) {

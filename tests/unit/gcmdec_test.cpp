@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,17 @@ TEST_F(Decoder, ValuesAndLists) {
     EXPECT_EQ(printed, rejection("Mandatory argument for this option, SET"));
     EXPECT_EQ(decode({"a", "-ALTO=1"}), -1);
     EXPECT_EQ(printed, rejection("No argument for this option, ALTO=1"));
+}
+
+TEST_F(Decoder, WordOfManyPiecesStaysLinear) {
+    std::string word;
+    for (int i = 0; i < 1000000; ++i) word += "b,";
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(decode({"a", word}), 0) << printed;
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_LT(seconds, 8.0);
+    EXPECT_EQ(texts(&t.rest).size(), 1000000u);
 }
 
 TEST_F(Decoder, Numbers) {
