@@ -9,7 +9,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 units=${1:-700}
 bash "$top/scripts/setup.sh" --bench
-bash "$top/scripts/build.sh" "$top/build/release" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >/dev/null
+bash "$top/scripts/build.sh" "$top/build/bench" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >/dev/null
 corpus="$top/build/bench-corpus-$units"
 if [ ! -d "$corpus" ]; then
   perl "$top/bench/gen_corpus.pl" "$corpus.tmp" "$units"
@@ -31,7 +31,7 @@ measure() {  # measure <label> <command...>: prints "label seconds peak_kib"
 }
 
 {
-  measure kyvld env ORVANTADIR="$work/install" "$top/build/release/kyvld" "${files[@]}" -KYV="$work/report.xml" -SILENT
+  measure kyvld env ORVANTADIR="$work/install" "$top/build/bench/kyvld" "${files[@]}" -KYV="$work/report.xml" -SILENT
   measure xmlwf xmlwf "${files[@]}"
   measure xmllint xmllint --stream --noout "${files[@]}"
   measure wc wc -l "${files[@]}"

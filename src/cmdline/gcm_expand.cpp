@@ -1,6 +1,7 @@
 #include "cmdline/gcm_expand.h"
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,16 +36,29 @@ bool append(gcm_words* words, char* word) {
     return true;
 }
 
-// before + value + after, as a new text.
-char* splice(const char* before, std::size_t before_length, const char* value, const char* after) {
-    std::size_t value_length = std::strlen(value);
-    std::size_t after_length = std::strlen(after);
-    char* text = static_cast<char*>(std::malloc(before_length + value_length + after_length + 1));
-    if (!text) return nullptr;
-    std::memcpy(text, before, before_length);
-    std::memcpy(text + before_length, value, value_length);
-    std::memcpy(text + before_length + value_length, after, after_length + 1);
-    return text;
+// A word rebuilt with the values of its references. It grows by doubling, so
+// that a word with many references is built in time linear in its length.
+struct text_builder {
+    char* text = nullptr;
+    std::size_t length = 0;
+    std::size_t size = 0;
+};
+
+bool builder_add(text_builder& builder, const char* bytes, std::size_t count) {
+    if (count > SIZE_MAX - 1 - builder.length) return false;
+    std::size_t needed = builder.length + count + 1;
+    if (needed > builder.size) {
+        std::size_t size = builder.size ? builder.size : 64;
+        while (size < needed) size = size > SIZE_MAX / 2 ? needed : size * 2;
+        void* grown = std::realloc(builder.text, size);
+        if (!grown) return false;
+        builder.text = static_cast<char*>(grown);
+        builder.size = size;
+    }
+    std::memcpy(builder.text + builder.length, bytes, count);
+    builder.length += count;
+    builder.text[builder.length] = '\0';
+    return true;
 }
 
 // "<prefix>option<separator>" in any case of its six letters: the text after
@@ -143,44 +157,47 @@ int read_words(std::FILE* file, gcm_words* words) {
 }  // namespace
 
 int gcm_add_word(const char* text, gcm_words* words) {
-    const char* word = text;
-    char* built = nullptr;
-    std::size_t at = 0;
+    text_builder built;
+    // The rebuilt word is the text up to each replaced reference, its value,
+    // and so on; scanning goes on in the given text, after the name, which is
+    // where the rebuilt text goes on after the inserted value.
+    const char* copied_to = text;
     const char* dollar;
-    while ((dollar = std::strchr(word + at, '$'))) {
-        std::size_t start = static_cast<std::size_t>(dollar - word);
-        std::size_t end = start + 1;
-        while (is_name_character(word[end])) ++end;
+    for (const char* scan = text; (dollar = std::strchr(scan, '$')); ) {
+        const char* end = dollar + 1;
+        while (is_name_character(*end)) ++end;
         const char* value = nullptr;
-        if (end > start + 1) {
-            char* name = static_cast<char*>(std::malloc(end - start));
+        if (end > dollar + 1) {
+            std::size_t name_length = static_cast<std::size_t>(end - dollar - 1);
+            char* name = static_cast<char*>(std::malloc(name_length + 1));
             if (!name) {
-                std::free(built);
+                std::free(built.text);
                 gcm_no_memory();
                 return -1;
             }
-            std::memcpy(name, word + start + 1, end - start - 1);
-            name[end - start - 1] = '\0';
+            std::memcpy(name, dollar + 1, name_length);
+            name[name_length] = '\0';
             value = std::getenv(name);
             std::free(name);
         }
-        if (!value) {
-            at = end;
-            continue;
+        if (value) {
+            if (!builder_add(built, copied_to, static_cast<std::size_t>(dollar - copied_to)) ||
+                !builder_add(built, value, std::strlen(value))) {
+                std::free(built.text);
+                gcm_no_memory();
+                return -1;
+            }
+            copied_to = end;
         }
-        char* rebuilt = splice(word, start, value, word + end);
-        std::free(built);
-        if (!rebuilt) {
-            gcm_no_memory();
-            return -1;
-        }
-        built = rebuilt;
-        word = built;
-        // The inserted value itself is never scanned.
-        at = start + std::strlen(value);
+        scan = end;
     }
-    if (!append(words, built ? built : const_cast<char*>(text))) {
-        std::free(built);
+    if (built.text && !builder_add(built, copied_to, std::strlen(copied_to))) {
+        std::free(built.text);
+        gcm_no_memory();
+        return -1;
+    }
+    if (!append(words, built.text ? built.text : const_cast<char*>(text))) {
+        std::free(built.text);
         gcm_no_memory();
         return -1;
     }

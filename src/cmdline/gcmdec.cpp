@@ -142,10 +142,14 @@ int convert(gcm_param* param, char* piece, gcm_choice* choices) {
 int add_pieces(gcm_param* param, char* text, gcm_choice* choices) {
     while (*text) {
         std::size_t at = find_separator(text);
-        char* rest = text + std::strlen(text);
+        // Only the last piece needs its end measured: measuring every rest
+        // would make a word of many pieces quadratic.
+        char* rest;
         if (at) {
             text[at] = '\0';
             rest = text + at + 1;
+        } else {
+            rest = text + std::strlen(text);
         }
         if (convert(param, text, choices) != 0) return -1;
         text = rest;

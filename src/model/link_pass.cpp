@@ -216,6 +216,9 @@ int model_walk(xob_node* list, void* argument, model_visit callback) {
         if (frames.size() == 1) last_result = result;
         if (!result) continue;
         if (node->kind == a_function) {
+            // A function merged from a repeated element can hold itself in its
+            // own body, directly or deeper: its body is being walked already.
+            if (has(node, ON_STACK)) continue;
             node->link_flags |= ON_STACK;
             frames.push(model_frame{node->body, node->body, node});
         } else if (node->kind == a_source && node->blocks != own_list) {

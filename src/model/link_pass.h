@@ -29,8 +29,9 @@ void check_undefined_declarations();
 void check_unreferenced_functions();
 
 // Calls the callback on every node of the list in order; where it returns
-// non-zero, descends into a function's body (ON_STACK set meanwhile) or a
-// source's blocks, unless those blocks are the list being walked. Returns the
+// non-zero, descends into a function's body (ON_STACK set meanwhile) unless
+// that body is being walked already, or into a source's blocks unless those
+// blocks are the list being walked. Returns the
 // callback's last result on the list itself.
 using model_visit = int (*)(xob_node* node, void* argument);
 int model_walk(xob_node* list, void* argument, model_visit callback);

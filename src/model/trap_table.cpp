@@ -262,7 +262,9 @@ struct walk_state {
     std::int32_t system_depth = 0;
     const report_sink* sink = nullptr;  // writing walk only
     bool file_node_open = false;
-    bool function_node_open = false;
+    // Function nodes open in the current file node; a function defined inside
+    // another one nests in its node.
+    std::int32_t function_nodes_open = 0;
 };
 
 void pass_justification(trap_event* justification) {
@@ -315,14 +317,16 @@ void count_event(tree_item* item, void* argument) {
     }
 }
 
+// An end event without an open node (an end position before its start)
+// closes nothing, so the report stays well formed.
 void close_function_node(walk_state* state) {
-    if (!state->function_node_open) return;
+    if (state->function_nodes_open == 0) return;
     state->sink->close_function_node();
-    state->function_node_open = false;
+    --state->function_nodes_open;
 }
 
 void close_file_node(walk_state* state) {
-    close_function_node(state);
+    while (state->function_nodes_open > 0) close_function_node(state);
     if (!state->file_node_open) return;
     state->sink->close_file_node();
     state->file_node_open = false;
@@ -390,10 +394,9 @@ void write_event(tree_item* item, void* argument) {
         break;
     case FUNCTION_START:
         if (state->system_depth > 0) break;
-        close_function_node(state);
         sink->write_function_node(name_text(event->data), event->counter,
                                   name_text(file_full_path(event->file)), event->line);
-        state->function_node_open = true;
+        ++state->function_nodes_open;
         break;
     case JUSTIFICATION:
         pass_justification(event);

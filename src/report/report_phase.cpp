@@ -1,5 +1,8 @@
 // The report phase: the order in which the trap table's walks, the summary
 // and the closing sections fill the report.
+#include <cstdio>
+
+#include "messages/messages.h"
 #include "messages/time_text.h"
 #include "model/trap_table.h"
 #include "report/report_writer.h"
@@ -28,4 +31,7 @@ void write_report(const char* report_name, const char* rule_file, const char* he
     close_deactivated_rules();
     write_rule_statistics();
     close_report();
+    // The console lines may be all the run writes: losing them is no success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout))
+        fatal("Fatal Error", "Cannot write standard output", "");
 }

@@ -24,12 +24,14 @@ void count_row(std::FILE* out, const char* label, int count) {
     std::fprintf(out, "<CELL_TEXT STYLE=\"Array %s\">%d</CELL_TEXT>\n</ROW>\n", result, count);
 }
 
-// Rows come only from a regular file: a device such as /dev/zero never ends.
+// Rows come from a regular file or a pipe, which end; a device such as
+// /dev/zero never does.
 std::FILE* open_header_rows(const char* header_file) {
     std::FILE* header = std::fopen(header_file, "rb");
     if (!header) return nullptr;
     struct stat status;
-    if (fstat(fileno(header), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(fileno(header), &status) != 0 ||
+        !(S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode))) {
         std::fclose(header);
         return nullptr;
     }

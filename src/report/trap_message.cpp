@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "messages/text_conversion.h"
 #include "report/xml_text.h"
 
 namespace {
@@ -53,8 +52,7 @@ void write_location(std::FILE* stream, const trap_message& message) {
 }  // namespace
 
 void write_trap_message(std::FILE* stream, const trap_message& message) {
-    // A copy: the conversion buffers rotate while names are converted.
-    const std::string converted = to_utf8(text_or_empty(message.message_template));
+    const std::string converted = utf8_of(text_or_empty(message.message_template));
     const char* text = converted.c_str();
     int next_name = 0;
     xml_text_state state;
@@ -85,9 +83,9 @@ void write_trap_message(std::FILE* stream, const trap_message& message) {
                 state = xml_text_state();
                 break;
             case placeholder::param: {
-                const char* param = to_utf8(text_or_empty(message.param));
-                write_xml_bytes(stream, param, param + std::strlen(param), xml_place::element_text,
-                                &state);
+                const std::string param = utf8_of(text_or_empty(message.param));
+                write_xml_bytes(stream, param.data(), param.data() + param.size(),
+                                xml_place::element_text, &state);
                 break;
             }
             case placeholder::none:

@@ -1,8 +1,8 @@
 #include "report/xml_text.h"
 
+#include <QByteArray>
+#include <QString>
 #include <cstring>
-
-#include "messages/text_conversion.h"
 
 namespace {
 
@@ -40,6 +40,15 @@ std::size_t numeric_reference_length(const char* text, const char* end) {
 }
 
 }  // namespace
+
+std::string utf8_of(const char* text) {
+    for (const char* p = text; *p; ++p)
+        if (static_cast<unsigned char>(*p) >= 0x80) {
+            QByteArray converted = QString::fromLocal8Bit(text).toUtf8();
+            return std::string(converted.constData(), static_cast<std::size_t>(converted.size()));
+        }
+    return text;  // ASCII is the same in every encoding met here
+}
 
 std::size_t reference_length(const char* text, const char* end) {
     static const char* const ENTITIES[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
@@ -87,7 +96,8 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
         } else if (byte == '"' && place == xml_place::attribute_value) {
             std::fputs("&quot;", stream);
             ++p;
-        } else if (byte == '>' && state->closing_brackets >= 2) {
+        } else if (byte == '>' && state->closing_brackets >= 2 &&
+                   place == xml_place::element_text) {
             std::fputs("&gt;", stream);
             ++p;
         } else {
@@ -100,15 +110,16 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
 
 void write_xml(std::FILE* stream, const char* text, xml_place place) {
     if (!text) return;
-    const char* converted = to_utf8(text);
+    const std::string converted = utf8_of(text);
     xml_text_state state;
-    write_xml_bytes(stream, converted, converted + std::strlen(converted), place, &state);
+    write_xml_bytes(stream, converted.data(), converted.data() + converted.size(), place, &state);
 }
 
 void write_escaped(std::FILE* stream, const char* text) {
     if (!text) return;
-    const auto* p = reinterpret_cast<const unsigned char*>(to_utf8(text));
-    const auto* end = p + std::strlen(reinterpret_cast<const char*>(p));
+    const std::string converted = utf8_of(text);
+    const auto* p = reinterpret_cast<const unsigned char*>(converted.data());
+    const auto* end = p + converted.size();
     for (; p < end; ++p) {
         switch (*p) {
             case '"': std::fputs("&quot;", stream); break;

@@ -4,11 +4,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 // Where a text lands in the document; each place forbids other characters.
 enum class xml_place {
     element_text,     // "<" and stray "&" escaped, "]]>" broken up
-    attribute_value,  // as element text, and '"' escaped
+    attribute_value,  // "<", stray "&" and '"' escaped; "]]>" is legal here
     comment,          // markup stays; "--" gets a blank between the hyphens
 };
 
@@ -27,6 +28,10 @@ std::size_t reference_length(const char* text, const char* end);
 // the characters that XML 1.0 forbids.
 void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_place place,
                      xml_text_state* state);
+
+// The text converted to UTF-8, whole: to_utf8 keeps at most one pool buffer of
+// a text, and a long compile command, comment or template must not lose its end.
+std::string utf8_of(const char* text);
 
 // Converts the text to UTF-8 and writes it for the given place; null writes nothing.
 void write_xml(std::FILE* stream, const char* text, xml_place place);

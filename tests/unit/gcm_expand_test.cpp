@@ -92,6 +92,11 @@ TEST_F(Expansion, EnvironmentReferences) {
     // An inserted value is never scanned again.
     setenv("NOSUCH", "$HOME", 1);
     EXPECT_EQ(added("<$NOSUCH>$HOME"), "<$HOME>/u");
+    // A variable set to nothing still replaces its reference.
+    setenv("NOSUCH", "", 1);
+    EXPECT_EQ(added("$NOSUCH"), "");
+    EXPECT_EQ(added("a$NOSUCH$NOSUCH.b"), "a.b");
+    unsetenv("NOSUCH");
     // An unchanged word is the caller's own text.
     char text[] = "plain$";
     gcm_words one;
@@ -99,6 +104,14 @@ TEST_F(Expansion, EnvironmentReferences) {
     EXPECT_EQ(one.words[0], text);
     EXPECT_EQ(one.words[1], nullptr);
     take(one, {text});
+}
+
+TEST_F(Expansion, WordWithManyReferences) {
+    std::string word;
+    for (int i = 0; i < 300000; ++i) word += "$HOME-";
+    std::string expanded = added(word.c_str());
+    EXPECT_EQ(expanded.size(), 900000u);
+    EXPECT_EQ(expanded.substr(0, 9), "/u-/u-/u-");
 }
 
 TEST_F(Expansion, ResponseFileWordsQuotesAndComments) {

@@ -175,6 +175,13 @@ TEST_F(Decoder, ValuesAndLists) {
     EXPECT_EQ(printed, rejection("No argument for this option, ALTO=1"));
 }
 
+TEST_F(Decoder, WordOfManyPieces) {
+    std::string word;
+    for (int i = 0; i < 1000000; ++i) word += "b,";
+    EXPECT_EQ(decode({"a", word}), 0) << printed;
+    EXPECT_EQ(texts(&t.rest).size(), 1000000u);
+}
+
 TEST_F(Decoder, Numbers) {
     const std::pair<const char*, int> accepted[] = {
         {"-LEVEL=3", 3}, {"-LEVEL= -5", -5}, {"-LEVEL=+4x", 4}, {"-LEVEL=abc", 0}, {"-LEVEL=5", 5}};

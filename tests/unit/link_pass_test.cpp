@@ -208,6 +208,25 @@ TEST(LinkPass, ModelWalkDescendsOnlyWhereTheCallbackAsks) {
     EXPECT_EQ(log.kinds, std::vector<int>{a_source});
 }
 
+TEST(LinkPass, FunctionHeldInItsOwnBodyEndsBothWalks) {
+    // What a function element repeated inside its own body leaves: the
+    // merged function is in the body of a function of its body.
+    xob_node* f = function("own_f");
+    xob_node* g = function("own_g");
+    f->body = g;
+    g->body = f;
+    xob_node* scope = xob_scope(chain({f}));
+    EXPECT_EQ(link_walk(scope), 0);
+    std::vector<int> kinds;
+    auto visit_all = [](xob_node* node, void* argument) {
+        static_cast<std::vector<int>*>(argument)->push_back(node->kind);
+        return 1;
+    };
+    model_walk(scope, &kinds, visit_all);
+    EXPECT_EQ(kinds, (std::vector<int>{a_source, a_function, a_function, a_function}));
+    for (xob_node* function : {f, g}) EXPECT_FALSE(has(function, ON_STACK));
+}
+
 TEST(LinkPass, UndefinedDeclarationsOutsideSystemFiles) {
     xob_node* plain = new_node(a_declaration);
     plain->name = name_intern("undef_plain");

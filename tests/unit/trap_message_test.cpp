@@ -82,6 +82,14 @@ TEST(TrapMessage, ManyPlaceholdersKeepTheTemplateIntact) {
     EXPECT_EQ(in_report(message_of(many.c_str(), {30, names})), expected);
 }
 
+TEST(TrapMessage, LongTemplatesAndParametersAreExpandedWhole) {
+    std::string words(50000, 'w');
+    std::string long_template = words + " '%name%' %param% " + words;
+    trap_message message = message_of(long_template.c_str(), {1, ONE_NAME});
+    message.param = words.c_str();
+    EXPECT_EQ(in_report(message), words + " ''f'' " + words + " " + words);
+}
+
 TEST(TrapMessage, ConsoleExpansion) {
     const char* recursive = "The function '%name%' is recursive when calling '%name%'.";
     EXPECT_EQ(on_console(message_of(recursive, {2, TWO_NAMES})),

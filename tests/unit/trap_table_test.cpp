@@ -214,6 +214,35 @@ TEST_F(TrapTable, FileLeftOpenByAnAbandonedParseHidesNothingAfterIt) {
     EXPECT_EQ(report[7], "close file");
 }
 
+TEST_F(TrapTable, FunctionDefinedInsideAnotherNestsInItsNode) {
+    std::int32_t file = source_file("/tt/nested/a.c");
+    std::int32_t rule = rule_of("KYV_60_10");
+    start("/tt/nested/a.c");
+    record_function_start(id("outer"), at(file, 3, 1));
+    record_function_start(id("inner"), at(file, 4, 1));
+    record_trap(rule, at(file, 5, 1), nullptr, nullptr);
+    record_function_end(id("inner"), at(file, 6, 1));
+    record_trap(rule, at(file, 8, 1), nullptr, nullptr);
+    record_function_end(id("outer"), at(file, 9, 1));
+    // An end position written before its start closes nothing.
+    record_function_start(id("odd"), at(file, 15, 1));
+    record_function_end(id("odd"), at(file, 12, 1));
+    finish("/tt/nested/a.c");
+    EXPECT_EQ(report_for("/tt/nested/"),
+              (std::vector<std::string>{
+                  "file a.c count=2 date=" + date_of(0) + " version=-",
+                  "function outer count=0 at /tt/nested/a.c:3",
+                  "function inner count=1 at /tt/nested/a.c:4",
+                  "trap KYV_60_10 level=2 a.c:5:1 second=?:0:0 names= comment=-",
+                  "close function",
+                  "trap KYV_60_10 level=2 a.c:8:1 second=?:0:0 names= comment=-",
+                  "close function",
+                  "function odd count=0 at /tt/nested/a.c:15",
+                  "close function",
+                  "close file",
+              }));
+}
+
 TEST_F(Justification, NblineZeroCoversItsOwnLine) {
     std::int32_t file = source_file("/tt/nb0/a.c");
     std::int32_t rule = rule_of("KYV_60_10");

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "captured_stream.h"
+#include "messages/text_conversion.h"
 #include "report/report_names.h"
 
 namespace {
@@ -37,6 +38,7 @@ TEST(XmlText, MarkupCharactersAreEscapedWhereTheyWouldBreakTheDocument) {
     EXPECT_EQ(written("say \"hi\"", xml_place::attribute_value), "say &quot;hi&quot;");
     EXPECT_EQ(written("say \"hi\"", xml_place::element_text), "say \"hi\"");
     EXPECT_EQ(written("a]]>b ]>", xml_place::element_text), "a]]&gt;b ]>");
+    EXPECT_EQ(written("a]]>b", xml_place::attribute_value), "a]]>b");
 }
 
 TEST(XmlText, ReferencesAreKeptOnlyWhenTheyAreLegal) {
@@ -60,6 +62,22 @@ TEST(XmlText, CommentsKeepMarkupButNeverTwoHyphens) {
               "kyvcc - -std=c99 -o a.xob <in> & out");
     EXPECT_EQ(written("---", xml_place::comment), "- - -");
     EXPECT_EQ(written("a-b-c\x02-", xml_place::comment), "a-b-c-");
+}
+
+TEST(XmlText, LongTextsAreWrittenWhole) {
+    // Longer than one conversion buffer: a long compile command or comment keeps its end.
+    std::string ascii(3 * CONVERSION_BUFFER_SIZE, 'a');
+    ascii += "<end>";
+    EXPECT_EQ(written(ascii.c_str(), xml_place::element_text),
+              std::string(3 * CONVERSION_BUFFER_SIZE, 'a') + "&lt;end>");
+    EXPECT_EQ(written(ascii.c_str(), xml_place::comment), ascii);
+    std::string accented;
+    for (int i = 0; i < CONVERSION_BUFFER_SIZE; ++i) accented += "\xC3\xA9";
+    accented += "&";
+    EXPECT_EQ(written(accented.c_str(), xml_place::attribute_value),
+              accented.substr(0, accented.size() - 1) + "&amp;");
+    std::string title(2 * CONVERSION_BUFFER_SIZE, 'r');
+    EXPECT_EQ(escaped((title + "'").c_str()), title + "&apos;");
 }
 
 TEST(XmlText, PiecesOfOneTextAreEscapedAsTheWhole) {
