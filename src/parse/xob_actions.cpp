@@ -166,10 +166,18 @@ xob_value act_declare(xob_value name_value, xob_value level, xob_value storage,
     return value_of(entry);
 }
 
+// A source file enters the file table by its full path; its number, when
+// given, names it for the rest of the xob file.
+static xob_node* enter_file(name* file_name, const xob_value& full_path, const xob_value& system,
+                            const xob_value& file_number, const xob_value& version) {
+    xob_node* source = new_source(file_name, text_of(full_path), present(system), text_of(version));
+    register_file(present(file_number) ? number_of(file_number) : -1, source);
+    return source;
+}
+
 xob_value act_file(xob_value full_path, xob_value system, xob_value file_number,
                    xob_value version) {
-    xob_node* source = new_source(nullptr, text_of(full_path), present(system), text_of(version));
-    register_file(present(file_number) ? number_of(file_number) : -1, source);
+    xob_node* source = enter_file(nullptr, full_path, system, file_number, version);
     release(full_path, system, file_number, version);
     return value_of(source);
 }
@@ -177,9 +185,7 @@ xob_value act_file(xob_value full_path, xob_value system, xob_value file_number,
 xob_value act_source_start(xob_value file_name, xob_value full_path, xob_value date,
                            xob_value, xob_value system, xob_value file_number,
                            xob_value version) {
-    xob_node* source =
-        new_source(text_of(file_name), text_of(full_path), present(system), text_of(version));
-    register_file(present(file_number) ? number_of(file_number) : -1, source);
+    xob_node* source = enter_file(text_of(file_name), full_path, system, file_number, version);
     record_file_start(text_of(file_name), text_of(full_path), number_of(date), present(system),
                       text_of(version));
     return value_of(source);
