@@ -16,12 +16,12 @@ char* block_next = nullptr;
 std::size_t block_left = 0;
 #endif
 
-[[noreturn]] void out_of_memory() {
+}  // namespace
+
+void arena_out_of_memory() {
     std::fputs("Fatal Error: no memory left\n", stderr);
     std::exit(7);
 }
-
-}  // namespace
 
 void* arena_alloc(std::size_t size) {
     size = (size + ALIGN - 1) & ~(ALIGN - 1);
@@ -30,19 +30,19 @@ void* arena_alloc(std::size_t size) {
     // Separate allocations let the address sanitizer see every overrun; each
     // links to the one before, so the leak checker sees them all as reachable.
     auto* own = static_cast<void**>(std::calloc(1, ALIGN + size));
-    if (!own) out_of_memory();
+    if (!own) arena_out_of_memory();
     *own = newest_allocation;
     newest_allocation = own;
     return reinterpret_cast<char*>(own) + ALIGN;
 #else
     if (size > BLOCK_SIZE / 4) {
         void* own = std::calloc(1, size);
-        if (!own) out_of_memory();
+        if (!own) arena_out_of_memory();
         return own;
     }
     if (size > block_left) {
         block_next = static_cast<char*>(std::calloc(1, BLOCK_SIZE));
-        if (!block_next) out_of_memory();
+        if (!block_next) arena_out_of_memory();
         block_left = BLOCK_SIZE;
     }
     void* result = block_next;

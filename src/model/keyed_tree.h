@@ -1,15 +1,15 @@
-// The one ordered container: a threaded binary search tree that finds or
+// The ordered container of the tables that are walked in key order (the
+// trap table and the rule statistics): a threaded AVL tree that finds or
 // creates an item for a key in one call and walks items in ascending order.
-// It keeps no balance data. A find deeper than 30 levels rebuilds the whole
-// tree; an insertion deeper than that rebuilds the part of the tree around
-// its path that has grown far too deep.
+// Every search is logarithmic whatever the order of insertion; appending at
+// either end costs one comparison.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 
 enum : std::int32_t {
     ITEM_NEW = -2,  // created by the tree_insert call that just returned it
-    ITEM_OLD = -1,  // created earlier, not numbered since
+    ITEM_OLD = -1,  // created earlier
 };
 
 struct tree_item {
@@ -18,7 +18,8 @@ struct tree_item {
     tree_item* left;
     tree_item* right;
     tree_item* parent;
-    std::int32_t rank;  // ITEM_NEW, ITEM_OLD or the position written by the last rebuild
+    std::int32_t rank;    // ITEM_NEW or ITEM_OLD
+    std::int32_t height;  // levels of the subtree under this item, 1 for a leaf
 };
 
 struct keyed_tree {
@@ -28,6 +29,9 @@ struct keyed_tree {
 };
 
 // Negative when the key sorts before the item, zero when equal, positive after.
+// A comparison that never returns zero makes every insertion create an item,
+// placed after the items it sorts after: equal keys keep their insertion order
+// when it returns a positive value for them.
 using tree_compare = int (*)(const tree_item* item, const void* key);
 using tree_visit = void (*)(tree_item* item, void* argument);
 
@@ -43,13 +47,16 @@ inline tree_item* tree_item_of(const void* payload) {
                                         TREE_LINK_SIZE);
 }
 
+// The item equal to the key, created when there is none (rank ITEM_NEW, the
+// payload for the caller to fill); a found item that still reads ITEM_NEW is
+// returned as ITEM_OLD, so the test is true once per item.
 tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_size,
                        tree_compare compare);
+// The smallest item equal to the key, or null.
 tree_item* tree_find(keyed_tree* tree, const void* key, tree_compare compare);
+// Calls visit on the start item and every larger one, reading each item's
+// next link before the call.
 void tree_walk(tree_item* start, void* argument, tree_visit visit);
-void tree_rebalance(keyed_tree* tree);
 
 // Non-equal comparisons made by the last search; lets tests see the tree's depth.
 int tree_last_steps();
-// Items numbered by rebuilds since the start: the work that balancing costs.
-long tree_renumbered_items();

@@ -3,28 +3,30 @@
 #include <cstddef>
 #include <cstring>
 
-#include "model/keyed_tree.h"
+#include "model/arena.h"
+#include "model/hashed_set.h"
 
 namespace {
 
-keyed_tree name_tree;  // every interned name, by unsigned byte order
-
-int compare_text(const tree_item* item, const void* key) {
-    const auto* entry = static_cast<const name*>(tree_payload(item));
-    return std::strcmp(static_cast<const char*>(key), entry->text);
-}
+hashed_set<name> name_set;  // every interned name; its order is never observed
 
 }  // namespace
 
-name* name_intern(const char* text) {
-    std::size_t length = std::strlen(text);
-    tree_item* item = tree_insert(&name_tree, text, offsetof(name, text) + length + 1, compare_text);
-    auto* entry = static_cast<name*>(tree_payload(item));
-    if (item->rank == ITEM_NEW) {
-        entry->index = -1;
-        entry->binding = nullptr;
-        std::memcpy(entry->text, text, length + 1);
-    }
+name* name_intern(const char* text) { return name_intern_bytes(text, std::strlen(text)); }
+
+name* name_intern_bytes(const char* bytes, std::size_t length) {
+    auto hash = static_cast<std::uint32_t>(hash_bytes(bytes, length));
+    name* found = name_set.find(hash, [&](const name* entry) {
+        return std::strncmp(entry->text, bytes, length) == 0 && entry->text[length] == '\0';
+    });
+    if (found) return found;
+    auto* entry = static_cast<name*>(arena_alloc(offsetof(name, text) + length + 1));
+    entry->index = -1;
+    entry->hash = hash;
+    entry->binding = nullptr;
+    std::memcpy(entry->text, bytes, length);
+    entry->text[length] = '\0';
+    name_set.add(entry);
     return entry;
 }
 

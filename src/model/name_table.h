@@ -1,14 +1,19 @@
 // Interned texts: equal texts are the same name, so names compare by identity.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct name {
     std::int32_t index;  // file-table index cache for a file's full path, else -1
+    std::uint32_t hash;  // of the text, for the table's probes
     void* binding;       // nodes bound to an identifier, or a file's start event
     char text[1];        // NUL-terminated, allocated to its full length
 };
 
 name* name_intern(const char* text);
+// The first `length` bytes, which hold no NUL byte: straight from a buffer
+// without copying the text first.
+name* name_intern_bytes(const char* bytes, std::size_t length);
 const char* name_text(const name* n);  // "" for a null name
 void* name_binding(const name* n);
 void name_set_binding(name* n, void* binding);

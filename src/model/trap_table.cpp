@@ -13,7 +13,7 @@
 #include "model/xob_node.h"
 #include "rules/rule_catalogue.h"
 
-keyed_tree trap_table;
+trap_table_files trap_table;
 std::vector<trap_event*> open_files;
 trap_event* current_function = nullptr;
 std::int32_t in_system_include = 0;
@@ -24,7 +24,6 @@ std::int32_t max_justifications = 0;
 paged_table<trap_event*> file_start_events;
 
 std::int32_t trap_counts[3] = {0, 0, 0};
-std::vector<trap_event*> active_justifications;
 
 namespace {
 
@@ -59,8 +58,45 @@ int compare_positions(std::int32_t file_a, std::int32_t line_a, std::int32_t row
     return order ? order : compare_numbers(row_a, row_b);
 }
 
+int compare_file_entries(const tree_item* item, const void* key) {
+    const auto* entry = static_cast<const file_events*>(tree_payload(item));
+    return compare_files(*static_cast<const std::int32_t*>(key), entry->file);
+}
+
+// Within one file: line, row, kind, rule, and for two traps the second positions.
+int compare_in_file(const trap_event* event, const trap_event* key) {
+    int order = compare_numbers(key->line, event->line);
+    if (!order) order = compare_numbers(key->row, event->row);
+    if (!order) order = compare_numbers(key->event_kind, event->event_kind);
+    if (!order) order = compare_numbers(key->rule, event->rule);
+    if (!order && key->event_kind == TRAP && event->event_kind == TRAP)
+        order = compare_positions(key->second_file, key->second_line, key->second_row,
+                                  event->second_file, event->second_line, event->second_row);
+    return order;
+}
+
+int compare_event_items(const tree_item* item, const void* key) {
+    return compare_in_file(static_cast<const trap_event*>(tree_payload(item)),
+                           static_cast<const trap_event*>(key));
+}
+
+keyed_tree* events_of_file(std::int32_t file) {
+    file_events* known = trap_table.by_index.get(file);
+    if (known) return &known->events;
+    tree_item* item = tree_insert(&trap_table.files, &file, sizeof(file_events),
+                                  compare_file_entries);
+    auto* entry = static_cast<file_events*>(tree_payload(item));
+    if (item->rank == ITEM_NEW) {
+        entry->file = file;
+        entry->events = keyed_tree();
+        trap_table.by_index.set(file, entry);
+    }
+    return &entry->events;
+}
+
 trap_event* insert_event(const trap_event& key, bool* created) {
-    tree_item* item = tree_insert(&trap_table, &key, sizeof(trap_event), compare_events);
+    tree_item* item = tree_insert(events_of_file(key.file), &key, sizeof(trap_event),
+                                  compare_event_items);
     auto* event = static_cast<trap_event*>(tree_payload(item));
     *created = item->rank == ITEM_NEW;
     if (*created) *event = key;
@@ -97,17 +133,14 @@ void record_context_event(const trap_event& key) {
 
 }  // namespace
 
-int compare_events(const tree_item* item, const void* key_pointer) {
-    const auto* event = static_cast<const trap_event*>(tree_payload(item));
-    const auto* key = static_cast<const trap_event*>(key_pointer);
-    int order = compare_positions(key->file, key->line, key->row, event->file, event->line,
-                                  event->row);
-    if (!order) order = compare_numbers(key->event_kind, event->event_kind);
-    if (!order) order = compare_numbers(key->rule, event->rule);
-    if (!order && key->event_kind == TRAP && event->event_kind == TRAP)
-        order = compare_positions(key->second_file, key->second_line, key->second_row,
-                                  event->second_file, event->second_line, event->second_row);
-    return order;
+int compare_events(const trap_event* event, const trap_event* key) {
+    int order = key->file == event->file ? 0 : compare_files(key->file, event->file);
+    return order ? order : compare_in_file(event, key);
+}
+
+void trap_table_walk(void* argument, tree_visit visit) {
+    for (tree_item* file = trap_table.files.first; file; file = file->next)
+        tree_walk(static_cast<file_events*>(tree_payload(file))->events.first, argument, visit);
 }
 
 void record_file_start(name*, name* full_path, std::int32_t date, bool system_include,
@@ -234,25 +267,60 @@ void end_xob_file() {
     current_function = nullptr;
 }
 
-trap_event* match_justification(const trap_event* trap) {
-    if (active_justifications.empty() || active_justifications.front()->file != trap->file)
-        return nullptr;
-    for (auto newest = active_justifications.rbegin(); newest != active_justifications.rend();
-         ++newest) {
-        trap_event* justification = *newest;
-        if (justification->rule != trap->rule) continue;
-        if (justification->use_count != 0 && !justification->flag) continue;
-        std::int64_t last_line =
-            static_cast<std::int64_t>(justification->line) + justification->nbline;
-        if (justification->line <= trap->line && trap->line <= last_line) {
-            ++justification->use_count;
-            return justification;
-        }
-    }
-    return nullptr;
-}
-
 namespace {
+
+// The justifications of the current file that a walk has passed and that can
+// still justify a trap, per rule, oldest first. The walk meets a file's
+// traps in ascending line order, so a justification whose last line lies
+// above the current trap, or that is used up, can never match again: it is
+// dropped when it comes to the newest end, and each match costs constant
+// time on average however many justifications a file holds.
+class active_justifications {
+public:
+    void pass(trap_event* justification) {
+        if (!empty_ && file_ != justification->file) clear();
+        empty_ = false;
+        file_ = justification->file;
+        justification->use_count = 0;
+        if (justification->rule < 0 || justification->rule >= RULE_COUNT) return;
+        std::vector<trap_event*>& list = by_rule_[justification->rule];
+        if (list.empty()) touched_.push_back(justification->rule);
+        list.push_back(justification);
+    }
+
+    // The newest justification of the trap's file and rule that covers the
+    // trap and is not used up, counting the use; null when none does.
+    trap_event* match(const trap_event* trap) {
+        if (empty_ || file_ != trap->file) return nullptr;
+        if (trap->rule < 0 || trap->rule >= RULE_COUNT) return nullptr;
+        std::vector<trap_event*>& list = by_rule_[trap->rule];
+        while (!list.empty()) {
+            trap_event* newest = list.back();
+            bool used_up = newest->use_count != 0 && !newest->flag;
+            std::int64_t last_line = static_cast<std::int64_t>(newest->line) + newest->nbline;
+            if (used_up || last_line < trap->line) {
+                list.pop_back();
+                continue;
+            }
+            // Live and passed by the walk, so at or above the trap's line: it covers the trap.
+            ++newest->use_count;
+            return newest;
+        }
+        return nullptr;
+    }
+
+    void clear() {
+        for (std::int32_t rule : touched_) by_rule_[rule].clear();
+        touched_.clear();
+        empty_ = true;
+    }
+
+private:
+    bool empty_ = true;
+    std::int32_t file_ = 0;
+    std::vector<trap_event*> by_rule_[RULE_COUNT];
+    std::vector<std::int32_t> touched_;  // rules whose list may hold entries
+};
 
 // Where a walk stands. A file's events are contiguous in table order, so a
 // file start also ends whatever a file without end event left open.
@@ -261,19 +329,12 @@ struct walk_state {
     trap_event* function = nullptr;  // counting walk: the current function
     std::int32_t system_depth = 0;
     const report_sink* sink = nullptr;  // writing walk only
+    active_justifications justifications;
     bool file_node_open = false;
     // Function nodes open in the current file node; a function defined inside
     // another one nests in its node.
     std::int32_t function_nodes_open = 0;
 };
-
-void pass_justification(trap_event* justification) {
-    if (!active_justifications.empty() &&
-        active_justifications.front()->file != justification->file)
-        active_justifications.clear();
-    active_justifications.push_back(justification);
-    justification->use_count = 0;
-}
 
 void count_event(tree_item* item, void* argument) {
     auto* event = static_cast<trap_event*>(tree_payload(item));
@@ -291,11 +352,11 @@ void count_event(tree_item* item, void* argument) {
         state->function = event;
         break;
     case JUSTIFICATION:
-        pass_justification(event);
+        state->justifications.pass(event);
         break;
     case TRAP: {
         if (state->system_depth > 0) break;
-        bool justified = rule_comment(event->rule) || match_justification(event);
+        bool justified = rule_comment(event->rule) || state->justifications.match(event);
         if (justified) {
             ++trap_counts[0];
             break;
@@ -342,10 +403,10 @@ std::string date_text(std::int32_t date) {
     return text;
 }
 
-void write_trap(const walk_state* state, trap_event* trap) {
+void write_trap(walk_state* state, trap_event* trap) {
     std::int32_t level;
     const char* comment;
-    if (trap_event* justification = match_justification(trap)) {
+    if (trap_event* justification = state->justifications.match(trap)) {
         level = 3;
         comment = name_text(justification->data);
     } else if (const char* rule_wide = rule_comment(trap->rule)) {
@@ -399,7 +460,7 @@ void write_event(tree_item* item, void* argument) {
         ++state->function_nodes_open;
         break;
     case JUSTIFICATION:
-        pass_justification(event);
+        state->justifications.pass(event);
         break;
     case TRAP:
         if (state->system_depth == 0) write_trap(state, event);
@@ -420,18 +481,13 @@ void write_event(tree_item* item, void* argument) {
 
 void count_traps() {
     std::fill(std::begin(trap_counts), std::end(trap_counts), 0);
-    active_justifications.clear();
-    active_justifications.reserve(static_cast<std::size_t>(max_justifications) + 3);
     walk_state state;
-    tree_walk(trap_table.first, &state, count_event);
-    active_justifications.clear();
+    trap_table_walk(&state, count_event);
 }
 
 void report_traps(const report_sink* sink) {
-    active_justifications.clear();
     walk_state state;
     state.sink = sink;
-    tree_walk(trap_table.first, &state, write_event);
+    trap_table_walk(&state, write_event);
     close_file_node(&state);
-    active_justifications.clear();
 }

@@ -57,8 +57,20 @@ struct trap_event {
     };
 };
 
+// Every event of the run: per file an ordered tree of its events, the files
+// ordered by full path, so that recording an event never compares paths
+// except to place a file met for the first time.
+struct file_events {
+    std::int32_t file;  // file-table index
+    keyed_tree events;  // payload: trap_event
+};
+struct trap_table_files {
+    keyed_tree files;                    // payload: file_events
+    paged_table<file_events*> by_index;  // the entry of each index in the table's range
+};
+
 // Recording state.
-extern keyed_tree trap_table;
+extern trap_table_files trap_table;
 extern std::vector<trap_event*> open_files;  // FILE_START events of the open source files
 extern trap_event* current_function;         // FUNCTION_START being read, or null
 extern std::int32_t in_system_include;       // 1 while the innermost open file is a system one
@@ -73,13 +85,13 @@ extern paged_table<trap_event*> file_start_events;
 
 // Report-phase state.
 extern std::int32_t trap_counts[3];  // 0 justified, 1 warnings, 2 errors
-// The justifications of the current file that the walk has passed, oldest
-// first; grows to hold them all.
-extern std::vector<trap_event*> active_justifications;
 
-// The table's comparison: files by full path, then short name, then index;
+// The table's order: files by full path, then short name, then index;
 // then line and row; then kind; then rule; for two traps, the second positions.
-int compare_events(const tree_item* item, const void* key);
+int compare_events(const trap_event* event, const trap_event* key);
+
+// Calls visit with every event (its tree item) in table order.
+void trap_table_walk(void* argument, tree_visit visit);
 
 // Recording, called by the xob reader at the element of the same name.
 void record_file_start(name* file_name, name* full_path, std::int32_t date, bool system_include,
@@ -108,10 +120,6 @@ void record_trap_pair(std::int32_t rule, const xob_node* position,
 // made by one xob file. Also closes any source file or function left open by
 // a file whose parse was abandoned, so it may be called again after any parse.
 void end_xob_file();
-
-// The justification of the current file that covers a trap, counting the
-// use; null when none does. Shared by the two walks.
-trap_event* match_justification(const trap_event* trap);
 
 // The report phase. The counting walk decides which traps are justified and
 // counts them (trap_counts, each file's and function's counter, the rules'

@@ -11,9 +11,7 @@
 #include "model/xob_node.h"
 #include "rules/rule_catalogue.h"
 
-keyed_tree prefix_table;
-keyed_tree confusion_table;
-keyed_tree repetition_table;
+similarity_tables similarity;
 
 namespace {
 
@@ -21,21 +19,6 @@ namespace {
 constexpr std::int32_t RULE_SAME_PREFIX = 19;
 constexpr std::int32_t RULE_LOOK_ALIKE = 20;
 constexpr std::int32_t RULE_REPEATED_CHARACTER = 21;
-
-struct key_text {
-    const char* bytes;
-    std::size_t length;
-};
-
-int compare_keys(const tree_item* item, const void* key) {
-    const auto* record = static_cast<const similarity_record*>(tree_payload(item));
-    const auto* wanted = static_cast<const key_text*>(key);
-    std::size_t common = wanted->length < record->key_length ? wanted->length : record->key_length;
-    int order = std::memcmp(wanted->bytes, record->key, common);
-    if (order != 0) return order;
-    if (wanted->length == record->key_length) return 0;
-    return wanted->length < record->key_length ? -1 : 1;
-}
 
 std::string prefix_key(const char* text, std::size_t length) {
     std::int32_t significant = significant_length < 0 ? 0 : significant_length;
@@ -73,22 +56,33 @@ similarity_carrier* new_carrier(xob_node* entry, name* entry_name, similarity_ca
     return carrier;
 }
 
+// The record of a key in one table, made with `identifier` as its owner
+// when the key is new (the caller then has nothing more to do: `created`).
+similarity_record* record_of_key(hashed_set<similarity_record>& table, const std::string& key,
+                                 name* identifier, xob_node* entry, bool* created) {
+    auto hash = static_cast<std::uint32_t>(hash_bytes(key.data(), key.size()));
+    similarity_record* record = table.find(hash, [&](const similarity_record* candidate) {
+        return candidate->key_length == key.size() &&
+               std::memcmp(candidate->key, key.data(), key.size()) == 0;
+    });
+    *created = !record;
+    if (record) return record;
+    record = static_cast<similarity_record*>(
+        arena_alloc(offsetof(similarity_record, key) + key.size() + 1));
+    record->hash = hash;
+    record->owner = identifier;
+    record->carriers = new_carrier(entry, identifier, nullptr);
+    record->key_length = key.size();
+    std::memcpy(record->key, key.data(), key.size());
+    record->key[key.size()] = '\0';
+    table.add(record);
+    return record;
+}
+
 // The first name to produce a key owns it; every later entry of another name
 // is paired with the entry registered last under the key.
-void register_key(keyed_tree* table, std::int32_t rule, const std::string& key, name* identifier,
-                  xob_node* entry) {
-    key_text wanted{key.data(), key.size()};
-    std::size_t payload = offsetof(similarity_record, key) + key.size() + 1;
-    tree_item* item = tree_insert(table, &wanted, payload, compare_keys);
-    auto* record = static_cast<similarity_record*>(tree_payload(item));
-    if (item->rank == ITEM_NEW) {
-        record->owner = identifier;
-        record->carriers = new_carrier(entry, identifier, nullptr);
-        record->key_length = key.size();
-        std::memcpy(record->key, key.data(), key.size());
-        record->key[key.size()] = '\0';
-        return;
-    }
+void register_entry(similarity_record* record, std::int32_t rule, name* identifier,
+                    xob_node* entry) {
     if (record->owner == identifier) return;
     similarity_carrier* newest = record->carriers;
     // A name entered again (declared, then defined) is not confusable with itself.
@@ -98,15 +92,37 @@ void register_key(keyed_tree* table, std::int32_t rule, const std::string& key, 
     record->carriers = new_carrier(entry, identifier, newest);
 }
 
+constexpr std::int32_t TABLE_RULES[3] = {RULE_SAME_PREFIX, RULE_LOOK_ALIKE,
+                                         RULE_REPEATED_CHARACTER};
+
 }  // namespace
 
 void check_similarity(name* identifier, xob_node* entry) {
+    check_similarity_in(similarity, identifier, entry);
+}
+
+void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* entry) {
     if (!identifier || !entry) return;
+    similarity_keys_of_name* known = tables.by_name.find(
+        identifier->hash,
+        [&](const similarity_keys_of_name* keys) { return keys->identifier == identifier; });
+    if (known) {
+        for (int table = 0; table < 3; ++table)
+            register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
+        return;
+    }
     const char* text = name_text(identifier);
     std::size_t length = std::strlen(text);
-    register_key(&prefix_table, RULE_SAME_PREFIX, prefix_key(text, length), identifier, entry);
-    register_key(&confusion_table, RULE_LOOK_ALIKE, confusion_key(text, length), identifier,
-                 entry);
-    register_key(&repetition_table, RULE_REPEATED_CHARACTER, repetition_key(text, length),
-                 identifier, entry);
+    const std::string keys[3] = {prefix_key(text, length), confusion_key(text, length),
+                                 repetition_key(text, length)};
+    known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
+    known->hash = identifier->hash;
+    known->identifier = identifier;
+    for (int table = 0; table < 3; ++table) {
+        bool created;
+        known->records[table] =
+            record_of_key(tables.by_key[table], keys[table], identifier, entry, &created);
+        if (!created) register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
+    }
+    tables.by_name.add(known);
 }

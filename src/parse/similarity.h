@@ -4,8 +4,9 @@
 // pair found becomes a trap naming the earlier and the new identifier.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 
-#include "model/keyed_tree.h"
+#include "model/hashed_set.h"
 
 struct name;
 struct xob_node;
@@ -17,22 +18,38 @@ struct similarity_carrier {
     name* entry_name;
 };
 
-// Payload of a similarity table item.
+// One key of one table.
 struct similarity_record {
+    std::uint32_t hash;            // of the key
     name* owner;                   // the name that produced the key first
     similarity_carrier* carriers;  // newest first
     std::size_t key_length;        // keys are compared as byte strings of this length
     char key[1];                   // own copy, allocated to its full length
 };
 
-// Keyed by the name cut to significant_length (rule KYV_50_10).
-extern keyed_tree prefix_table;
-// Keyed by the name with every byte replaced through confusion_map (KYV_50_11).
-extern keyed_tree confusion_table;
-// Keyed by the name with each run of one repeated character reduced to one (KYV_50_12).
-extern keyed_tree repetition_table;
+// The three records a name's keys lead to, so that a name entered again (a
+// declaration read again by the next unit) needs no key built or searched.
+struct similarity_keys_of_name {
+    std::uint32_t hash;  // the name's own
+    name* identifier;
+    similarity_record* records[3];
+};
+
+// The tables of one run. Keyed by the name cut to significant_length
+// (KYV_50_10), by the name with every byte replaced through confusion_map
+// (KYV_50_11), and by the name with each run of one repeated character
+// reduced to one (KYV_50_12). Their order is never observed.
+struct similarity_tables {
+    hashed_set<similarity_record> by_key[3];
+    hashed_set<similarity_keys_of_name> by_name;
+};
+
+// The run's tables.
+extern similarity_tables similarity;
 
 // Called by the xob reader right after a definition, declaration, typedef,
 // function declaration or function is entered: identifier is the entry's
 // interned name, entry the node the enter operation returned (new or found).
 void check_similarity(name* identifier, xob_node* entry);
+// The same against tables of the caller's.
+void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* entry);

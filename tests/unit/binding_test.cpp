@@ -623,8 +623,7 @@ TEST_F(BindingOrder, SplitListsScanLikeOneListNewestFirst) {
                 << "run " << run << " declaration " << i;
         }
         std::vector<plain_binding::clash> actual;
-        for (tree_item* item = trap_table.first; item; item = item->next) {
-            const auto* event = static_cast<const trap_event*>(tree_payload(item));
+        for (const trap_event* event : all_events()) {
             if (event->event_kind == TRAP && event->file == file)
                 actual.push_back({event->rule, event->line, event->second_line});
         }

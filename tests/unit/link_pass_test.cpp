@@ -9,8 +9,11 @@
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
+#include "model_test_support.h"
 
 namespace {
+
+using model_test::all_events;
 
 // Builds call graphs straight through the model's nodes. The model and the
 // trap table are process-wide: every test names its functions with its own
@@ -67,8 +70,7 @@ xob_node* xob_scope(xob_node* blocks) {
 // "rule:first name#second name" for every trap whose name begins with prefix.
 std::vector<std::string> traps_named(const std::string& prefix) {
     std::vector<std::string> found;
-    for (tree_item* item = trap_table.first; item; item = item->next) {
-        const auto* event = static_cast<const trap_event*>(tree_payload(item));
+    for (const trap_event* event : all_events()) {
         std::string trap_name = name_text(event->name);
         if (event->event_kind == TRAP && trap_name.compare(0, prefix.size(), prefix) == 0)
             found.push_back(std::to_string(event->rule) + ":" + trap_name);

@@ -36,6 +36,16 @@ inline xob_node* at(std::int32_t file, std::int32_t line, std::int32_t row = 0) 
 
 inline name* id(const char* text) { return name_intern(text); }
 
+// Every event of the trap table, in table order.
+inline std::vector<const trap_event*> all_events() {
+    std::vector<const trap_event*> events;
+    trap_table_walk(&events, [](tree_item* item, void* out) {
+        static_cast<std::vector<const trap_event*>*>(out)->push_back(
+            static_cast<const trap_event*>(tree_payload(item)));
+    });
+    return events;
+}
+
 // Every test starts from the built-in catalogue with nothing open and puts
 // back the catalogue it found (the counting walk adds rule hits).
 class ModelTest : public ::testing::Test {

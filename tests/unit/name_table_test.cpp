@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 TEST(NameTable, EqualTextsAreOneName) {
     std::string text = "counter";
@@ -42,4 +43,22 @@ TEST(NameTable, HighBytesCompareUnsigned) {
     name* low = name_intern("et");
     EXPECT_NE(high, low);
     EXPECT_EQ(name_intern("\xE9t\xE9"), high);
+}
+
+// Growth of the table moves every entry: names interned before and after it
+// must stay one name per text, also texts that are prefixes of each other
+// and texts taken from the middle of a buffer.
+TEST(NameTable, ManyNamesStayUniqueAcrossGrowth) {
+    std::vector<name*> first;
+    for (int i = 0; i < 100000; ++i) first.push_back(name_intern(("grow_" + std::to_string(i)).c_str()));
+    for (int i = 0; i < 100000; ++i) {
+        std::string text = "grow_" + std::to_string(i);
+        ASSERT_EQ(name_intern(text.c_str()), first[i]) << text;
+        ASSERT_STREQ(name_text(first[i]), text.c_str());
+    }
+    const char buffer[] = "\"grow_12\" trailing";
+    EXPECT_EQ(name_intern_bytes(buffer + 1, 7), first[12]);
+    EXPECT_EQ(name_intern_bytes(buffer + 1, 6), first[1]);
+    EXPECT_NE(name_intern_bytes(buffer + 1, 5), first[1]);
+    EXPECT_STREQ(name_text(name_intern_bytes(buffer + 1, 5)), "grow_");
 }

@@ -14,24 +14,20 @@ using namespace model_test;
 namespace {
 
 // Fresh similarity tables and the built-in parameters of the three rules;
-// puts back whatever tables and parameters it found.
+// puts back the parameters it found.
 class Similarity : public ModelTest {
 protected:
     void SetUp() override {
         ModelTest::SetUp();
-        saved_tables[0] = prefix_table;
-        saved_tables[1] = confusion_table;
-        saved_tables[2] = repetition_table;
-        prefix_table = confusion_table = repetition_table = {};
         saved_length = significant_length;
         std::copy(confusion_map, confusion_map + 256, saved_map);
         define_linknamelength(rule_by_identifier("KYV_50_10")->default_param);
         define_ambigus_char_set(rule_by_identifier("KYV_50_11")->default_param);
+        current_tables = new similarity_tables;
     }
     void TearDown() override {
-        prefix_table = saved_tables[0];
-        confusion_table = saved_tables[1];
-        repetition_table = saved_tables[2];
+        delete current_tables;
+        current_tables = nullptr;
         significant_length = saved_length;
         std::copy(saved_map, saved_map + 256, confusion_map);
         ModelTest::TearDown();
@@ -55,20 +51,20 @@ protected:
         xob_node* position = at(file, line, 1);
         xob_node* entry = bind_definition(id(identifier.c_str()), 0, id("extern"), position, 0,
                                           nullptr, 0);
-        check_similarity(id(identifier.c_str()), entry);
+        check_similarity_in(tables(), id(identifier.c_str()), entry);
         return entry;
     }
     static xob_node* declare(const std::string& identifier, std::int32_t file, std::int32_t line) {
         xob_node* position = at(file, line, 1);
         xob_node* entry = bind_declaration(id(identifier.c_str()), 0, id("extern"), position);
-        check_similarity(id(identifier.c_str()), entry);
+        check_similarity_in(tables(), id(identifier.c_str()), entry);
         return entry;
     }
     static xob_node* declare_function(const std::string& identifier, std::int32_t file,
                                       std::int32_t line) {
         xob_node* position = at(file, line, 1);
         xob_node* entry = bind_function_declaration(id(identifier.c_str()), id("extern"), position);
-        check_similarity(id(identifier.c_str()), entry);
+        check_similarity_in(tables(), id(identifier.c_str()), entry);
         return entry;
     }
 
@@ -82,7 +78,9 @@ protected:
         return similar;
     }
 
-    keyed_tree saved_tables[3];
+    // Fresh tables for each test.
+    static similarity_tables& tables() { return *current_tables; }
+    static inline similarity_tables* current_tables = nullptr;
     std::int32_t saved_length = 0;
     unsigned char saved_map[256] = {};
     std::vector<std::string> open_paths;
