@@ -1,34 +1,21 @@
 #include "model/binding_lists.h"
 
-#include <functional>
-
 #include "model/arena.h"
 #include "model/binding.h"
 #include "model/name_table.h"
+#include "model/position_index.h"
 #include "model/xob_node.h"
 
 std::uint64_t binding_count = 0;
 
-std::unordered_map<position_key, binding_cell*, position_key_hash> position_index;
-
-std::size_t position_key_hash::operator()(const position_key& key) const {
-    std::uint64_t hash = reinterpret_cast<std::uintptr_t>(key.identifier);
-    for (std::int32_t part : {key.kind, key.file, key.line, key.row})
-        hash ^= static_cast<std::uint32_t>(part) + 0x9e3779b97f4a7c15ULL + (hash << 6) +
-                (hash >> 2);
-    return std::hash<std::uint64_t>{}(hash);
-}
-
 namespace {
 
-position_key key_of(const name* identifier, std::int32_t kind, const xob_node* position) {
-    return {identifier, kind, position->file, position->line, position->row};
-}
+position_index positions;
 
 // Keeps each chain newest first, also for a placeholder filled long after it was made.
 void index_cell(const name* identifier, binding_cell* cell) {
     const xob_node* node = cell->node;
-    binding_cell** link = &position_index[key_of(identifier, node->kind, node->position)];
+    binding_cell** link = positions.chain(identifier, node->kind, node->position);
     while (*link && (*link)->order > cell->order) link = &(*link)->older_here;
     cell->older_here = *link;
     *link = cell;
@@ -67,8 +54,7 @@ binding_cell* add_binding(name* identifier, xob_node* node) {
 
 binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_node* position) {
     if (!position) return nullptr;
-    auto found = position_index.find(key_of(identifier, kind, position));
-    return found == position_index.end() ? nullptr : found->second;
+    return positions.find(identifier, kind, position);
 }
 
 void placeholder_filled(name* identifier, binding_cell* cell) {

@@ -11,7 +11,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 
 struct name;
 struct xob_node;
@@ -34,26 +33,6 @@ struct name_bindings {
 
 // Bindings made so far; the next cell's creation number.
 extern std::uint64_t binding_count;
-
-struct position_key {
-    const name* identifier;
-    std::int32_t kind;
-    std::int32_t file;
-    std::int32_t line;
-    std::int32_t row;
-
-    bool operator==(const position_key& other) const {
-        return identifier == other.identifier && kind == other.kind && file == other.file &&
-               line == other.line && row == other.row;
-    }
-};
-
-struct position_key_hash {
-    std::size_t operator()(const position_key& key) const;
-};
-
-// The newest node of each name, kind and position; older ones through older_here.
-extern std::unordered_map<position_key, binding_cell*, position_key_hash> position_index;
 
 // The bindings of a name, made empty on first use.
 name_bindings* bindings_of(name* identifier);

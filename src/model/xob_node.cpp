@@ -48,16 +48,15 @@ xob_node* new_number(std::int32_t value) {
     return node;
 }
 
-xob_node* new_string(const char* text) {
+xob_node* new_string(const char* text) { return new_string_bytes(text, std::strlen(text)); }
+
+xob_node* new_string_bytes(const char* bytes, std::size_t length) {
     xob_node* node = new_node(a_string);
-    std::size_t length = std::strlen(text);
-    if (length >= 2 && text[0] == '"' && text[length - 1] == '"') {
-        static std::string unquoted;  // reused: attribute values arrive one at a time
-        unquoted.assign(text + 1, length - 2);
-        node->text = name_intern(unquoted.c_str());
-    } else {
-        node->text = name_intern(text);
+    if (length >= 2 && bytes[0] == '"' && bytes[length - 1] == '"') {
+        ++bytes;
+        length -= 2;
     }
+    node->text = name_intern_bytes(bytes, length);
     return node;
 }
 

@@ -4,6 +4,7 @@
 // through binding.h), the link pass walks it, the report and the
 // cross-reference read it.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 struct name;
@@ -141,6 +142,8 @@ void release_node(xob_node*& node);
 xob_node* new_number(std::int32_t value);
 // Interns the text, without its surrounding double quotes when it has them.
 xob_node* new_string(const char* text);
+// The same for the first `length` bytes, which hold no NUL byte.
+xob_node* new_string_bytes(const char* bytes, std::size_t length);
 // The file is the file-table index of the full path, -1 if not registered;
 // the short name is not used.
 xob_node* new_position_by_name(name* file_name, name* full_path, std::int32_t line,

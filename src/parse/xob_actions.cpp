@@ -71,8 +71,14 @@ xob_value diagnostic(const char* label) {
 // The quotes are cut by the token's length: a NUL byte inside the value ends
 // the C text early, and the value must not keep its opening quote then.
 xob_value string_node_value() {
-    std::string value = string_value(current_token_text(), current_token_length());
-    return value_of(new_string(value.c_str()));
+    const char* text = current_token_text();
+    int length = current_token_length();
+    if (length < 2) return value_of(new_string_bytes("", 0));
+    const char* inner = text + 1;
+    auto inner_length = static_cast<std::size_t>(length - 2);
+    if (const void* nul = std::memchr(inner, '\0', inner_length))
+        inner_length = static_cast<const char*>(nul) - inner;
+    return value_of(new_string_bytes(inner, inner_length));
 }
 xob_value number_node_value() { return value_of(new_number(number_value(current_token_text()))); }
 xob_value line_count_value() {

@@ -1,0 +1,69 @@
+#include "model/position_index.h"
+
+#include <cstdlib>
+#include <initializer_list>
+
+#include "model/arena.h"
+#include "model/xob_node.h"
+
+namespace {
+
+std::size_t hash_key(const name* identifier, std::int32_t kind, std::int32_t file,
+                     std::int32_t line, std::int32_t row) {
+    std::uint64_t hash = reinterpret_cast<std::uintptr_t>(identifier) * 0x9E3779B97F4A7C15ULL;
+    for (std::int32_t part : {kind, file, line, row}) {
+        hash ^= static_cast<std::uint32_t>(part);
+        hash *= 0xFF51AFD7ED558CCDULL;
+        hash ^= hash >> 31;
+    }
+    return static_cast<std::size_t>(hash ^ (hash >> 29));
+}
+
+}  // namespace
+
+position_index::~position_index() { std::free(slots_); }
+
+position_index::slot* position_index::lookup(const name* identifier, std::int32_t kind,
+                                             std::int32_t file, std::int32_t line,
+                                             std::int32_t row) const {
+    for (std::size_t at = hash_key(identifier, kind, file, line, row) & mask_;;
+         at = (at + 1) & mask_) {
+        slot& here = slots_[at];
+        if (!here.identifier) return &here;
+        if (here.identifier == identifier && here.kind == kind && here.file == file &&
+            here.line == line && here.row == row)
+            return &here;
+    }
+}
+
+binding_cell* position_index::find(const name* identifier, std::int32_t kind,
+                                   const xob_node* position) const {
+    if (!slots_) return nullptr;
+    slot* found = lookup(identifier, kind, position->file, position->line, position->row);
+    return found->identifier ? found->newest : nullptr;
+}
+
+binding_cell** position_index::chain(const name* identifier, std::int32_t kind,
+                                     const xob_node* position) {
+    if (!slots_ || (count_ + 1) * 2 > mask_ + 1) grow();
+    slot* found = lookup(identifier, kind, position->file, position->line, position->row);
+    if (!found->identifier) {
+        *found = {identifier, kind, position->file, position->line, position->row, nullptr};
+        ++count_;
+    }
+    return &found->newest;
+}
+
+void position_index::grow() {
+    slot* old = slots_;
+    std::size_t old_capacity = old ? mask_ + 1 : 0;
+    std::size_t capacity = old ? 2 * old_capacity : 1024;
+    slots_ = static_cast<slot*>(std::calloc(capacity, sizeof(slot)));
+    if (!slots_) arena_out_of_memory();
+    mask_ = capacity - 1;
+    for (std::size_t at = 0; at < old_capacity; ++at)
+        if (old[at].identifier)
+            *lookup(old[at].identifier, old[at].kind, old[at].file, old[at].line, old[at].row) =
+                old[at];
+    std::free(old);
+}
