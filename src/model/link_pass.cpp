@@ -1,6 +1,8 @@
 #include "model/link_pass.h"
 
 #include <cstdlib>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "messages/messages.h"
 #include "model/trap_table.h"
@@ -102,6 +104,35 @@ void report_recursion(xob_node* used) {
     }
 }
 
+// What the call-graph walk acts on: functions, sources and uses of a function.
+bool walk_acts_on(const xob_node* node) {
+    return node->kind == a_function || node->kind == a_source ||
+           (node->kind == a_reference && node->target && node->target->kind == a_function);
+}
+
+// The first node from `node` on along its chain that the walk acts on. Block
+// lists can share their tail (every unit that reads a header again extends
+// the body of the header's function), so the walk remembers, for each node
+// where a run of nodes it passes over begins, where the run ends: a shared
+// run is passed over in one step however many lists lead into it.
+std::int64_t examined = 0;  // nodes the last link_walk looked at
+
+class run_skipper {
+public:
+    xob_node* next_acted_on(xob_node* node) {
+        if (!node || walk_acts_on(node)) return node;
+        auto known = run_ends_.find(node);
+        if (known != run_ends_.end()) return known->second;
+        xob_node* end = node->next;
+        for (++examined; end && !walk_acts_on(end); end = end->next) ++examined;
+        run_ends_.emplace(node, end);
+        return end;
+    }
+
+private:
+    std::unordered_map<const xob_node*, xob_node*> run_ends_;
+};
+
 void contribute(walk_frame& frame, std::int32_t depth) {
     if (depth > frame.result) frame.result = depth;
 }
@@ -132,9 +163,12 @@ std::int32_t link_walk(xob_node* list) {
     growing_stack<walk_frame> frames;
     frames.push(walk_frame{list, list, 0, walked_for::start, nullptr, nullptr, false});
     std::int32_t result = 0;
+    run_skipper skipper;
+    examined = 0;
     while (!frames.empty()) {
         walk_frame& frame = frames.top();
-        xob_node* node = frame.cursor;
+        xob_node* node = frame.cursor = skipper.next_acted_on(frame.cursor);
+        if (node) ++examined;
         if (!node) {
             walk_frame done = frame;
             frames.pop();
@@ -171,6 +205,8 @@ std::int32_t link_walk(xob_node* list) {
     return result;
 }
 
+std::int64_t link_walk_examined() { return examined; }
+
 void check_undefined_declarations() {
     for (node_cell* cell = undefined_declarations; cell; cell = cell->next) {
         xob_node* declaration = cell->node;
@@ -201,9 +237,13 @@ int model_walk(xob_node* list, void* argument, model_visit callback) {
     growing_stack<model_frame> frames;
     frames.push(model_frame{list, list, nullptr});
     int last_result = 0;
+    // Lists can share their tail: a node met again ends its list, whose rest
+    // the walk has entered already from that node.
+    std::unordered_set<const xob_node*> visited;
     while (!frames.empty()) {
         model_frame& frame = frames.top();
         xob_node* node = frame.cursor;
+        if (node && !visited.insert(node).second) node = frame.cursor = nullptr;
         if (!node) {
             if (frame.function)
                 frame.function->link_flags &= static_cast<std::uint8_t>(~ON_STACK);

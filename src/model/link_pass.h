@@ -21,6 +21,9 @@ enum : std::int32_t {
 // once on the head of xob_list. The walk keeps its own stack: call chains of
 // any length are walked without deep recursion.
 std::int32_t link_walk(xob_node* list);
+// Nodes the last link_walk looked at; lets tests see that lists sharing their
+// tail cost the walk once.
+std::int64_t link_walk_examined();
 
 // Rule 48 for every declaration still without a definition outside system include files.
 void check_undefined_declarations();
@@ -31,7 +34,8 @@ void check_unreferenced_functions();
 // Calls the callback on every node of the list in order; where it returns
 // non-zero, descends into a function's body (ON_STACK set meanwhile) unless
 // that body is being walked already, or into a source's blocks unless those
-// blocks are the list being walked. Returns the
-// callback's last result on the list itself.
+// blocks are the list being walked. Each node is visited once per walk: lists
+// that share their tail stop where they meet a node visited before. Returns
+// the callback's last result on the list itself.
 using model_visit = int (*)(xob_node* node, void* argument);
 int model_walk(xob_node* list, void* argument, model_visit callback);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <unordered_map>
 
 #include "driver/kyvlink.h"
 #include "model/binding.h"
@@ -86,14 +87,35 @@ xob_value line_count_value() {
     return value_of(new_number(std::strcmp(text, "\"everywhere\"") == 0 ? -1 : number_value(text)));
 }
 
+namespace {
+
+// The last node of the chain that runs through `from`. A list may begin with
+// a node of an earlier list (a merged element of a header read again), whose
+// chain every later such list extends: the end found from a linked node is
+// remembered, so that N lists sharing one chain cost N steps, not N squared.
+// Linked nodes are never recycled and chains only grow at their end, so a
+// remembered end stays on its chain.
+xob_node* chain_end(xob_node* from) {
+    if (!from->next) return from;
+    static std::unordered_map<xob_node*, xob_node*> known_ends;
+    xob_node* end = from;
+    if (from->flags & LINKED) {
+        auto known = known_ends.find(from);
+        if (known != known_ends.end()) end = known->second;
+    }
+    while (end->next) end = end->next;
+    if ((from->flags & LINKED) && (end->flags & LINKED)) known_ends[from] = end;
+    return end;
+}
+
+}  // namespace
+
 xob_value append_block(xob_value list, xob_value block) {
     if (!list.node) return xob_value{block.node, block.node, false};
     xob_node* node = block.node;
     // A node not marked LINKED can be in this list only as its head.
     if (!node || (node->flags & LINKED) || node == list.node) return list;
-    xob_node* tail = list.tail ? list.tail : list.node;
-    // The head may be a node of an earlier list: the last node is the end of its chain.
-    while (tail->next) tail = tail->next;
+    xob_node* tail = chain_end(list.tail ? list.tail : list.node);
     // The node may head the chain of a list that was dropped (an element outside
     // the vocabulary, a second body); when that chain already runs into this
     // list's end, linking the node would close a loop.

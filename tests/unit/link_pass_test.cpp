@@ -225,7 +225,8 @@ TEST(LinkPass, FunctionHeldInItsOwnBodyEndsBothWalks) {
         return 1;
     };
     model_walk(scope, &kinds, visit_all);
-    EXPECT_EQ(kinds, (std::vector<int>{a_source, a_function, a_function, a_function}));
+    // f is met again in g's body and not visited a second time.
+    EXPECT_EQ(kinds, (std::vector<int>{a_source, a_function, a_function}));
     for (xob_node* function : {f, g}) EXPECT_FALSE(has(function, ON_STACK));
 }
 

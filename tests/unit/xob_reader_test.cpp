@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "model/file_table.h"
+#include "model/link_pass.h"
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
@@ -238,3 +239,50 @@ TEST(XobGrammar, TokenNumbersAgreeWithTheLexer) {
 }
 
 }  // namespace
+
+namespace {
+
+// Units that each include one system header defining a static function whose
+// body holds a parameter and then a use of it: every unit's function shares
+// the body chain, which grows by one use per unit.
+std::string unit_with_shared_header(const std::string& header, int unit) {
+    std::string u = std::to_string(unit);
+    std::string position_of_x = "<position filenum=\"2\" line=\"5\" row=\"23\"/>\n";
+    return xob("walk" + u + ".xob",
+               "<sourcefile filename=\"u.c\" fullname=\"/walk/" + header + "/u" + u +
+                   ".c\" date=\"0\" cle=\"k\" filenum=\"1\">\n"
+                   "<sourcefile filename=\"h.h\" fullname=\"/walk/" + header +
+                   ".h\" date=\"0\" cle=\"s\" sysinclude=\"1\" filenum=\"2\">\n"
+                   "<function name=\"" + header + "_helper\" fulldef=\"int f(int x)\" storageclass=\"static\">\n"
+                   "<position filenum=\"2\" line=\"5\" row=\"12\"/>\n"
+                   "<define name=\"x\" level=\"1\" storageclass=\"\" type=\"-9\" scope=\"4\">\n" +
+                   position_of_x + "</define>\n<reference mode=\"read\">\n<object name=\"x\" mode=\"read\">\n" +
+                   position_of_x + "</object>\n<position filenum=\"2\" line=\"6\" row=\"10\"/>\n"
+                   "</reference>\n<position filenum=\"2\" line=\"7\" row=\"1\"/>\n</function>\n"
+                   "</sourcefile>\n</sourcefile>\n");
+}
+
+// Reads `units` such units and returns what the two walks over them cost.
+std::pair<std::int64_t, std::int64_t> walk_costs(const std::string& header, int units) {
+    xob_node* before = xob_list.tail;
+    for (int unit = 0; unit < units; ++unit) read_text(unit_with_shared_header(header, unit));
+    xob_node* first = before ? before->next : xob_list.head;
+    link_walk(first);
+    std::int64_t visits = 0;
+    model_walk(first, &visits, [](xob_node*, void* count) {
+        ++*static_cast<std::int64_t*>(count);
+        return 1;
+    });
+    return {link_walk_examined(), visits};
+}
+
+}  // namespace
+
+TEST_F(XobReader, SharedHeaderFunctionBodiesAreWalkedOnce) {
+    auto small = walk_costs("walk_small", 40);
+    auto large = walk_costs("walk_large", 160);
+    // Four times the units, four times the work: no walk re-enters the shared body.
+    EXPECT_LE(large.first, 4 * small.first + 8);
+    EXPECT_LE(large.second, 4 * small.second + 8);
+    EXPECT_GE(large.second, 4 * 160);  // every unit's scope, sources and function
+}
