@@ -2,7 +2,7 @@
 #pragma once
 #include <cstddef>
 
-// Returns zero-filled memory aligned for any type; never returns null (an
+// Returns zero-filled memory aligned to eight bytes; never returns null (an
 // exhausted heap ends the process with a message on standard error).
 void* arena_alloc(std::size_t size);
 

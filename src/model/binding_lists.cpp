@@ -23,6 +23,18 @@ void index_cell(const name* identifier, binding_cell* cell) {
 
 }  // namespace
 
+binding_cell*& name_bindings::newest(std::int32_t kind) {
+    // Kinds a_declaration (4) to a_field (12); a_reference and a_source bind nothing.
+    static constexpr std::int8_t SLOT_OF_KIND[13] = {-1, -1, -1, -1, 0, 1, -1, 2, 3, -1, 4, 5, 6};
+    static binding_cell* unbound = nullptr;
+    std::int8_t slot = kind >= 0 && kind < 13 ? SLOT_OF_KIND[kind] : -1;
+    if (slot < 0) {
+        unbound = nullptr;  // no list: always empty, whatever a caller stored
+        return unbound;
+    }
+    return heads[slot];
+}
+
 name_bindings* bindings_of(name* identifier) {
     auto* bindings = static_cast<name_bindings*>(name_binding(identifier));
     if (!bindings) {
@@ -37,8 +49,8 @@ binding_cell* add_binding(name* identifier, xob_node* node) {
     auto* cell = static_cast<binding_cell*>(arena_alloc(sizeof(binding_cell)));
     cell->node = node;
     cell->order = ++binding_count;
-    cell->older = bindings->newest[node->kind];
-    bindings->newest[node->kind] = cell;
+    cell->older = bindings->newest(node->kind);
+    bindings->newest(node->kind) = cell;
     if (node->kind == a_function && !node->position) {
         cell->older_here = bindings->placeholders;
         bindings->placeholders = cell;

@@ -23,12 +23,17 @@ struct binding_cell {
     std::uint64_t order;  // creation number, over all names and kinds
 };
 
-constexpr int BOUND_KIND_LIMIT = 13;  // heads indexed by node_kind
+// The kinds a name binds, each with a list head of its own: declaration,
+// definition, function, function declaration, typedef, enumeration, field.
+constexpr int BOUND_KIND_COUNT = 7;
 
 struct name_bindings {
-    binding_cell* newest[BOUND_KIND_LIMIT];  // per node kind
-    binding_cell* nonstatic_functions;       // functions whose storage is not "static"
-    binding_cell* placeholders;              // functions still without position
+    binding_cell* heads[BOUND_KIND_COUNT];  // newest first, per bound kind
+    binding_cell* nonstatic_functions;      // functions whose storage is not "static"
+    binding_cell* placeholders;             // functions still without position
+
+    // The newest node of a bound kind (see head_slot).
+    binding_cell*& newest(std::int32_t kind);
 };
 
 // Bindings made so far; the next cell's creation number.

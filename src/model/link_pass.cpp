@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <unordered_map>
-#include <unordered_set>
+#include <vector>
 
 #include "messages/messages.h"
 #include "model/trap_table.h"
@@ -239,11 +239,15 @@ int model_walk(xob_node* list, void* argument, model_visit callback) {
     int last_result = 0;
     // Lists can share their tail: a node met again ends its list, whose rest
     // the walk has entered already from that node.
-    std::unordered_set<const xob_node*> visited;
+    std::vector<xob_node*> visited;
     while (!frames.empty()) {
         model_frame& frame = frames.top();
         xob_node* node = frame.cursor;
-        if (node && !visited.insert(node).second) node = frame.cursor = nullptr;
+        if (node && (node->flags & WALKED)) node = frame.cursor = nullptr;
+        if (node) {
+            node->flags |= WALKED;
+            visited.push_back(node);
+        }
         if (!node) {
             if (frame.function)
                 frame.function->link_flags &= static_cast<std::uint8_t>(~ON_STACK);
@@ -265,5 +269,6 @@ int model_walk(xob_node* list, void* argument, model_visit callback) {
             frames.push(model_frame{node->blocks, node->blocks, nullptr});
         }
     }
+    for (xob_node* node : visited) node->flags &= static_cast<std::uint8_t>(~WALKED);
     return last_result;
 }

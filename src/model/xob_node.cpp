@@ -1,5 +1,6 @@
 #include "model/xob_node.h"
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -17,15 +18,45 @@ node_cell* undefined_declarations = nullptr;
 xob_node* current_scope = nullptr;
 xob_node* first_xob_scope = nullptr;
 xob_node* last_closed_xob_scope = nullptr;
-xob_node* free_nodes = nullptr;
+xob_node* free_nodes[4] = {};
+
+namespace {
+
+// Allocation sizes, smallest first: the common part and the kind's own fields.
+constexpr std::size_t NODE_SIZES[4] = {
+    offsetof(xob_node, row) + sizeof(std::int32_t) + 4,         // free, number, string, position
+    offsetof(xob_node, name),                                   // a_reference
+    offsetof(xob_node, system_include) + sizeof(std::int32_t),  // a_source
+    sizeof(xob_node),                                           // the named kinds
+};
+static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
+
+int size_class(std::int32_t kind) {
+    switch (kind) {
+        case free_xob:
+        case a_number:
+        case a_string:
+        case a_position:
+            return 0;
+        case a_reference:
+            return 1;
+        case a_source:
+            return 2;
+        default:
+            return 3;
+    }
+}
+
+}  // namespace
 
 xob_node* new_node(std::int32_t kind) {
-    xob_node* node = free_nodes;
+    int size = size_class(kind);
+    xob_node* node = free_nodes[size];
     if (node) {
-        free_nodes = node->free_next;
-        std::memset(static_cast<void*>(node), 0, sizeof *node);
+        free_nodes[size] = node->free_next;
+        std::memset(static_cast<void*>(node), 0, NODE_SIZES[size]);
     } else {
-        node = static_cast<xob_node*>(arena_alloc(sizeof(xob_node)));
+        node = static_cast<xob_node*>(arena_alloc(NODE_SIZES[size]));
     }
     node->scope = current_scope;
     node->kind = kind;
@@ -34,11 +65,12 @@ xob_node* new_node(std::int32_t kind) {
 
 void release_node(xob_node*& node) {
     if (!node || (node->flags & LINKED)) return;
+    int size = size_class(node->kind);
     node->kind = free_xob;
     node->next = nullptr;
     node->flags = 0;
-    node->free_next = free_nodes;
-    free_nodes = node;
+    node->free_next = free_nodes[size];
+    free_nodes[size] = node;
     node = nullptr;
 }
 

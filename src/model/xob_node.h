@@ -30,6 +30,8 @@ enum : std::uint8_t {
     // In a block list or the xob list, made the contents of another node, or
     // kept as another node's position: never recycled, never put in a second list.
     LINKED = 1,
+    // Visited by the model walk under way; cleared when it ends.
+    WALKED = 2,
 };
 
 // xob_node::link_flags of an a_function, set by the link pass.
@@ -66,17 +68,10 @@ struct xob_node {
             struct name* version;    // or null
             std::int32_t system_include;  // 0 or 1
         };
-        struct {  // the named kinds and a_reference
+        // The named kinds and a_reference. A reference uses only the first
+        // three fields and is allocated that far.
+        struct {
             xob_node* position;  // every named kind and a_reference; null for a call placeholder
-            struct name* name;         // all named kinds (not a_reference)
-            struct name* storage;      // declaration, definition, function, function declaration
-            struct name* indirection;  // definition, typedef, field
-            union {                    // the global list that holds the node
-                xob_node* next_definition;
-                xob_node* next_function;
-                xob_node* next_enum;
-                xob_node* next_field;
-            };
             union {
                 xob_node* definition;    // a_declaration: what it resolved to, or null
                 xob_node* declarations;  // a_definition: head of the declarations resolved to it
@@ -87,6 +82,15 @@ struct xob_node {
                 xob_node* next_declaration;  // a_declaration: in its definition's declarations
                 struct name* mode;           // a_reference: the kind of use
                 struct name* fulldef;        // a_function: the full definition text
+            };
+            struct name* name;         // all named kinds (not a_reference)
+            struct name* storage;      // declaration, definition, function, function declaration
+            struct name* indirection;  // definition, typedef, field
+            union {                    // the global list that holds the node
+                xob_node* next_definition;
+                xob_node* next_function;
+                xob_node* next_enum;
+                xob_node* next_field;
             };
             std::int32_t level;       // declaration (-1 when implicit), definition, typedef
             std::int32_t type_index;  // definition, typedef (its own index), enum, field
@@ -128,11 +132,13 @@ extern xob_node* current_scope;
 extern xob_node* first_xob_scope;
 extern xob_node* last_closed_xob_scope;
 
-// Recycled nodes, linked through free_next.
-extern xob_node* free_nodes;
+// Recycled nodes, linked through free_next, one list per allocation size.
+extern xob_node* free_nodes[4];
 
 // Node management. new_node takes a node from the free list or allocates one,
 // with scope = current_scope, no next, LINKED clear and the kind's fields zero.
+// A node is allocated only as far as its kind's fields reach: most nodes are
+// positions and uses, which need a third of the whole record.
 xob_node* new_node(std::int32_t kind);
 // Recycles a node that is not LINKED and sets the variable to null; does
 // nothing for a null or LINKED node.

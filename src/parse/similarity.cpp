@@ -50,31 +50,26 @@ const xob_node* entry_position(xob_node* entry) {
     return entry->kind == a_function_declaration ? entry->position : node_position(entry);
 }
 
-similarity_carrier* new_carrier(xob_node* entry, name* entry_name, similarity_carrier* next) {
-    auto* carrier = static_cast<similarity_carrier*>(arena_alloc(sizeof(similarity_carrier)));
-    *carrier = {next, entry, entry_name};
-    return carrier;
+using key_builder = std::string (*)(const char* text, std::size_t length);
+
+std::string key_of_name(key_builder build, const name* identifier) {
+    const char* text = name_text(identifier);
+    return build(text, std::strlen(text));
 }
 
-// The record of a key in one table, made with `identifier` as its owner
-// when the key is new (the caller then has nothing more to do: `created`).
-similarity_record* record_of_key(hashed_set<similarity_record>& table, const std::string& key,
-                                 name* identifier, xob_node* entry, bool* created) {
+// The record of a key in one table, made with `identifier` as its owner and
+// `entry` as its only entry when the key is new (`created`: nothing more to do).
+similarity_record* record_of_key(hashed_set<similarity_record>& table, key_builder build,
+                                 const std::string& key, name* identifier, xob_node* entry,
+                                 bool* created) {
     auto hash = static_cast<std::uint32_t>(hash_bytes(key.data(), key.size()));
     similarity_record* record = table.find(hash, [&](const similarity_record* candidate) {
-        return candidate->key_length == key.size() &&
-               std::memcmp(candidate->key, key.data(), key.size()) == 0;
+        return key_of_name(build, candidate->owner) == key;
     });
     *created = !record;
     if (record) return record;
-    record = static_cast<similarity_record*>(
-        arena_alloc(offsetof(similarity_record, key) + key.size() + 1));
-    record->hash = hash;
-    record->owner = identifier;
-    record->carriers = new_carrier(entry, identifier, nullptr);
-    record->key_length = key.size();
-    std::memcpy(record->key, key.data(), key.size());
-    record->key[key.size()] = '\0';
+    record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
+    *record = {hash, identifier, entry, identifier};
     table.add(record);
     return record;
 }
@@ -84,14 +79,15 @@ similarity_record* record_of_key(hashed_set<similarity_record>& table, const std
 void register_entry(similarity_record* record, std::int32_t rule, name* identifier,
                     xob_node* entry) {
     if (record->owner == identifier) return;
-    similarity_carrier* newest = record->carriers;
     // A name entered again (declared, then defined) is not confusable with itself.
-    if (newest->entry_name != identifier)
-        record_trap_pair(rule, entry_position(entry), entry_position(newest->entry),
-                         newest->entry_name, identifier);
-    record->carriers = new_carrier(entry, identifier, newest);
+    if (record->newest_name != identifier)
+        record_trap_pair(rule, entry_position(entry), entry_position(record->newest_entry),
+                         record->newest_name, identifier);
+    record->newest_entry = entry;
+    record->newest_name = identifier;
 }
 
+constexpr key_builder TABLE_KEYS[3] = {prefix_key, confusion_key, repetition_key};
 constexpr std::int32_t TABLE_RULES[3] = {RULE_SAME_PREFIX, RULE_LOOK_ALIKE,
                                          RULE_REPEATED_CHARACTER};
 
@@ -111,17 +107,14 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
             register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
         return;
     }
-    const char* text = name_text(identifier);
-    std::size_t length = std::strlen(text);
-    const std::string keys[3] = {prefix_key(text, length), confusion_key(text, length),
-                                 repetition_key(text, length)};
     known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
     known->hash = identifier->hash;
     known->identifier = identifier;
     for (int table = 0; table < 3; ++table) {
         bool created;
-        known->records[table] =
-            record_of_key(tables.by_key[table], keys[table], identifier, entry, &created);
+        std::string key = key_of_name(TABLE_KEYS[table], identifier);
+        known->records[table] = record_of_key(tables.by_key[table], TABLE_KEYS[table], key,
+                                              identifier, entry, &created);
         if (!created) register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
     }
     tables.by_name.add(known);

@@ -11,20 +11,15 @@
 struct name;
 struct xob_node;
 
-// One model entry registered under a key, with the name it bears.
-struct similarity_carrier {
-    similarity_carrier* next;  // the entry registered before it
-    xob_node* entry;
-    name* entry_name;
-};
-
-// One key of one table.
+// One key of one table. The key itself is not kept: it is the key of the
+// owner's text, rebuilt when a search finds a record with the same hash.
+// Only the entry registered last under the key is ever paired with a new
+// one, so it is the only one kept.
 struct similarity_record {
-    std::uint32_t hash;            // of the key
-    name* owner;                   // the name that produced the key first
-    similarity_carrier* carriers;  // newest first
-    std::size_t key_length;        // keys are compared as byte strings of this length
-    char key[1];                   // own copy, allocated to its full length
+    std::uint32_t hash;  // of the key
+    name* owner;         // the name that produced the key first
+    xob_node* newest_entry;
+    name* newest_name;
 };
 
 // The three records a name's keys lead to, so that a name entered again (a
