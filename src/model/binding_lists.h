@@ -31,6 +31,7 @@ struct name_bindings {
     binding_cell* heads[BOUND_KIND_COUNT];  // newest first, per bound kind
     binding_cell* nonstatic_functions;      // functions whose storage is not "static"
     binding_cell* placeholders;             // functions still without position
+    void* similarity_keys;                  // what the similarity checks keep for the name
 
     // The newest node of a bound kind (see head_slot).
     binding_cell*& newest(std::int32_t kind);

@@ -6,10 +6,16 @@
 #include <string>
 
 #include "model/arena.h"
+#include "model/binding_lists.h"
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
 #include "rules/rule_catalogue.h"
+
+similarity_tables::similarity_tables() {
+    static std::uint64_t made = 0;
+    generation = ++made;
+}
 
 similarity_tables similarity;
 
@@ -99,17 +105,18 @@ void check_similarity(name* identifier, xob_node* entry) {
 
 void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* entry) {
     if (!identifier || !entry) return;
-    similarity_keys_of_name* known = tables.by_name.find(
-        identifier->hash,
-        [&](const similarity_keys_of_name* keys) { return keys->identifier == identifier; });
-    if (known) {
+    name_bindings* bindings = bindings_of(identifier);
+    auto* known = static_cast<similarity_keys_of_name*>(bindings->similarity_keys);
+    if (known && known->tables == tables.generation) {
         for (int table = 0; table < 3; ++table)
             register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
         return;
     }
-    known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
-    known->hash = identifier->hash;
-    known->identifier = identifier;
+    if (!known) {
+        known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
+        bindings->similarity_keys = known;
+    }
+    known->tables = tables.generation;
     for (int table = 0; table < 3; ++table) {
         bool created;
         std::string key = key_of_name(TABLE_KEYS[table], identifier);
@@ -117,5 +124,4 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
                                               identifier, entry, &created);
         if (!created) register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
     }
-    tables.by_name.add(known);
 }

@@ -22,11 +22,11 @@ struct similarity_record {
     name* newest_name;
 };
 
-// The three records a name's keys lead to, so that a name entered again (a
-// declaration read again by the next unit) needs no key built or searched.
+// The three records a name's keys lead to, kept with the name's bindings, so
+// that a name entered again (a declaration read again by the next unit) needs
+// no key built or searched.
 struct similarity_keys_of_name {
-    std::uint32_t hash;  // the name's own
-    name* identifier;
+    std::uint64_t tables;  // the generation of the tables whose records these are
     similarity_record* records[3];
 };
 
@@ -35,8 +35,9 @@ struct similarity_keys_of_name {
 // (KYV_50_11), and by the name with each run of one repeated character
 // reduced to one (KYV_50_12). Their order is never observed.
 struct similarity_tables {
+    similarity_tables();
     hashed_set<similarity_record> by_key[3];
-    hashed_set<similarity_keys_of_name> by_name;
+    std::uint64_t generation;  // distinct for every instance made in the process
 };
 
 // The run's tables.
