@@ -1,14 +1,21 @@
 #include "model/arena.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <sys/mman.h>
 
 namespace {
 
 // Every record kept here holds pointers and integers of at most eight bytes.
 constexpr std::size_t ALIGN = 8;
-constexpr std::size_t BLOCK_SIZE = 1 << 20;
+constexpr std::size_t BLOCK_SIZE = 4 << 20;
+// Tables and blocks of this size or more are mapped on huge pages where the
+// system offers them: the model is searched at random, and small pages would
+// make most look-ups miss the address cache as well as the data cache.
+constexpr std::size_t HUGE_PAGE = 2 << 20;
 
 #if defined(__SANITIZE_ADDRESS__)
 void* newest_allocation = nullptr;
@@ -18,6 +25,39 @@ std::size_t block_left = 0;
 #endif
 
 }  // namespace
+
+void* zeroed_table_alloc(std::size_t bytes) {
+#if !defined(__SANITIZE_ADDRESS__)
+    if (bytes >= HUGE_PAGE) {
+        // Map a huge page more and trim both ends, so the table starts on a huge page.
+        std::size_t span = bytes + HUGE_PAGE;
+        void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) arena_out_of_memory();
+        auto start = reinterpret_cast<std::uintptr_t>(mapped);
+        std::uintptr_t aligned = (start + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+        if (aligned > start) munmap(mapped, aligned - start);
+        std::uintptr_t end = start + span;
+        if (end > aligned + bytes) munmap(reinterpret_cast<void*>(aligned + bytes), end - aligned - bytes);
+        void* table = reinterpret_cast<void*>(aligned);
+        madvise(table, bytes, MADV_HUGEPAGE);
+        return table;
+    }
+#endif
+    void* memory = std::calloc(1, bytes);
+    if (!memory) arena_out_of_memory();
+    return memory;
+}
+
+void zeroed_table_free(void* table, std::size_t bytes) {
+    if (!table) return;
+#if !defined(__SANITIZE_ADDRESS__)
+    if (bytes >= HUGE_PAGE) {
+        munmap(table, bytes);
+        return;
+    }
+#endif
+    std::free(table);
+}
 
 void arena_out_of_memory() {
     std::fputs("Fatal Error: no memory left\n", stderr);
@@ -42,8 +82,7 @@ void* arena_alloc(std::size_t size) {
         return own;
     }
     if (size > block_left) {
-        block_next = static_cast<char*>(std::calloc(1, BLOCK_SIZE));
-        if (!block_next) arena_out_of_memory();
+        block_next = static_cast<char*>(zeroed_table_alloc(BLOCK_SIZE));
         block_left = BLOCK_SIZE;
     }
     void* result = block_next;

@@ -39,7 +39,7 @@ public:
     hashed_set() = default;
     hashed_set(const hashed_set&) = delete;
     hashed_set& operator=(const hashed_set&) = delete;
-    ~hashed_set() { std::free(slots_); }
+    ~hashed_set() { zeroed_table_free(slots_, capacity() * sizeof(T*)); }
 
     // The record with this hash for which equal(record) holds, or null.
     template <class Equal>
@@ -72,11 +72,10 @@ private:
 
     void grow() {
         std::size_t capacity = slots_ ? 2 * (mask_ + 1) : 64;
-        auto** slots = static_cast<T**>(std::calloc(capacity, sizeof(T*)));
-        if (!slots) arena_out_of_memory();
+        auto** slots = static_cast<T**>(zeroed_table_alloc(capacity * sizeof(T*)));
         for (std::size_t at = 0; slots_ && at <= mask_; ++at)
             if (slots_[at]) place(slots, capacity - 1, slots_[at]);
-        std::free(slots_);
+        zeroed_table_free(slots_, this->capacity() * sizeof(T*));
         slots_ = slots;
         mask_ = capacity - 1;
     }

@@ -21,7 +21,9 @@ std::size_t hash_key(const name* identifier, std::int32_t kind, std::int32_t fil
 
 }  // namespace
 
-position_index::~position_index() { std::free(slots_); }
+position_index::~position_index() {
+    if (slots_) zeroed_table_free(slots_, (mask_ + 1) * sizeof(slot));
+}
 
 position_index::slot* position_index::lookup(const name* identifier, std::int32_t kind,
                                              std::int32_t file, std::int32_t line,
@@ -58,12 +60,11 @@ void position_index::grow() {
     slot* old = slots_;
     std::size_t old_capacity = old ? mask_ + 1 : 0;
     std::size_t capacity = old ? 2 * old_capacity : 1024;
-    slots_ = static_cast<slot*>(std::calloc(capacity, sizeof(slot)));
-    if (!slots_) arena_out_of_memory();
+    slots_ = static_cast<slot*>(zeroed_table_alloc(capacity * sizeof(slot)));
     mask_ = capacity - 1;
     for (std::size_t at = 0; at < old_capacity; ++at)
         if (old[at].identifier)
             *lookup(old[at].identifier, old[at].kind, old[at].file, old[at].line, old[at].row) =
                 old[at];
-    std::free(old);
+    if (old) zeroed_table_free(old, old_capacity * sizeof(slot));
 }
