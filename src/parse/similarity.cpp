@@ -108,6 +108,7 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
     name_bindings* bindings = bindings_of(identifier);
     auto* known = static_cast<similarity_keys_of_name*>(bindings->similarity_keys);
     if (known && known->tables == tables.generation) {
+        if (known->owns_all) return;
         for (int table = 0; table < 3; ++table)
             register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
         return;
@@ -124,4 +125,7 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
                                               identifier, entry, &created);
         if (!created) register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
     }
+    known->owns_all = known->records[0]->owner == identifier &&
+                      known->records[1]->owner == identifier &&
+                      known->records[2]->owner == identifier;
 }

@@ -28,6 +28,7 @@ struct similarity_record {
 struct similarity_keys_of_name {
     std::uint64_t tables;  // the generation of the tables whose records these are
     similarity_record* records[3];
+    bool owns_all;  // the name owns all three keys: entering it again changes nothing
 };
 
 // The tables of one run. Keyed by the name cut to significant_length
