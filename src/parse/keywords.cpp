@@ -1,6 +1,7 @@
 #include "parse/keywords.h"
 
 #include <iterator>
+#include <string>
 
 namespace {
 
@@ -72,6 +73,38 @@ const Entry* find_keyword(keyword_table<Entry> table, const char* letters, std::
     return nullptr;
 }
 
+// A direct-mapped index in front of the binary search: every attribute and
+// element name of a document goes through here, and nearly all are keywords.
+constexpr std::size_t INDEX_SLOTS = 256;
+
+std::size_t index_slot(const char* letters, std::size_t length) {
+    if (length == 0) return 0;
+    unsigned first = static_cast<unsigned char>(fold(letters[0]));
+    unsigned second = static_cast<unsigned char>(fold(letters[length > 1 ? 1 : 0]));
+    unsigned last = static_cast<unsigned char>(fold(letters[length - 1]));
+    return (length * 131 + first * 31 + second * 7 + last * 3) % INDEX_SLOTS;
+}
+
+template <class Entry>
+struct keyword_index {
+    explicit keyword_index(keyword_table<Entry> table) : table(table) {
+        for (std::size_t i = 0; i < table.count; ++i) {
+            const char* name = table.entries[i].name;
+            std::size_t slot = index_slot(name, std::char_traits<char>::length(name));
+            if (!slots[slot]) slots[slot] = &table.entries[i];  // later ones: the search finds them
+        }
+    }
+
+    const Entry* find(const char* letters, std::size_t length) const {
+        const Entry* guess = slots[index_slot(letters, length)];
+        if (guess && compare_folded(letters, length, guess->name) == 0) return guess;
+        return find_keyword(table, letters, length);
+    }
+
+    keyword_table<Entry> table;
+    const Entry* slots[INDEX_SLOTS] = {};
+};
+
 }  // namespace
 
 keyword_table<element_keyword> element_table(vocabulary vocab) {
@@ -85,7 +118,10 @@ keyword_table<attribute_keyword> attribute_table(vocabulary vocab) {
 }
 
 int element_kind(const char* letters, std::size_t length, tag_form form) {
-    const element_keyword* entry = find_keyword(element_table(active_vocabulary), letters, length);
+    static const keyword_index<element_keyword> xob_index(element_table(vocabulary::xob));
+    static const keyword_index<element_keyword> conf_index(element_table(vocabulary::configuration));
+    const element_keyword* entry = (active_vocabulary == vocabulary::xob ? xob_index : conf_index)
+                                       .find(letters, length);
     switch (form) {
         case tag_form::open: return entry ? entry->open_kind : STAG;
         case tag_form::close: return entry ? entry->close_kind : CTAG;
@@ -95,7 +131,10 @@ int element_kind(const char* letters, std::size_t length, tag_form form) {
 }
 
 int attribute_kind(const char* letters, std::size_t length) {
+    static const keyword_index<attribute_keyword> xob_index(attribute_table(vocabulary::xob));
+    static const keyword_index<attribute_keyword> conf_index(
+        attribute_table(vocabulary::configuration));
     const attribute_keyword* entry =
-        find_keyword(attribute_table(active_vocabulary), letters, length);
+        (active_vocabulary == vocabulary::xob ? xob_index : conf_index).find(letters, length);
     return entry ? entry->kind : IDNT;
 }
