@@ -123,6 +123,10 @@ private:
                                   std::to_string(xml_.columnNumber());
         if (xml_.error() == QXmlStreamReader::PrematureEndOfDocumentError)
             return "the report ends early, at " + where + ": it is truncated or incomplete";
+        // The parser decodes ahead of the position it reports, so the
+        // position of an encoding error says nothing.
+        if (xml_.errorString() == QLatin1String("Encountered incorrectly encoded content."))
+            return "not well-formed XML: its text is not valid in its declared encoding";
         return "not well-formed XML at " + where + ": " + utf8(xml_.errorString());
     }
 

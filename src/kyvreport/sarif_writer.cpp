@@ -85,7 +85,8 @@ struct sarif_writer::state {
             rule_index.push_back(next++);
             json.StartObject();
             member(json, "id", row.id);
-            if (!row.label.empty()) member(json, "name", row.label);
+            // A label the report shows alone already stands as the id.
+            if (!row.label.empty() && row.label != row.id) member(json, "name", row.label);
             if (!row.group.empty()) message(json, "shortDescription", row.group);
             json.Key("defaultConfiguration");
             json.StartObject();
