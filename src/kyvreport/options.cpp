@@ -25,7 +25,8 @@ const option OPTION_TABLE[] = {
 bool same_file(const std::string& a, const std::string& b) {
     if (a.empty() || b.empty() || a == "-" || b == "-") return false;
     const QFileInfo first(QString::fromStdString(a)), second(QString::fromStdString(b));
-    if (first.exists() && second.exists()) return first.canonicalFilePath() == second.canonicalFilePath();
+    if (first.exists() && second.exists())
+        return first.isFile() && second.isFile() && first.canonicalFilePath() == second.canonicalFilePath();
     return first.absoluteFilePath() == second.absoluteFilePath();
 }
 

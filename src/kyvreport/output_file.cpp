@@ -30,6 +30,14 @@ std::string output_file::open(const std::string& path) {
         stream_ = stdout;
         return "";
     }
+    struct stat existing;
+    if (stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        if (S_ISDIR(existing.st_mode)) return "cannot write it: it is a directory";
+        // A device or a pipe is written in place: renaming a file over it
+        // would replace it.
+        stream_ = std::fopen(path.c_str(), "wb");
+        return stream_ ? "" : "cannot write it: " + last_error();
+    }
     std::string pattern = folder_of(path) + "/.kyvreport-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
@@ -51,10 +59,11 @@ std::string output_file::open(const std::string& path) {
 
 std::string output_file::commit() {
     if (!stream_) return "not open";
-    if (stream_ == stdout) {
-        const bool failed = std::fflush(stdout) != 0 || std::ferror(stdout);
+    if (temporary_.empty()) {
+        const bool failed = std::fflush(stream_) != 0 || std::ferror(stream_);
+        const bool close_failed = stream_ != stdout && std::fclose(stream_) != 0;
         stream_ = nullptr;
-        return failed ? "cannot write to standard output: " + last_error() : "";
+        return failed || close_failed ? "cannot write: " + last_error() : "";
     }
     const bool write_failed = std::ferror(stream_) != 0;
     const bool close_failed = std::fclose(stream_) != 0;

@@ -1,6 +1,7 @@
-// An output named on the command line: standard output for "-", else a
-// temporary file beside the target that replaces it only once the whole
-// output has been written, so a failed run leaves no partial file behind.
+// An output named on the command line: standard output for "-", a device or
+// pipe written in place, else a temporary file beside the target that
+// replaces it only once the whole output has been written, so a failed run
+// leaves no partial file behind.
 #pragma once
 #include <cstdio>
 #include <string>

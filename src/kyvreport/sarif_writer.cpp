@@ -159,7 +159,8 @@ void sarif_writer::result(const trap_result& result) {
     json.StartObject();
     state_->rule_reference(result.rule, state_->overview.rules.rows()[static_cast<size_t>(result.rule)].id);
     member(json, "level", level_name(result.level));
-    message(json, "message", trap.message);
+    // A configured rule may have an empty message; a result needs a text.
+    message(json, "message", trap.message.empty() ? trap.rule : trap.message);
     json.Key("locations");
     json.StartArray();
     json.StartObject();

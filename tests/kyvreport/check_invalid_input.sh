@@ -76,6 +76,12 @@ for words in "${usage_cases[@]}"; do
   cmp -s good.xml "$report" || fail "'$words': changed the report"
 done
 
+# Devices are written in place, never replaced; a failed write is status 2.
+"$kyvreport" --sarif /dev/null --html /dev/null good.xml >stdout 2>stderr || fail "/dev/null: $(cat stderr)"
+[ -c /dev/null ] || fail "/dev/null is no longer a device"
+"$kyvreport" --sarif /dev/full good.xml >stdout 2>stderr
+[ $? = 2 ] && grep -q '^kyvreport: /dev/full: cannot write' stderr || fail "/dev/full: $(cat stderr)"
+
 "$kyvreport" --help >stdout 2>&1 && grep -q '^Usage: kyvreport' stdout || fail "--help"
 "$kyvreport" --version >stdout 2>&1 && grep -q '^kyvreport [0-9]' stdout || fail "--version"
 

@@ -1,5 +1,5 @@
 """The page in headless Chromium:
-  - a report of the end-to-end cases: the totals shown equal the report's, the
+  - the report of a kyvld run over examples/: the totals shown equal the report's, the
     rule table lists each rule with its count, a filter by rule shows only
     that rule's traps, grouping counts identical messages; a screenshot is
     kept in the artefact folder;
@@ -10,7 +10,7 @@
   - 300,000 traps: the page draws a window of rows, not all of them, and
     reaches the last trap by scrolling.
 
-usage: check_page.py KYVLD KYVREPORT MULTITOOL_FOLDER REPORT ARTEFACT_FOLDER"""
+usage: check_page.py KYVLD KYVREPORT MULTITOOL_FOLDER EXAMPLES_FOLDER ARTEFACT_FOLDER"""
 import collections
 import json
 import os
@@ -27,7 +27,7 @@ import large_report
 import report_xml
 from browser import Browser
 
-kyvld, kyvreport, multitool, report, artefacts = sys.argv[1:6]
+kyvld, kyvreport, multitool, examples, artefacts = sys.argv[1:6]
 os.makedirs(artefacts, exist_ok=True)
 work = tempfile.mkdtemp(prefix="kyvreport-page-")
 failures = []
@@ -61,7 +61,13 @@ def choose_rule(driver, rule):
 
 
 def report_page(browser):
+    folder = os.path.join(work, "example")
+    shutil.copytree(examples, folder)
+    subprocess.run([kyvld, "main.xob", "util.xob", "-KYV=report.xml", "-SILENT=0"], cwd=folder, check=True,
+                   env={"PATH": "/usr/bin:/bin", "ORVANTADIR": os.path.join(folder, "install"), "TZ": "UTC"})
+    report = os.path.join(folder, "report.xml")
     summary, traps = report_xml.read(report)
+    check({"Error", "Warning", "Justified"} <= {t["state"] for t in traps}, "the example has every state")
     page = os.path.join(work, "report.html")
     convert(report, "--html", page)
     driver = browser.open(page)
