@@ -150,7 +150,8 @@ std::string baseline::load(const std::string& path) {
     rapidjson::FileReadStream stream(file, buffer, sizeof buffer);
     result_handler handler(results_);
     rapidjson::Reader reader;
-    const rapidjson::ParseResult parsed = reader.Parse(stream, handler);
+    // Texts of the old log reach the outputs: they must be valid UTF-8.
+    const rapidjson::ParseResult parsed = reader.Parse<rapidjson::kParseValidateEncodingFlag>(stream, handler);
     const bool read_failed = std::ferror(file) != 0;
     std::fclose(file);
     if (read_failed) return "cannot read it: a read error occurred";

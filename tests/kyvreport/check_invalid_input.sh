@@ -21,6 +21,7 @@ printf '\x00\x01\x02binary\xff' >binary.xml
 sed "s/Number of errors/Number of \&#1; errors/" "$report" >bad_reference.xml
 printf '{"version": "2.1.0", "runs": [' >truncated.sarif
 printf '[]' >array.sarif
+printf '{"runs": [{"results": [{"ruleId": "\xff"}]}]}' >bad_utf8.sarif
 printf '{"version": "2.1.0"}' >no_runs.sarif
 cp "$report" good.xml
 mkdir folder
@@ -37,6 +38,7 @@ cases=(
   "folder||folder|directory"
   "good.xml|--baseline truncated.sarif|truncated.sarif|not valid JSON"
   "good.xml|--baseline array.sarif|array.sarif|not a SARIF log"
+  "good.xml|--baseline bad_utf8.sarif|bad_utf8.sarif|not valid JSON"
   "good.xml|--baseline no_runs.sarif|no_runs.sarif|runs"
   "good.xml|--baseline missing.sarif|missing.sarif|cannot read"
 )
