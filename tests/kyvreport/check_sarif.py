@@ -8,6 +8,7 @@ Multitool itself over the logs of all reports at once.)
 usage: check_sarif.py KYVREPORT MULTITOOL_FOLDER REPORT"""
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -92,6 +93,7 @@ else:
         check(sum(r["level"] == "warning" for r in unjustified) == int(summary["Number of warnings"]),
               "warning count")
 
+shutil.rmtree(work, ignore_errors=True)
 for failure in failures:
     print("FAIL:", failure)
 sys.exit(1 if failures else 0)
