@@ -15,3 +15,7 @@ status=$?
 set -e
 echo "kyvld exit status: $status"
 echo "review report: $report"
+build/release/src/kyvreport/kyvreport --source-root /home/dev/demo \
+  --sarif build/example.sarif --html build/example.html "$report"
+echo "SARIF log: $top/build/example.sarif"
+echo "page: $top/build/example.html"

@@ -2,7 +2,10 @@
 # Installs the Debian packages the build and the tests need, only those missing.
 # Pass --bench to add the benchmark tools.
 set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
 packages=(g++ make cmake flex byacc qtbase5-dev qttools5-dev-tools libgtest-dev libxml2-utils perl)
+# kyvreport: its JSON writer, and the checkers of its SARIF and its page.
+packages+=(rapidjson-dev python3-jsonschema python3-selenium chromium chromium-driver)
 if [ "${1:-}" = "--bench" ]; then
   packages+=(hyperfine expat time)
 fi
@@ -10,9 +13,13 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The machine's Node.js may bring its own npm; Debian's is the fallback.
+command -v npm >/dev/null || missing+=(npm)
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -ne 0 ]; then
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+bash "$top/scripts/setup-sarif-multitool.sh"

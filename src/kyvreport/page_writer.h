@@ -1,0 +1,28 @@
+// Writes the results as one self-contained HTML page: the data as JSON in
+// script elements, streamed as the report is read, and a script that draws
+// the summary, the rule table and the traps (a window of rows at a time).
+#pragma once
+#include <cstdio>
+#include <memory>
+
+#include "kyvreport/conversion_overview.h"
+#include "kyvreport/result_stream.h"
+
+class page_writer : public result_sink {
+public:
+    page_writer(std::FILE* out, const conversion_overview& overview);
+    ~page_writer() override;
+
+    void begin();
+    void end();
+
+    void file_start(const file_node& file, const artifact_location& location) override;
+    void file_end() override;
+    void function_start(const function_node& function) override;
+    void function_end() override;
+    void result(const trap_result& result) override;
+
+private:
+    struct state;
+    std::unique_ptr<state> state_;
+};

@@ -1,0 +1,84 @@
+#include "kyvreport/result_stream.h"
+
+void result_stream::on_summary(const report_summary& summary) {
+    if (survey_) survey_->summary = summary;
+}
+
+void result_stream::on_file_start(const file_node& file) {
+    file_location_ = settings_.uris.locate(file.full_path);
+    identities_.start_file();
+    functions_.clear();
+    sink_.file_start(file, file_location_);
+}
+
+void result_stream::on_file_end() { sink_.file_end(); }
+
+void result_stream::on_function_start(const function_node& function) {
+    functions_.push_back(function.name);
+    sink_.function_start(function);
+}
+
+void result_stream::on_function_end() {
+    if (!functions_.empty()) functions_.pop_back();
+    sink_.function_end();
+}
+
+void result_stream::on_trap(const trap_node& trap) {
+    const int rule = rules_.index_of(trap.rule);
+    if (survey_) {
+        rules_.learn_level(trap.rule, trap.state);
+        rules_.learn_group(rule, trap.group);
+    }
+    result_level level = rules_.at(rule).level;
+    if (trap.state == trap_state::error) level = result_level::error;
+    else if (trap.state == trap_state::warning) level = result_level::warning;
+    else if (trap.state == trap_state::info) level = result_level::note;
+
+    const std::string function = functions_.empty() ? std::string() : functions_.back();
+    std::string fingerprint = identities_.identify(rules_.at(rule).id, file_location_.uri, function, trap.names);
+    baseline_mark mark = baseline_mark::none;
+    if (settings_.old) mark = settings_.old->match(fingerprint) ? baseline_mark::unchanged : baseline_mark::fresh;
+    if (settings_.new_only && mark == baseline_mark::unchanged) return;
+
+    artifact_location related;
+    if (trap.related.present) {
+        // An empty path in the link stands for the trap's own file.
+        related = trap.related.full_path.empty() ? file_location_ : settings_.uris.locate(trap.related.full_path);
+    }
+    const trap_result result{trap, rule, level, file_location_, related, function, std::move(fingerprint), mark};
+    if (survey_) count(result);
+    sink_.result(result);
+}
+
+void result_stream::count(const trap_result& result) {
+    rule_row& row = rules_.at(result.rule);
+    ++row.results;
+    const bool justified = result.trap.state == trap_state::justified;
+    if (justified) {
+        ++row.justified;
+        ++survey_->justified;
+    } else if (result.level == result_level::error) {
+        ++survey_->errors;
+    } else if (result.level == result_level::warning) {
+        ++survey_->warnings;
+    } else {
+        ++survey_->notes;
+    }
+    if (result.mark == baseline_mark::fresh) ++survey_->fresh;
+    if (result.mark == baseline_mark::unchanged) ++survey_->unchanged;
+    if (justified) return;
+    switch (settings_.fail_on) {
+        case fail_condition::never: break;
+        case fail_condition::any: survey_->fail = true; break;
+        case fail_condition::error: survey_->fail |= result.level == result_level::error; break;
+        case fail_condition::fresh: survey_->fail |= result.mark != baseline_mark::unchanged; break;
+    }
+}
+
+void result_stream::on_rule_statistic(const rule_statistic& statistic) {
+    if (survey_) rules_.learn_level(statistic.rule, statistic.state);
+}
+
+void result_stream::on_deactivated_rule(const std::string& rule) {
+    if (survey_) survey_->deactivated.push_back(rule);
+}
