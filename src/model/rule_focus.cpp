@@ -25,10 +25,12 @@ constexpr focus_entry focus_table[] = {
     {focus_mode::file_level_use, RULE_NEVER_REFERENCED, "file-level-use"},
 };
 
+constexpr int FOCUS_ROWS = static_cast<int>(sizeof focus_table / sizeof focus_table[0]);
+
 constexpr bool rows_in_mode_order() {
-    for (int i = 0; i < static_cast<int>(sizeof focus_table / sizeof focus_table[0]); ++i)
+    for (int i = 0; i < FOCUS_ROWS; ++i)
         if (static_cast<int>(focus_table[i].mode) != i) return false;
-    return true;
+    return FOCUS_ROWS == static_cast<int>(focus_mode::file_level_use) + 1;
 }
 static_assert(rows_in_mode_order(), "focus_table is indexed by focus_mode");
 

@@ -4,13 +4,14 @@
 // (the text is only stored, as for every rule without a parameter handler).
 #pragma once
 
+// The parameter text of each mode is in rule_focus.cpp's table.
 enum class focus_mode {
-    reuse_once,           // KYV_50_70 "once": each later definition against the earliest only
-    reuse_outer,          // KYV_50_70 "outer": only reuses that involve a file-level name
-    redefinition_global,  // KYV_80_90 "global": only definitions at file level
-    hiding_visible,       // KYV_50_20 "visible": only outer names the inner scope can see
-    recursion_all,        // KYV_160_21 "all": every function on a call cycle
-    file_level_use,       // KYV_160_500 "file-level-use": a use at file level is a reference
+    reuse_once,           // KYV_50_70: each later definition against the earliest only
+    reuse_outer,          // KYV_50_70: only reuses that involve a file-level name
+    redefinition_global,  // KYV_80_90: only definitions at file level
+    hiding_visible,       // KYV_50_20: only outer names the inner scope can see
+    recursion_all,        // KYV_160_21: every function on a call cycle
+    file_level_use,       // KYV_160_500: a use at file level counts as a reference
 };
 
 // Whether the mode's rule has exactly the mode's text as its parameter.
