@@ -6,6 +6,7 @@
 #include "driver/kyvlink.h"
 #include "driver/run_settings.h"
 #include "messages/messages.h"
+#include "model/call_cycles.h"
 #include "model/link_pass.h"
 #include "model/xob_node.h"
 #include "parse/rule_file.h"
@@ -37,6 +38,7 @@ void check_report_name() {
 // The call-graph walk always; the whole-program checks only outside test runs.
 void link_program() {
     link_walk(xob_list.head);
+    report_call_cycles(xob_list.head);
     if (settings.test_mode) return;
     check_undefined_declarations();
     check_unreferenced_functions();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "model/binding_lists.h"
+#include "model/clash_batch.h"
 #include "model/file_table.h"
 #include "model/name_table.h"
 #include "model/trap_table.h"
@@ -32,8 +33,9 @@ void share_position(xob_node*& position, xob_node* existing) {
 
 // The scan over the nodes of the constructor's own kind, newest first: the
 // first node `accepts` takes ends it (`also` is a further accepted candidate,
-// the call placeholder); `clash` is called for each node at another position
-// met before, and the position of nodes met at an equal one is shared.
+// the call placeholder); `clash` is called with the cell of each node at
+// another position met before, and the position of nodes met at an equal one
+// is shared.
 // The accepted node is found through the position index, so the walk itself
 // is made only when it can record clashes.
 template <class Accepts, class Clash>
@@ -47,14 +49,14 @@ binding_cell* scan_own_kind(name* identifier, std::int32_t kind, xob_node*& posi
     if (clashes) {
         for (binding_cell* cell = bindings_of(identifier)->newest(kind); cell && cell != accepted;
              cell = cell->older)
-            if (!same_position(cell->node->position, position)) clash(cell->node);
+            if (!same_position(cell->node->position, position)) clash(cell);
     }
     if (here && (!accepted || here->order >= accepted->order))
         share_position(position, here->node->position);
     return accepted;
 }
 
-// Visits the nodes of the given kinds newest first; a kind of -1 is left out.
+// Visits the cells of the given kinds newest first; a kind of -1 is left out.
 template <class Visit>
 void walk_kinds(name* identifier, std::int32_t first_kind, std::int32_t second_kind,
                 std::int32_t third_kind, Visit visit) {
@@ -70,7 +72,7 @@ void walk_kinds(name* identifier, std::int32_t first_kind, std::int32_t second_k
         if (newest < 0) return;
         binding_cell* cell = heads[newest];
         heads[newest] = cell->older;
-        visit(cell->node);
+        visit(cell);
     }
 }
 
@@ -95,13 +97,13 @@ bool is_call_mode(const name* mode) {
 }
 
 // Clash rules of the function kinds against each other.
-void report_function_clash(const xob_node* existing, const name* storage, xob_node* position,
-                           name* identifier) {
-    if (either_static(existing->storage, storage))
-        report_clash(nullptr, RULE_STATIC_NAME_REUSED, position, existing->position, identifier);
+void report_function_clash(clash_batch& clashes, const binding_cell* existing,
+                           const name* storage, xob_node* position, name* identifier) {
+    const xob_node* other = existing->node;
+    if (either_static(other->storage, storage))
+        report_clash(nullptr, RULE_STATIC_NAME_REUSED, position, other->position, identifier);
     else
-        report_clash(existing->scope, RULE_FUNCTION_REDECLARED, position, existing->position,
-                     identifier);
+        clashes.report(existing, RULE_FUNCTION_REDECLARED);
 }
 
 bool function_clash_recordable() {
@@ -111,19 +113,24 @@ bool function_clash_recordable() {
 
 // A clash met by a second walk: the typedef rule against a typedef, the
 // redefinition rule against anything else.
-void report_second_walk_clash(const xob_node* other, const xob_node* position, name* identifier) {
+void report_second_walk_clash(clash_batch& clashes, const binding_cell* existing,
+                              const xob_node* position, name* identifier) {
+    const xob_node* other = existing->node;
     if (other->kind == a_typedef)
         report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->position, identifier);
     else
-        report_clash(other->scope, RULE_REDEFINED, position, other->position, identifier);
+        clashes.report(existing, RULE_REDEFINED);
 }
 
 // The second walk of a new function or function declaration.
-void clash_with_definitions_and_typedefs(name* identifier, const xob_node* position) {
+void clash_with_definitions_and_typedefs(clash_batch& clashes, name* identifier,
+                                         const xob_node* position) {
     bool definitions = clash_recordable(RULE_REDEFINED, true);
     bool typedefs = clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
     walk_kinds(identifier, definitions ? a_definition : -1, typedefs ? a_typedef : -1, -1,
-               [&](xob_node* other) { report_second_walk_clash(other, position, identifier); });
+               [&](const binding_cell* other) {
+                   report_second_walk_clash(clashes, other, position, identifier);
+               });
 }
 
 xob_node* new_named_node(std::int32_t kind, name* identifier, xob_node* position) {
@@ -141,36 +148,38 @@ name* static_name() {
     return storage;
 }
 
+std::int32_t clash_rule(const xob_node* existing_scope, std::int32_t default_rule) {
+    if (!existing_scope || !current_scope) return default_rule;
+    bool function_there = existing_scope->kind == a_function;
+    bool function_here = current_scope->kind == a_function;
+    bool file_level_there = is_xob_scope(existing_scope);
+    bool file_level_here = is_xob_scope(current_scope);
+    if (existing_scope != current_scope &&
+        ((function_there && function_here) || (file_level_there && file_level_here)))
+        return RULE_IDENTIFIER_REUSED;
+    if ((function_there && file_level_here) || (file_level_there && function_here))
+        return RULE_HIDES_OUTER_SCOPE;
+    return default_rule;
+}
+
 void report_clash(const xob_node* existing_scope, std::int32_t default_rule,
                   const xob_node* new_position, const xob_node* existing_position,
                   name* identifier) {
-    std::int32_t rule = default_rule;
-    if (existing_scope && current_scope) {
-        bool function_there = existing_scope->kind == a_function;
-        bool function_here = current_scope->kind == a_function;
-        bool file_level_there = is_xob_scope(existing_scope);
-        bool file_level_here = is_xob_scope(current_scope);
-        if (existing_scope != current_scope &&
-            ((function_there && function_here) || (file_level_there && file_level_here)))
-            rule = RULE_IDENTIFIER_REUSED;
-        else if ((function_there && file_level_here) || (file_level_there && function_here))
-            rule = RULE_HIDES_OUTER_SCOPE;
-    }
-    record_trap(rule, new_position, existing_position, identifier);
+    record_trap(clash_rule(existing_scope, default_rule), new_position, existing_position,
+                identifier);
 }
 
 xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
                           xob_node*& position, std::int32_t type_number, name* indirection,
                           std::int32_t scope_code) {
     identifier = usable(identifier);
-    bool clashes = clash_recordable(RULE_REDEFINED, true);
+    clash_batch clashes(identifier, position, storage != static_name());
+    bool clashes_recordable = clash_recordable(RULE_REDEFINED, true);
     binding_cell* accepted = scan_own_kind(
         identifier, a_definition, position,
         [&](const xob_node* other) { return other->level == level && other->storage == storage; },
-        clashes,
-        [&](const xob_node* other) {
-            report_clash(other->scope, RULE_REDEFINED, position, other->position, identifier);
-        });
+        clashes_recordable,
+        [&](const binding_cell* other) { clashes.report(other, RULE_REDEFINED); });
     if (accepted) return accepted->node;
 
     xob_node* definition = new_named_node(a_definition, identifier, position);
@@ -183,12 +192,12 @@ xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
     append_to_global_list(definition);
 
     bool typedefs = clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
-    walk_kinds(identifier, a_declaration, clashes ? a_function : -1, typedefs ? a_typedef : -1,
-               [&](xob_node* other) {
-                   if (other->kind == a_declaration)
-                       link_declaration(other, definition);
+    walk_kinds(identifier, a_declaration, clashes_recordable ? a_function : -1,
+               typedefs ? a_typedef : -1, [&](const binding_cell* other) {
+                   if (other->node->kind == a_declaration)
+                       link_declaration(other->node, definition);
                    else
-                       report_second_walk_clash(other, position, identifier);
+                       report_second_walk_clash(clashes, other, position, identifier);
                });
     return definition;
 }
@@ -196,14 +205,12 @@ xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
 xob_node* bind_declaration(name* identifier, std::int32_t level, name* storage,
                            xob_node*& position) {
     identifier = usable(identifier);
+    clash_batch clashes(identifier, position, storage != static_name());
     binding_cell* accepted = scan_own_kind(
         identifier, a_declaration, position,
         [&](const xob_node* other) { return other->storage == storage && other->level == level; },
         clash_recordable(RULE_OBJECT_REDECLARED, true),
-        [&](const xob_node* other) {
-            report_clash(other->scope, RULE_OBJECT_REDECLARED, position, other->position,
-                         identifier);
-        });
+        [&](const binding_cell* other) { clashes.report(other, RULE_OBJECT_REDECLARED); });
     if (accepted) return accepted->node;
 
     xob_node* declaration = new_named_node(a_declaration, identifier, position);
@@ -215,11 +222,11 @@ xob_node* bind_declaration(name* identifier, std::int32_t level, name* storage,
     bool functions = clash_recordable(RULE_REDEFINED, true);
     bool typedefs = clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
     walk_kinds(identifier, a_definition, functions ? a_function : -1, typedefs ? a_typedef : -1,
-               [&](xob_node* other) {
-                   if (other->kind == a_definition)
-                       link_declaration(declaration, other);
+               [&](const binding_cell* other) {
+                   if (other->node->kind == a_definition)
+                       link_declaration(declaration, other->node);
                    else
-                       report_second_walk_clash(other, position, identifier);
+                       report_second_walk_clash(clashes, other, position, identifier);
                });
     if (!declaration->definition) add_undefined_declaration(declaration);
     return declaration;
@@ -227,32 +234,34 @@ xob_node* bind_declaration(name* identifier, std::int32_t level, name* storage,
 
 xob_node* bind_function_declaration(name* identifier, name* storage, xob_node*& position) {
     identifier = usable(identifier);
+    clash_batch clashes(identifier, position, storage != static_name());
     binding_cell* accepted = scan_own_kind(
         identifier, a_function_declaration, position,
         [&](const xob_node* other) { return other->storage == storage; },
         function_clash_recordable(),
-        [&](const xob_node* other) {
-            report_function_clash(other, storage, position, identifier);
+        [&](const binding_cell* other) {
+            report_function_clash(clashes, other, storage, position, identifier);
         });
     if (accepted) return accepted->node;
 
     xob_node* prototype = new_named_node(a_function_declaration, identifier, position);
     prototype->storage = storage;
     add_binding(identifier, prototype);
-    clash_with_definitions_and_typedefs(identifier, position);
+    clash_with_definitions_and_typedefs(clashes, identifier, position);
     return prototype;
 }
 
 xob_node* bind_function(name* identifier, name* fulldef, name* storage, xob_node*& position) {
     identifier = usable(identifier);
+    clash_batch clashes(identifier, position, storage != static_name());
     binding_cell* accepted = scan_own_kind(
         identifier, a_function, position,
         [&](const xob_node* other) {
             return other->fulldef == fulldef && other->storage == storage;
         },
         function_clash_recordable(),
-        [&](const xob_node* other) {
-            report_function_clash(other, storage, position, identifier);
+        [&](const binding_cell* other) {
+            report_function_clash(clashes, other, storage, position, identifier);
         },
         bindings_of(identifier)->placeholders);
     if (accepted) {
@@ -274,7 +283,7 @@ xob_node* bind_function(name* identifier, name* fulldef, name* storage, xob_node
     function->storage = storage;
     add_binding(identifier, function);
     append_to_global_list(function);
-    clash_with_definitions_and_typedefs(identifier, position);
+    clash_with_definitions_and_typedefs(clashes, identifier, position);
     return function;
 }
 
@@ -316,13 +325,14 @@ xob_node* bind_typedef(name* identifier, std::int32_t level, xob_node*& position
                        std::int32_t type_number, std::int32_t old_type_number,
                        name* indirection) {
     identifier = usable(identifier);
-    bool clashes = name_text(identifier)[0] != '\0' &&
-                   clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
+    clash_batch clashes(identifier, position, false);
+    bool typedef_clashes = name_text(identifier)[0] != '\0' &&
+                           clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
     binding_cell* accepted = scan_own_kind(
         identifier, a_typedef, position,
-        [&](const xob_node* other) { return other->level == level; }, clashes,
-        [&](const xob_node* other) {
-            report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->position,
+        [&](const xob_node* other) { return other->level == level; }, typedef_clashes,
+        [&](const binding_cell* other) {
+            report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->node->position,
                          identifier);
         });
     xob_node* type = accepted ? accepted->node : nullptr;
@@ -334,8 +344,8 @@ xob_node* bind_typedef(name* identifier, std::int32_t level, xob_node*& position
         type->indirection = indirection;
         add_binding(identifier, type);
         if (clash_recordable(RULE_REDEFINED, true))
-            walk_kinds(identifier, a_definition, a_function, -1, [&](xob_node* other) {
-                report_clash(other->scope, RULE_REDEFINED, position, other->position, identifier);
+            walk_kinds(identifier, a_definition, a_function, -1, [&](const binding_cell* other) {
+                clashes.report(other, RULE_REDEFINED);
             });
     }
     map_type_number(type_number, type->type_index);
@@ -346,7 +356,7 @@ xob_node* bind_enum(name* identifier, std::int32_t enum_type_number, xob_node*& 
     identifier = usable(identifier);
     binding_cell* accepted = scan_own_kind(
         identifier, a_enum, position, [](const xob_node*) { return true; }, false,
-        [](const xob_node*) {});
+        [](const binding_cell*) {});
     if (accepted) return accepted->node;
     xob_node* constant = new_named_node(a_enum, identifier, position);
     constant->type_index = type_index_of(enum_type_number);
@@ -360,7 +370,7 @@ xob_node* bind_field(name* identifier, std::int32_t struct_type_number, std::int
     identifier = usable(identifier);
     binding_cell* accepted = scan_own_kind(
         identifier, a_field, position, [](const xob_node*) { return true; }, false,
-        [](const xob_node*) {});
+        [](const binding_cell*) {});
     if (accepted) return accepted->node;
     xob_node* field = new_named_node(a_field, identifier, position);
     field->struct_type_index = type_index_of(struct_type_number);

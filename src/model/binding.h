@@ -58,9 +58,12 @@ xob_node* bind_enum(name* identifier, std::int32_t enum_type_number, xob_node*& 
 xob_node* bind_field(name* identifier, std::int32_t struct_type_number, std::int32_t type_number,
                      name* indirection, xob_node*& position);
 
-// Records a clash trap: rule 27 between two different functions or two
+// The rule of a clash between an existing node of that scope and a new one
+// in current_scope: rule 27 between two different functions or two
 // different xob files, 22 between a function and file level, else the
 // default rule; with no existing scope always the default rule.
+std::int32_t clash_rule(const xob_node* existing_scope, std::int32_t default_rule);
+// Records a clash trap with the rule clash_rule chooses.
 void report_clash(const xob_node* existing_scope, std::int32_t default_rule,
                   const xob_node* new_position, const xob_node* existing_position,
                   name* identifier);

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "messages/messages.h"
+#include "model/file_level_uses.h"
+#include "model/rule_focus.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
 
@@ -217,8 +219,10 @@ void check_undefined_declarations() {
 
 namespace {
 
-int report_if_never_called(xob_node* node, void*) {
-    if (node->kind == a_function && !has(node, CALLED))
+// The argument is the set of functions that count as referenced besides those marked CALLED.
+int report_if_never_called(xob_node* node, void* argument) {
+    const auto* referenced = static_cast<const function_set*>(argument);
+    if (node->kind == a_function && !has(node, CALLED) && !referenced->count(node))
         record_trap(RULE_NEVER_REFERENCED, node->position, nullptr, node->name);
     return 1;
 }
@@ -231,7 +235,12 @@ struct model_frame {
 
 }  // namespace
 
-void check_unreferenced_functions() { model_walk(xob_list.head, nullptr, report_if_never_called); }
+void check_unreferenced_functions() {
+    function_set used_at_file_level;
+    if (focus_on(focus_mode::file_level_use))
+        used_at_file_level = functions_used_at_file_level(xob_list.head);
+    model_walk(xob_list.head, &used_at_file_level, report_if_never_called);
+}
 
 int model_walk(xob_node* list, void* argument, model_visit callback) {
     growing_stack<model_frame> frames;

@@ -28,7 +28,8 @@ std::int64_t link_walk_examined();
 // Rule 48 for every declaration still without a definition outside system include files.
 void check_undefined_declarations();
 
-// Rule 133 for every function in a block list that the link pass did not mark CALLED.
+// Rule 133 for every function in a block list that the link pass did not mark
+// CALLED, and in the file-level-use mode (rule_focus.h) was not used at file level.
 void check_unreferenced_functions();
 
 // Calls the callback on every node of the list in order; where it returns

@@ -2,14 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "model/call_cycles.h"
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
 #include "model_test_support.h"
+#include "rules/rule_catalogue.h"
 
 namespace {
 
@@ -245,4 +249,111 @@ TEST(LinkPass, UndefinedDeclarationsOutsideSystemFiles) {
     for (xob_node* declaration : {plain, system, defined}) add_undefined_declaration(declaration);
     check_undefined_declarations();
     EXPECT_EQ(traps_named("undef_"), std::vector<std::string>{"48:undef_plain"});
+}
+
+namespace {
+
+// A program for the cycle finder: each function with the functions its body
+// uses, in order; the listed functions form the walked list, in this order.
+struct caller_line {
+    const char* function;
+    std::vector<const char*> callees;
+};
+
+struct cycle_case {
+    const char* prefix;  // of every function name, to keep the case's traps apart
+    std::vector<caller_line> program;
+    std::vector<std::string> walk_traps;  // the link walk alone, ordered by position
+    std::vector<std::string> all_traps;   // then the cycle finder in the "all" mode
+};
+
+// Switches rule KYV_160_21's "all" mode on for one scope.
+class recursion_all_mode {
+public:
+    recursion_all_mode() : saved_(rule_by_number(RULE_INDIRECT_RECURSION)->param) {
+        rule_by_number(RULE_INDIRECT_RECURSION)->param = "all";
+    }
+    ~recursion_all_mode() { rule_by_number(RULE_INDIRECT_RECURSION)->param = saved_; }
+
+private:
+    const char* saved_;
+};
+
+}  // namespace
+
+TEST(CallCycles, EveryMemberOfEveryCycleOnce) {
+    const std::vector<cycle_case> cases = {
+        {"share_",
+         {{"main", {"p"}}, {"p", {"q"}}, {"q", {"p", "r"}}, {"r", {"q"}}},
+         {"124:share_p#share_q", "124:share_q#share_p"},
+         {"124:share_p#share_q", "124:share_q#share_p", "124:share_r#share_q"}},
+        {"entry_",
+         {{"a", {"c1"}}, {"b", {"c1"}}, {"c1", {"c2"}}, {"c2", {"c3"}}, {"c3", {"c1"}}},
+         {"124:entry_c1#entry_c2", "124:entry_c2#entry_c3", "124:entry_c3#entry_c1"},
+         {"124:entry_c1#entry_c2", "124:entry_c2#entry_c3", "124:entry_c3#entry_c1"}},
+        {"root_",
+         {{"main", {"helper"}}, {"helper", {}}, {"u", {"v"}}, {"v", {"w"}}, {"w", {"u"}}},
+         {"124:root_u#root_v", "124:root_v#root_w", "124:root_w#root_u"},
+         {"124:root_u#root_v", "124:root_v#root_w", "124:root_w#root_u"}},
+        {"selfcyc_",
+         {{"s", {"s", "t"}}, {"t", {"s"}}},
+         {"123:selfcyc_s", "124:selfcyc_s#selfcyc_t"},
+         {"123:selfcyc_s", "124:selfcyc_s#selfcyc_t", "124:selfcyc_t#selfcyc_s"}},
+        {"alone_", {{"f", {"g", "f"}}, {"g", {}}}, {"123:alone_f"}, {"123:alone_f"}},
+    };
+    for (const cycle_case& c : cases) {
+        std::map<std::string, xob_node*> functions;
+        std::vector<xob_node*> listed;
+        for (const caller_line& line : c.program) {
+            listed.push_back(function(c.prefix + std::string(line.function)));
+            functions[line.function] = listed.back();
+        }
+        for (const caller_line& line : c.program) {
+            xob_node* last = nullptr;
+            for (const char* callee : line.callees) {
+                xob_node* reference = use_of(functions.at(callee));
+                if (last) last->next = reference;
+                else functions[line.function]->body = reference;
+                last = reference;
+            }
+        }
+        for (std::size_t i = 0; i + 1 < listed.size(); ++i) listed[i]->next = listed[i + 1];
+        xob_node* list = xob_scope(listed.front());
+        link_walk(list);
+        report_call_cycles(list);  // without the mode: nothing
+        EXPECT_EQ(traps_named(c.prefix), c.walk_traps) << c.prefix;
+        recursion_all_mode all;
+        report_call_cycles(list);
+        EXPECT_EQ(traps_named(c.prefix), c.all_traps) << c.prefix;
+    }
+}
+
+TEST(CallCycles, MillionFunctionCycleNeedsNoDeepRecursion) {
+    // One name and one use position for all keep the model small; each
+    // function has its own position, so each trap is one of its own. The
+    // first function calls itself first: the walk marks it recursive and then
+    // meets the rest of the cycle without a trap.
+    constexpr int LENGTH = 1000000;
+    name* shared_name = name_intern("big");
+    xob_node* use_position = new_position();
+    std::vector<xob_node*> functions(LENGTH);
+    for (xob_node*& f : functions) {
+        f = new_node(a_function);
+        f->name = shared_name;
+        f->position = new_position();
+    }
+    auto call = [&](xob_node* callee) {
+        return new_reference(name_intern("call"), callee, use_position);
+    };
+    for (int i = 0; i < LENGTH; ++i) functions[i]->body = call(functions[(i + 1) % LENGTH]);
+    functions[0]->body = chain({call(functions[0]), functions[0]->body});
+    for (int i = 0; i + 1 < LENGTH; ++i) functions[i]->next = functions[i + 1];
+    xob_node* list = xob_scope(functions[0]);
+    link_walk(list);
+    EXPECT_EQ(traps_named("big"), std::vector<std::string>{"123:big"});
+    recursion_all_mode all;
+    report_call_cycles(list);
+    std::vector<std::string> traps = traps_named("big");
+    EXPECT_EQ(std::count(traps.begin(), traps.end(), "123:big"), 1);
+    EXPECT_EQ(std::count(traps.begin(), traps.end(), "124:big#big"), LENGTH);
 }

@@ -6,10 +6,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "model/rule_focus.h"
 #include "parse/lexer.h"
 #include "rules/rule_catalogue.h"
 
@@ -307,6 +310,34 @@ TEST_F(RuleFile, TraceOffUnlessYydebugStartsWithANonZeroDigit) {
         setenv("YYDEBUG", value, 1);
         EXPECT_EQ(read_configuration(declaration + "<group label=\"A\"></group>").out, "") << value;
     }
+}
+
+// A rule line replaces a rule's message, group, label and repeat value: the
+// shipped focused profile must restate them exactly and change only the
+// parameters, each to the text of one focused mode.
+TEST_F(RuleFile, ShippedFocusedProfileChangesOnlyParameters) {
+    std::ifstream file(FOCUSED_PROFILE);
+    ASSERT_TRUE(file) << FOCUSED_PROFILE;
+    std::stringstream contents;
+    contents << file.rdbuf();
+    run_output result = read_configuration(contents.str());
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(configured_count(), 5);
+    for (int number = 0; number < RULE_COUNT; ++number) {
+        const rule_entry& now = rule_table[number];
+        const rule_entry& built_in = saved_table[number];
+        if (!now.configured) continue;
+        EXPECT_STREQ(now.errmsg, built_in.errmsg) << now.identifier;
+        EXPECT_STREQ(now.group, built_in.group) << now.identifier;
+        EXPECT_STREQ(now.label, built_in.label) << now.identifier;
+        EXPECT_EQ(now.repeat, built_in.repeat) << now.identifier;
+        EXPECT_EQ(now.severity, built_in.severity) << now.identifier;
+    }
+    for (focus_mode mode : {focus_mode::reuse_outer, focus_mode::redefinition_global,
+                            focus_mode::hiding_visible, focus_mode::recursion_all,
+                            focus_mode::file_level_use})
+        EXPECT_TRUE(focus_on(mode)) << static_cast<int>(mode);
 }
 
 }  // namespace

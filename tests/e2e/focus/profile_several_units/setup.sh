@@ -1,0 +1,5 @@
+# The shipped profile as the test installation holds it; the same program
+# without configuration file, and with parameter texts that are no mode.
+cp "$ORVANTADIR/config/focused.xml" focused.xml
+"$KYVLD" main.xob run.xob util.xob -SILENT=100 >default.txt
+"$KYVLD" main.xob run.xob util.xob -RULE=other_texts.xml -SILENT=100 >other_texts.txt
