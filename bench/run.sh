@@ -49,7 +49,7 @@ else
 fi
 for m in 1 4 16; do add bench "${m}x" "bench-u$((base * m))" gen_corpus.pl $((base * m)); done
 for m in 1 4 16; do add small "${m}x" "small-u$((small * m))" gen_unique.pl $((small * m)); done
-for m in 1 4 16; do add reuse "${m}x" "reuse-u$((base * m))" gen_corpus.pl --reuse 5 $((base * m)); done
+for m in 1 4 16; do add reuse "${m}x" "reuse-u$((base * m))" gen_corpus.pl --reuse 7 $((base * m)); done
 for mb in $tokens; do add token "${mb}MB" "token-${mb}m" gen_adversarial.pl token $((mb * 1048576)); done
 for n in $externs; do add externs "$n" "externs-$n" gen_adversarial.pl externs "$n"; done
 for n in $statics; do add static "$n" "static-$n" gen_adversarial.pl static "$n"; done
@@ -239,7 +239,7 @@ bench_one() {
   local line
   line=$(awk -v f="$family" -v s="$label" -v n="$name" -v b="$bytes" -v t="$traps" -v k="$cpu" -v x="$xmlwf_cpu" \
       -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" 'BEGIN {
-    mb = b / 1048576
+    mb = b / 1000000
     ratio = (x != "-" && x > 0) ? sprintf("%.2f", k / x) : "-"
     per_mb = k / mb
     vs = (base != "" && base > 0) ? sprintf("%.2f", per_mb / base) : (base == "" ? "1.00" : "-")
@@ -255,9 +255,10 @@ bench_one() {
   fi
   rows+=("$line|$verdict")
   read -r _ _ _ mb _ _ _ ratio vs rss_ratio _ <<<"$line"
-  echo "$family $label ($name, $mb MB): kyvld ${cpu}s, peak $((rss / 1024)) MiB (x$rss_ratio input)," \
-    "xmlwf ${xmlwf_cpu}s (x$ratio), xmllint ${xmllint_cpu:--}s, wc ${wc_cpu:--}s, CPU/MB x$vs of the first size;" \
-    "reference ${ref_cpu}s, peak $((ref_rss / 1024)) MiB; outputs $verdict"
+  local peers=""
+  [ "$mode" = report ] && peers="xmlwf ${xmlwf_cpu}s (x$ratio), xmllint ${xmllint_cpu}s, wc ${wc_cpu}s, "
+  echo "$family $label ($name, $mb MB): kyvld ${cpu}s, peak $((rss / 1024)) MiB (x$rss_ratio input), ${peers}CPU/MB" \
+    "x$vs of the first size; reference ${ref_cpu}s, peak $((ref_rss / 1024)) MiB; outputs $verdict"
 }
 
 first_bench=""
@@ -273,7 +274,8 @@ for entry in "${plan[@]}"; do
 done
 
 echo
-echo "CPU is user + sys seconds; ratio is kyvld / xmlwf; CPU/MB is relative to the family's first size."
+echo "MB are 10^6 bytes of xob files; CPU is user + sys seconds; ratio is kyvld / xmlwf;"
+echo "CPU/MB is relative to the family's first size; RSS/in is peak RSS / input bytes; ref s is the reference's CPU."
 printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %9s  %s\n" \
   family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "RSS/in" "ref s" outputs
 for row in "${rows[@]}"; do
