@@ -1,6 +1,6 @@
 #!/usr/bin/env perl
-# Writes the deterministic corpora of shapes that once cost more than linear
-# time, each a few valid xob files:
+# Writes deterministic corpora of shapes whose cost must stay linear in their
+# size although a plain implementation makes it quadratic or worse:
 #   token <folder> <bytes>    four units, each holding one token of <bytes>
 #                             characters: an attribute value, an element name,
 #                             text between elements, a comment;
@@ -8,7 +8,7 @@
 #                             objects that nothing defines;
 #   static <folder> <units>   <units> units that each include one system header
 #                             defining a static function (a parameter, then a
-#                             reference to it) and call that function.
+#                             reference to it), and call it from 20 functions.
 #
 # usage: gen_adversarial.pl token|externs|static <output folder> <size>
 use strict;
@@ -21,6 +21,7 @@ my ($shape, $out, $size) = @ARGV;
 my %writers = (token => \&write_tokens, externs => \&write_externs, static => \&write_static_units);
 die "usage: gen_adversarial.pl token|externs|static <output folder> <size>\n"
     unless $shape && $writers{$shape} && $out && $size && $size =~ /^\d+$/;
+die "gen_adversarial.pl: a token needs at least 64 characters\n" if $shape eq 'token' && $size < 64;
 my $date = 1764950400;
 
 mkdir $out unless -d $out;

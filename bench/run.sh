@@ -98,14 +98,14 @@ ref_out=$top/build/bench-ref-out   # the reference's outputs and figures per cor
 run=$top/build/bench-run           # the working folder of every run
 mkdir -p "$corpora" "$ref_out" "$run/install/lib/locale"
 cd "$run"
-generators_sum=$(cat "$top"/bench/gen_*.pl "$top"/bench/*.pm | sha1sum | cut -c1-12)
 
 # ensure_corpus <name> <generator> <arguments...>: generates it unless it is
-# there from the same generators and arguments.
+# there from the same generator and arguments.
 ensure_corpus() {
   local name=$1 generator=$2
   shift 2
-  local dir=$corpora/$name stamp="$generators_sum $generator $*"
+  local dir=$corpora/$name stamp
+  stamp="$(cat "$top/bench/$generator" "$top"/bench/*.pm | sha1sum | cut -c1-12) $generator $*"
   [ -f "$dir/.stamp" ] && [ "$(cat "$dir/.stamp")" = "$stamp" ] && return 0
   echo "generating $name"
   rm -rf "$dir" "$dir.tmp"
