@@ -1,49 +1,287 @@
 #!/usr/bin/env bash
-# Measures kyvld against peers on one generated corpus, in one run:
-#   xmlwf and xmllint --stream (streaming XML parsers that only check
-#   well-formedness) and wc -l (the cost of reading the bytes).
-# Prints seconds, peak memory and ratios against each peer.
+# Benchmarks kyvld on generated corpora, in one run per corpus:
+#   - CPU time (user + sys) of a full run (report written) against xmlwf and
+#     xmllint --stream (streaming XML parsers that only check well-formedness)
+#     and wc -l (the cost of reading the bytes) on the same files;
+#   - CPU per MB at each size of a family, relative to its smallest size;
+#   - peak RSS against the input bytes;
+#   - the outputs (report with its generation time masked, cross-reference,
+#     standard output and error, exit status) byte for byte against those of
+#     the reference release named in bench/reference-commit.
+# Exits non-zero when an output differs or a corpus does not read cleanly.
 #
-# usage: bench/run.sh [units]   (700 units make about 200 MB)
+# Families: bench (gen_corpus.pl), small (many small elements, unique names),
+# reuse (bench shape reusing names: about 8 times the traps), token (one long
+# token per file), externs (declarations never defined), static (units sharing
+# a system header that defines a static function).
+#
+# usage: bench/run.sh [--quick] [--only NAME[,NAME...]] [--repeat N] [units]
+#   units      units of the bench and reuse corpora at 1x (default 700, about 200 MB)
+#   --quick    small sizes, for a check in a few minutes
+#   --only     families or corpus names (as the table prints them) to run
+#   --repeat   runs of each timed command; the least CPU time counts
 set -euo pipefail
+export TZ=UTC LC_ALL=C.UTF-8
 top=$(cd "$(dirname "$0")/.." && pwd)
-units=${1:-700}
-bash "$top/scripts/setup.sh" --bench
-bash "$top/scripts/build.sh" "$top/build/bench" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >/dev/null
-corpus="$top/build/bench-corpus-$units"
-if [ ! -d "$corpus" ]; then
-  perl "$top/bench/gen_corpus.pl" "$corpus.tmp" "$units"
-  mv "$corpus.tmp" "$corpus"
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/install/lib/locale"
-files=("$corpus"/*.xob)
-bytes=$(cat "${files[@]}" | wc -c)
-echo "corpus: ${#files[@]} files, $((bytes / 1048576)) MiB"
 
-measure() {  # measure <label> <command...>: prints "label seconds peak_kib"
-  local label=$1
+quick=0 only="" repeat=1 units=""
+while [ $# -gt 0 ]; do
+  case $1 in
+    --quick) quick=1 ;;
+    --only) only=${2:?--only needs a name}; shift ;;
+    --only=*) only=${1#--only=} ;;
+    --repeat) repeat=${2:?--repeat needs a count}; shift ;;
+    --repeat=*) repeat=${1#--repeat=} ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    [0-9]*) units=$1 ;;
+    *) echo "bench/run.sh: unknown argument $1" >&2; exit 2 ;;
+  esac
   shift
-  /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/stderr" || true
-  read -r seconds peak <"$work/time"
-  echo "$label $seconds $peak"
+done
+
+# The plan: family, size label, corpus name, generator and its arguments.
+plan=()
+add() { plan+=("$*"); }
+if [ "$quick" = 1 ]; then
+  base=${units:-25} small=50 tokens="1 4" externs="62500 250000" statics="250 1000"
+else
+  base=${units:-700} small=400 tokens="1 4 16" externs="250000 1000000" statics="250 1000 4000"
+fi
+for m in 1 4 16; do add bench "${m}x" "bench-u$((base * m))" gen_corpus.pl $((base * m)); done
+for m in 1 4 16; do add small "${m}x" "small-u$((small * m))" gen_unique.pl $((small * m)); done
+for m in 1 4 16; do add reuse "${m}x" "reuse-u$((base * m))" gen_corpus.pl --reuse 7 $((base * m)); done
+for mb in $tokens; do add token "${mb}MB" "token-${mb}m" gen_adversarial.pl token $((mb * 1048576)); done
+for n in $externs; do add externs "$n" "externs-$n" gen_adversarial.pl externs "$n"; done
+for n in $statics; do add static "$n" "static-$n" gen_adversarial.pl static "$n"; done
+
+if [ -n "$only" ]; then
+  selected=()
+  for entry in "${plan[@]}"; do
+    read -r family _ name _ <<<"$entry"
+    case ",$only," in *",$family,"* | *",$name,"*) selected+=("$entry") ;; esac
+  done
+  if [ ${#selected[@]} -eq 0 ]; then
+    echo "bench/run.sh: --only $only matches nothing; names are:" >&2
+    for entry in "${plan[@]}"; do read -r family _ name _ <<<"$entry"; echo "  $family $name" >&2; done
+    exit 2
+  fi
+  plan=("${selected[@]}")
+fi
+
+mkdir -p "$top/build"
+build() {  # build <source tree> <build folder>: a release build, its log shown only on failure
+  local log=$2.log
+  if ! bash "$1/scripts/build.sh" "$2" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >"$log" 2>&1; then
+    cat "$log" >&2
+    exit 1
+  fi
+}
+bash "$top/scripts/setup.sh" --bench
+build "$top" "$top/build/bench"
+new_bin=$top/build/bench/kyvld
+
+# The reference release, built once from its commit and kept.
+ref_commit=$(tr -d ' \n' <"$top/bench/reference-commit")
+ref_dir=$top/build/bench-ref
+ref_bin=$ref_dir/build/kyvld
+if [ "$(cat "$ref_dir/commit" 2>/dev/null)" != "$ref_commit" ] || [ ! -x "$ref_bin" ]; then
+  echo "building the reference release ${ref_commit:0:7}"
+  rm -rf "$ref_dir"
+  mkdir -p "$ref_dir/src"
+  git -C "$top" archive "$ref_commit" | tar -x -C "$ref_dir/src"
+  build "$ref_dir/src" "$ref_dir/build"
+  echo "$ref_commit" >"$ref_dir/commit"
+fi
+
+corpora=$top/build/bench-corpora   # one folder per corpus, kept between runs
+ref_out=$top/build/bench-ref-out   # the reference's outputs and figures per corpus
+run=$top/build/bench-run           # the working folder of every run
+mkdir -p "$corpora" "$ref_out" "$run/install/lib/locale"
+cd "$run"
+
+# ensure_corpus <name> <generator> <arguments...>: generates it unless it is
+# there from the same generator and arguments.
+ensure_corpus() {
+  local name=$1 generator=$2
+  shift 2
+  local dir=$corpora/$name stamp
+  stamp="$(cat "$top/bench/$generator" "$top"/bench/*.pm | sha1sum | cut -c1-12) $generator $*"
+  [ -f "$dir/.stamp" ] && [ "$(cat "$dir/.stamp")" = "$stamp" ] && return 0
+  echo "generating $name"
+  rm -rf "$dir" "$dir.tmp"
+  local options=() size
+  while [ $# -gt 1 ]; do options+=("$1"); shift; done
+  size=$1
+  perl "$top/bench/$generator" "${options[@]}" "$dir.tmp" "$size"
+  find "$dir.tmp" -name '*.xob' -printf '%s\n' | awk '{ s += $1 } END { printf "%d\n", s }' >"$dir.tmp/.bytes"
+  echo "$stamp" >"$dir.tmp/.stamp"
+  mv "$dir.tmp" "$dir"
 }
 
-{
-  measure kyvld env ORVANTADIR="$work/install" "$top/build/bench/kyvld" "${files[@]}" -KYV="$work/report.xml" -SILENT
-  measure xmlwf xmlwf "${files[@]}"
-  measure xmllint xmllint --stream --noout "${files[@]}"
-  measure wc wc -l "${files[@]}"
-} >"$work/results"
+# measure <output prefix> <command...>: runs it --repeat times with its
+# standard output and error in <prefix>.stdout and .stderr; prints
+# "cpu_seconds peak_kib exit_status" of the run with the least CPU time.
+measure() {
+  local prefix=$1 best="" i status
+  shift
+  for ((i = 0; i < repeat; i++)); do
+    status=0
+    /usr/bin/time -f "%U %S %M" -o "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
+    local figures
+    figures=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d", $1 + $2, $3, s }')
+    if [ -z "$best" ] || awk -v a="${figures%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
+      best=$figures
+    fi
+  done
+  echo "$best"
+}
 
-awk '
-  { name[NR] = $1; secs[NR] = $2; mem[NR] = $3 }
-  END {
-    printf "%-8s %9s %12s\n", "program", "seconds", "peak MiB"
-    for (i = 1; i <= NR; i++) printf "%-8s %9.2f %12.1f\n", name[i], secs[i], mem[i] / 1024
-    for (i = 2; i <= NR; i++) {
-      ratio = secs[i] > 0 ? secs[1] / secs[i] : 0
-      printf "kyvld / %-8s time x%.2f  memory x%.2f\n", name[i], ratio, mem[1] / (mem[i] > 0 ? mem[i] : 1)
-    }
-  }' "$work/results"
+mask_time() {  # the report's generation time is the only line that may change
+  sed -i '/Generation time/{n;s|>[^<]*<|>@TIME@<|}' "$1"
+}
+
+differences=()
+same_bytes() {  # same_bytes <label> <reference .gz> <new file>: notes a difference
+  local message
+  if message=$(cmp <(gzip -dc "$2") "$3" 2>&1); then return 0; fi
+  case $message in
+    *"EOF on $3 which is empty"*) message="new one is empty" ;;
+    *"EOF on $3"*) message="new one is shorter: it ends ${message##*on $3 }" ;;
+    *"which is empty"*) message="new one is longer: the reference is empty" ;;
+    *EOF*) message="new one is longer: the reference ends after ${message##*after }" ;;
+    *differ:*) message="first difference at ${message##*differ: }" ;;
+  esac
+  differences+=("$1: $message")
+}
+
+traps_in() {  # errors + warnings of the report's summary
+  awk '/>Number of errors</ { getline; gsub(/[^0-9]/, ""); e = $0 }
+       />Number of warnings</ { getline; gsub(/[^0-9]/, ""); print e + $0; found = 1; exit }
+       END { if (!found) print "-" }' "$1"
+}
+
+rows=()    # family size name MB traps kyvld_cpu xmlwf_cpu ratio cpu_per_mb_vs_1x rss_ratio ref_cpu outputs
+failed=0
+notes=()
+declare -A base_cpu_per_mb  # CPU per MB of each family's first size, by family and mode
+
+# bench_one <family> <size> <name> <mode>: mode "report" (-KYV) or "xref" (-XREF).
+bench_one() {
+  local family=$1 size=$2 name=$3 mode=$4
+  local files=("../bench-corpora/$name"/*.xob)
+  local bytes output args
+  bytes=$(cat "$corpora/$name/.bytes")
+  if [ "$mode" = xref ]; then output=xref.pl args=(-XREF=xref.pl); else output=report.xml args=(-KYV=report.xml -SILENT); fi
+  local kyvld=(env "ORVANTADIR=$run/install")
+
+  local cache=$ref_out/$name-$mode stamp
+  stamp="$ref_commit $(cat "$corpora/$name/.stamp") $mode"
+  if [ ! -f "$cache/stamp" ] || [ "$(cat "$cache/stamp")" != "$stamp" ]; then
+    echo "running the reference on $name ($mode)"
+    rm -rf "$cache" && mkdir -p "$cache"
+    rm -f "$output"
+    read -r ref_cpu ref_rss ref_status < <(measure "$run/ref" "${kyvld[@]}" "$ref_bin" "${files[@]}" "${args[@]}")
+    [ -f "$output" ] || : >"$output"
+    [ "$mode" = report ] && mask_time "$output"
+    gzip -1 -c "$output" >"$cache/output.gz"
+    gzip -1 -c "$run/ref.stdout" >"$cache/stdout.gz"
+    gzip -1 -c "$run/ref.stderr" >"$cache/stderr.gz"
+    echo "$ref_status" >"$cache/status"
+    echo "$ref_cpu $ref_rss" >"$cache/figures"
+    echo "$stamp" >"$cache/stamp"
+  fi
+  local ref_cpu ref_rss
+  read -r ref_cpu ref_rss <"$cache/figures"
+
+  rm -f "$output"
+  local cpu rss status
+  read -r cpu rss status < <(measure "$run/new" "${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
+  [ -f "$output" ] || : >"$output"
+  local traps=-
+  [ "$mode" = report ] && { mask_time "$output"; traps=$(traps_in "$output"); }
+
+  differences=()
+  [ "$status" = "$(cat "$cache/status")" ] || differences+=("exit status $status, reference $(cat "$cache/status")")
+  same_bytes "$output" "$cache/output.gz" "$output"
+  same_bytes "standard output" "$cache/stdout.gz" "$run/new.stdout"
+  same_bytes "standard error" "$cache/stderr.gz" "$run/new.stderr"
+  local verdict=identical
+  if [ ${#differences[@]} -gt 0 ]; then
+    verdict="DIFFERENT: ${differences[0]}"
+    local more
+    for more in "${differences[@]:1}"; do verdict="$verdict; $more"; done
+    failed=1
+  fi
+  local syntax_errors
+  syntax_errors=$(grep -c '^error in xob file' "$run/new.stdout" || true)
+  if [ "$syntax_errors" != 0 ]; then verdict="$verdict; $syntax_errors SYNTAX ERRORS"; failed=1; fi
+
+  local xmlwf_cpu=-
+  if [ "$mode" = report ]; then
+    local xmllint_cpu wc_cpu
+    read -r xmlwf_cpu _ _ < <(measure "$run/xmlwf" xmlwf "${files[@]}")
+    if [ -s "$run/xmlwf.stdout" ]; then verdict="$verdict; xmlwf: $(head -n 1 "$run/xmlwf.stdout")"; failed=1; fi
+    read -r xmllint_cpu _ _ < <(measure "$run/xmllint" xmllint --stream --noout --huge "${files[@]}")
+    read -r wc_cpu _ _ < <(measure "$run/wc" wc -l "${files[@]}")
+  fi
+  # Outputs that differ are kept for a look; equal ones go, as they can be GBs.
+  local kept=$run/different-$name-$mode
+  rm -rf "$kept"
+  if [ "$verdict" = identical ]; then
+    rm -f "$output" "$run/new.stdout" "$run/new.stderr"
+  else
+    mkdir -p "$kept" && mv "$output" "$run/new.stdout" "$run/new.stderr" "$kept/"
+    verdict="$verdict (kept in ${kept#"$top"/})"
+  fi
+
+  local label=$size
+  [ "$mode" = xref ] && label="$size-xref"
+  local line
+  line=$(awk -v f="$family" -v s="$label" -v n="$name" -v b="$bytes" -v t="$traps" -v k="$cpu" -v x="$xmlwf_cpu" \
+      -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" 'BEGIN {
+    mb = b / 1000000
+    ratio = (x != "-" && x > 0) ? sprintf("%.2f", k / x) : "-"
+    per_mb = k / mb
+    vs = (base != "" && base > 0) ? sprintf("%.2f", per_mb / base) : (base == "" ? "1.00" : "-")
+    printf "%s %s %s %.1f %s %.2f %s %s %s %.2f %.2f %.6f\n", f, s, n, mb, t, k, x, ratio, vs, r * 1024 / b, rc, per_mb
+  }')
+  local per_mb=${line##* }
+  line=${line% *}
+  if [ -z "${base_cpu_per_mb[$family-$mode]:-}" ]; then
+    base_cpu_per_mb[$family-$mode]=$per_mb
+    if awk -v c="$cpu" 'BEGIN { exit !(c < 0.1) }'; then
+      notes+=("$family $label ran in ${cpu}s of CPU, near the clock's 0.01 s step: the family's CPU/MB figures are coarse")
+    fi
+  fi
+  rows+=("$line|$verdict")
+  read -r _ _ _ mb _ _ _ ratio vs rss_ratio _ <<<"$line"
+  local peers=""
+  [ "$mode" = report ] && peers="xmlwf ${xmlwf_cpu}s (x$ratio), xmllint ${xmllint_cpu}s, wc ${wc_cpu}s, "
+  echo "$family $label ($name, $mb MB): kyvld ${cpu}s, peak $((rss / 1024)) MiB (x$rss_ratio input), ${peers}CPU/MB" \
+    "x$vs of the first size; reference ${ref_cpu}s, peak $((ref_rss / 1024)) MiB; outputs $verdict"
+}
+
+first_bench=""
+for entry in "${plan[@]}"; do
+  read -r family size name generator arguments <<<"$entry"
+  # shellcheck disable=SC2086  # the generator's arguments are words
+  ensure_corpus "$name" "$generator" $arguments
+  bench_one "$family" "$size" "$name" report
+  if [ "$family" = bench ] && [ -z "$first_bench" ]; then
+    first_bench=$name
+    bench_one "$family" "$size" "$name" xref
+  fi
+done
+
+echo
+echo "MB are 10^6 bytes of xob files; CPU is user + sys seconds; ratio is kyvld / xmlwf;"
+echo "CPU/MB is relative to the family's first size; RSS/in is peak RSS / input bytes; ref s is the reference's CPU."
+printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %9s  %s\n" \
+  family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "RSS/in" "ref s" outputs
+for row in "${rows[@]}"; do
+  read -r family size _ mb traps cpu xmlwf_cpu ratio vs rss_ratio ref_cpu <<<"${row%%|*}"
+  printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %9s  %s\n" \
+    "$family" "$size" "$mb" "$traps" "$cpu" "$xmlwf_cpu" "$ratio" "$vs" "$rss_ratio" "$ref_cpu" "${row#*|}"
+done
+for note in "${notes[@]}"; do echo "note: $note"; done
+exit $failed

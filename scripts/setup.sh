@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
-# Pass --bench to add the benchmark tools.
+# Pass --bench to add the benchmark tools (git builds the reference release
+# that the benchmark compares outputs with).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 packages=(g++ make cmake flex byacc qtbase5-dev qttools5-dev-tools libgtest-dev libxml2-utils perl)
 # kyvreport: its JSON writer, and the checkers of its SARIF and its page.
 packages+=(rapidjson-dev python3-jsonschema python3-selenium chromium chromium-driver)
 if [ "${1:-}" = "--bench" ]; then
-  packages+=(hyperfine expat time)
+  packages+=(hyperfine expat time git)
 fi
 missing=()
 for p in "${packages[@]}"; do
