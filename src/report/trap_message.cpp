@@ -126,6 +126,7 @@ void print_trap_message(std::FILE* stream, const trap_message& message) {
         }
         bool replaced = false;
         for (const auto& entry : ENTITIES) {
+            if (*p != '&') break;
             std::size_t size = std::strlen(entry.entity);
             if (std::strncmp(p, entry.entity, size) == 0) {
                 std::fputc(entry.character, stream);
@@ -134,6 +135,6 @@ void print_trap_message(std::FILE* stream, const trap_message& message) {
                 break;
             }
         }
-        if (!replaced) std::fputc(*p++, stream);
+        if (!replaced) putc_unlocked(*p++, stream);
     }
 }
