@@ -54,7 +54,9 @@ public:
 
     // Adds a record that find said is absent.
     void add(T* record) {
-        if ((count_ + 1) * 2 > capacity()) grow();
+        // Up to three quarters full: linear probes stay short, and the slots
+        // are a small part of what each record costs.
+        if ((count_ + 1) * 4 > capacity() * 3) grow();
         place(slots_, mask_, record);
         ++count_;
     }

@@ -47,7 +47,7 @@ binding_cell* position_index::find(const name* identifier, std::int32_t kind,
 
 binding_cell** position_index::chain(const name* identifier, std::int32_t kind,
                                      const xob_node* position) {
-    if (!slots_ || (count_ + 1) * 2 > mask_ + 1) grow();
+    if (!slots_ || (count_ + 1) * 4 > (mask_ + 1) * 3) grow();
     slot* found = lookup(identifier, kind, position->file, position->line, position->row);
     if (!found->identifier) {
         *found = {identifier, kind, position->file, position->line, position->row, nullptr};
