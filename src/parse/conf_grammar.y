@@ -10,9 +10,19 @@
 #define YYINITSTACKSIZE 200
 #define YYMAXDEPTH 10000
 
-int conflex(void);
-void conferror(const char* reason);
+/* Values are never used: the actions keep what they read in the reader. */
+#define YYSTYPE_IS_DECLARED 1
+typedef int YYSTYPE;
+
+/* Token values are always empty: actions take what they need from the lexer. */
+static int conflex(YYSTYPE*, markup_lexer* lexer) { return next_token(*lexer); }
+static void conferror(markup_lexer* lexer, const char* reason);
 %}
+
+/* Pure: the stacks are the parse's own and the tokens come from its lexer. */
+%pure-parser
+%parse-param { markup_lexer* lexer }
+%lex-param { markup_lexer* lexer }
 
 /* The lexer's numbering: shared tokens from 257, this vocabulary from 266. */
 %token SXML STAG ETAG CTAG XTAG ZTAG TEXT IDNT STRG
@@ -62,9 +72,9 @@ ruleopt : nameopt
         | paramopt
         | unreconized_option
         ;
-a_string : STRG { take_string_value(); }
+a_string : STRG { take_string_value(*lexer); }
          ;
-a_number : STRG { take_number_value(); }
+a_number : STRG { take_number_value(*lexer); }
          ;
 nameopt : NAME '=' a_string { take_text_option(pending_options.name, "NAME"); }
         ;
@@ -81,14 +91,14 @@ paramopt : PARAM '=' a_string { take_text_option(pending_options.param, "PARAM")
 
 %%
 
-int conflex(void) {
-    return next_token();
-}
+int conf_parse(markup_lexer& lexer) { return confparse(&lexer); }
+
+int confparse() { return conf_parse(default_lexer()); }
 
 /* Syntax errors and stack overflow alike quote the token where they arose. */
-void conferror(const char*) {
-    std::printf("error in config file %s line %d !!! %s !!!\n", current_file_name(), line_counter,
-                current_token_text());
+static void conferror(markup_lexer* lexer, const char*) {
+    std::printf("error in config file %s line %d !!! %s !!!\n", current_file_name(*lexer),
+                lexer->line_counter, current_token_text(*lexer));
 }
 
 const char* conf_token_name(int code) {

@@ -23,11 +23,13 @@ void reset_pending_options() {
 
 }  // namespace
 
-void take_string_value() {
-    last_string_value = string_value(current_token_text(), current_token_length());
+void take_string_value(const markup_lexer& lexer) {
+    last_string_value = string_value(current_token_text(lexer), current_token_length(lexer));
 }
 
-void take_number_value() { last_number_value = number_value(current_token_text()); }
+void take_number_value(const markup_lexer& lexer) {
+    last_number_value = number_value(current_token_text(lexer));
+}
 
 void take_text_option(std::string& option, const char* option_name) {
     if (!option.empty())
@@ -63,15 +65,15 @@ void configure_pending_rule() {
 
 void read_rule_file(const char* path) {
     std::FILE* stream = std::fopen(path, "r");
-    active_vocabulary = vocabulary::configuration;
     if (!stream) fatal("Fatal Error", "Cannot open config file %1", "", as_is(path));
     reset_pending_options();
     last_string_value.clear();
     current_group_label.clear();
     group_labels.clear();
-    lexer_open(stream, path);
-    confparse();
-    lexer_close();
+    markup_lexer lexer;
+    lexer.vocab = vocabulary::configuration;
+    lexer_open(lexer, stream, path);
+    conf_parse(lexer);
+    lexer_close(lexer);
     std::fclose(stream);
-    active_vocabulary = vocabulary::xob;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct markup_lexer;
+
 // Reads the configuration file and configures the catalogue. Comes back also
 // after a syntax error (rules configured before it stay); a file that cannot
 // be opened ends the process with status 7.
@@ -31,8 +33,8 @@ extern std::string current_group_label;        // category of the rules read now
 extern std::vector<std::string> group_labels;  // one per open group, innermost last
 
 // Grammar actions of the configuration parser.
-void take_string_value();  // the current STRG token, without its quotes
-void take_number_value();  // the current STRG token read as a number
+void take_string_value(const markup_lexer& lexer);  // the current STRG token, without its quotes
+void take_number_value(const markup_lexer& lexer);  // the current STRG token read as a number
 // Stores the last value in an option unless it was given already, in which
 // case "<option_name> option already set" goes to standard error.
 void take_text_option(std::string& option, const char* option_name);
@@ -41,7 +43,9 @@ void begin_group();             // at the > of a group: its label becomes the ca
 void end_group();               // at its close: the enclosing group's label comes back
 void configure_pending_rule();  // at the /> of a rule
 
-// The generated parser (conf_grammar.y): 0 when the file was accepted.
+// The generated parser (conf_grammar.y), reading from `lexer`: 0 when the
+// file was accepted. The form without a lexer reads from the default lexer.
+int conf_parse(markup_lexer& lexer);
 int confparse();
 // Name of a token code in the parser's own tables, as its trace prints it.
 const char* conf_token_name(int code);
