@@ -342,8 +342,9 @@ TEST(Lexer, LineNumbersWithLfAndCrLf) {
 // tokens: vocabulary, line count, start state, a failed declaration's span.
 TEST(Lexer, TwoLexersScanSideBySide) {
     const std::string inputs[2] = {
-        "<?xml <?xml\n<!-- <!-- --> -->\n<sourcefile name=\"a\"\n/>text\n<?xml?>",
-        "<?xml<?xml <?xml\n\n<group label=\"A\"><rule name\n=\"X\"/></group>"};
+        "<?xml a><?xml?>\n<!-- <!-- --> -->\n<sourcefile name=\"a\"\n/>text\n",
+        "<?xml <?xml " + std::string(40, 'b') +
+            "\n\n<group label=\"A\"><rule name\n=\"X\"/></group>"};
     const vocabulary vocabs[2] = {vocabulary::xob, vocabulary::configuration};
     markup_lexer lexers[2];
     std::FILE* files[2];
