@@ -3,7 +3,12 @@
 # that kyvld prints: every line on standard output, "<prefix>debug: ..."
 # without the stack depth, the program's wording of four events, no header
 # or stack-size lines, and token 0 named "end-of-file". Also makes a YYDEBUG
-# that is unset or not a digit switch the trace off.
+# that is unset or not a digit switch the trace off, and makes the trace
+# level a variable of each parse instead of a process-wide one.
+#
+# The parser must be pure (%pure-parser): the program parses files side by
+# side, so no parse state may live at file scope. A parser that keeps any
+# there fails the check as a missing format does.
 #
 # Only the generator's own code is touched: the grammar's code (between a
 # #line naming the .y file and the next #line) keeps its standard error.
@@ -57,13 +62,16 @@ rewrite('"shifting from state 0 to final state %d"', 1,
 rewrite('trace header line', 1,
         qr/fprintf\(stdout, "%sdebug\[<# of symbols on state stack>\]\\n", YYPREFIX\);/,
         sub { '(void)0;' });
+# The stack grows outside the parse function, where its trace level is not
+# seen: the whole statement goes.
 rewrite('stack size trace line', 1,
-        qr/fprintf\(stdout, "%sdebug: stack size increased to %d\\n", YYPREFIX, newsize\);/,
+        qr/if \(yydebug\)\s*fprintf\(stdout, "%sdebug: stack size increased to %d\\n", YYPREFIX, newsize\);/,
         sub { '(void)0;' });
 rewrite('name "$end" of token 0', 1, qr/^"\$end",/m, sub { '"end-of-file",' });
+rewrite('process-wide trace level "int yydebug;"', 1, qr/^int\s+yydebug;\n/m, sub { '' });
 rewrite('trace level read from YYDEBUG', 1,
         qr/^(\s*)(if \(\(yys = getenv\("YYDEBUG"\)\) != 0\))/m,
-        sub { "${1}yydebug = 0;\n$1$2" });
+        sub { "${1}int yydebug = 0;\n$1$2" });
 
 my $result = join('', map { $_->[1] } @chunks);
 my $code = join('', map { $_->[0] ? $_->[1] : '' } @chunks);
@@ -83,6 +91,10 @@ for my $format ('"%sdebug: state %d, reading %d (%s)',
 for my $leftover ('"%s[%d]', 'reading token %d', 'discarding token %d', 'final state', '"$end"',
                   'stack size increased', 'symbols on state stack') {
     push @failures, "\"$leftover\" left after the rewrite" if index($code, $leftover) >= 0;
+}
+push @failures, 'parser not pure (no "#define YYPURE 1")' if $code !~ /^#define YYPURE 1$/m;
+while ($code =~ /^((?:static\s+)?(?:int|YYSTYPE|YYLTYPE|YYSTACKDATA)\s+yy\w+;)/mg) {
+    push @failures, "parse state at file scope: $1";
 }
 push @failures, 'no grammar code found (no #line naming the .y file)'
     unless grep { !$_->[0] } @chunks;

@@ -10,9 +10,19 @@
 #define YYINITSTACKSIZE 200
 #define YYMAXDEPTH 10000
 
-int conflex(void);
-void conferror(const char* reason);
+/* Values are never used: the actions keep what they read in the reader. */
+#define YYSTYPE_IS_DECLARED 1
+typedef int YYSTYPE;
+
+/* Token values are always empty: actions take what they need from the lexer. */
+static int conflex(YYSTYPE*, rule_file_reader* reader) { return next_token(reader->lexer); }
+static void conferror(rule_file_reader* reader, const char* reason);
 %}
+
+/* Pure: the stacks are the parse's own and the tokens come from its reader. */
+%pure-parser
+%parse-param { rule_file_reader* reader }
+%lex-param { rule_file_reader* reader }
 
 /* The lexer's numbering: shared tokens from 257, this vocabulary from 266. */
 %token SXML STAG ETAG CTAG XTAG ZTAG TEXT IDNT STRG
@@ -41,7 +51,7 @@ groupopts : groupopt
 groupopt : labelopt
          | unreconized_option
          ;
-group : STAGGROUP groupopts ETAG { begin_group(); } groupes ztaggroup { end_group(); }
+group : STAGGROUP groupopts ETAG { begin_group(*reader); } groupes ztaggroup { end_group(*reader); }
       ;
 groupes :
         | groupe groupes
@@ -49,7 +59,7 @@ groupes :
 groupe : group
        | rule
        ;
-rule : STAGRULE ruleopts XTAG { configure_pending_rule(); }
+rule : STAGRULE ruleopts XTAG { configure_pending_rule(*reader); }
      ;
 ruleopts : ruleopt
          | ruleopt ruleopts
@@ -62,33 +72,38 @@ ruleopt : nameopt
         | paramopt
         | unreconized_option
         ;
-a_string : STRG { take_string_value(); }
+a_string : STRG { take_string_value(*reader); }
          ;
-a_number : STRG { take_number_value(); }
+a_number : STRG { take_number_value(*reader); }
          ;
-nameopt : NAME '=' a_string { take_text_option(pending_options.name, "NAME"); }
+nameopt : NAME '=' a_string { take_text_option(*reader, reader->pending.name, "NAME"); }
         ;
-labelopt : LABEL '=' a_string { take_text_option(pending_options.label, "LABEL"); }
+labelopt : LABEL '=' a_string { take_text_option(*reader, reader->pending.label, "LABEL"); }
          ;
-severityopt : SEVERITY '=' a_number { take_number_option(pending_options.severity, "SEVERITY"); }
+severityopt : SEVERITY '=' a_number
+              { take_number_option(*reader, reader->pending.severity, "SEVERITY"); }
             ;
-repeatopt : REPEAT '=' a_number { take_number_option(pending_options.repeat, "REPEAT"); }
+repeatopt : REPEAT '=' a_number { take_number_option(*reader, reader->pending.repeat, "REPEAT"); }
           ;
-errmsgopt : ERRMSG '=' a_string { take_text_option(pending_options.errmsg, "ERRMSG"); }
+errmsgopt : ERRMSG '=' a_string { take_text_option(*reader, reader->pending.errmsg, "ERRMSG"); }
           ;
-paramopt : PARAM '=' a_string { take_text_option(pending_options.param, "PARAM"); }
+paramopt : PARAM '=' a_string { take_text_option(*reader, reader->pending.param, "PARAM"); }
          ;
 
 %%
 
-int conflex(void) {
-    return next_token();
+int conf_parse(rule_file_reader& reader) { return confparse(&reader); }
+
+int confparse() {
+    rule_file_reader reader(default_lexer());
+    return conf_parse(reader);
 }
 
 /* Syntax errors and stack overflow alike quote the token where they arose. */
-void conferror(const char*) {
-    std::printf("error in config file %s line %d !!! %s !!!\n", current_file_name(), line_counter,
-                current_token_text());
+static void conferror(rule_file_reader* reader, const char*) {
+    const markup_lexer& lexer = reader->lexer;
+    std::printf("error in config file %s line %d !!! %s !!!\n", current_file_name(lexer),
+                lexer.line_counter, current_token_text(lexer));
 }
 
 const char* conf_token_name(int code) {

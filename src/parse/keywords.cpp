@@ -117,10 +117,10 @@ keyword_table<attribute_keyword> attribute_table(vocabulary vocab) {
     return {xob_attributes, std::size(xob_attributes)};
 }
 
-int element_kind(const char* letters, std::size_t length, tag_form form) {
+int element_kind(const char* letters, std::size_t length, tag_form form, vocabulary vocab) {
     static const keyword_index<element_keyword> xob_index(element_table(vocabulary::xob));
     static const keyword_index<element_keyword> conf_index(element_table(vocabulary::configuration));
-    const element_keyword* entry = (active_vocabulary == vocabulary::xob ? xob_index : conf_index)
+    const element_keyword* entry = (vocab == vocabulary::xob ? xob_index : conf_index)
                                        .find(letters, length);
     switch (form) {
         case tag_form::open: return entry ? entry->open_kind : STAG;
@@ -130,11 +130,11 @@ int element_kind(const char* letters, std::size_t length, tag_form form) {
     return entry ? entry->complete_close_kind : ZTAG;
 }
 
-int attribute_kind(const char* letters, std::size_t length) {
+int attribute_kind(const char* letters, std::size_t length, vocabulary vocab) {
     static const keyword_index<attribute_keyword> xob_index(attribute_table(vocabulary::xob));
     static const keyword_index<attribute_keyword> conf_index(
         attribute_table(vocabulary::configuration));
     const attribute_keyword* entry =
-        (active_vocabulary == vocabulary::xob ? xob_index : conf_index).find(letters, length);
+        (vocab == vocabulary::xob ? xob_index : conf_index).find(letters, length);
     return entry ? entry->kind : IDNT;
 }

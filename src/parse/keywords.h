@@ -34,9 +34,9 @@ keyword_table<element_keyword> element_table(vocabulary vocab);
 keyword_table<attribute_keyword> attribute_table(vocabulary vocab);
 
 // Token kind of the element name `letters` (not NUL-terminated) in the given
-// form, looked up without regard to case in the active vocabulary; STAG,
-// CTAG or ZTAG for a name that is not in the table.
-int element_kind(const char* letters, std::size_t length, tag_form form);
+// form, looked up without regard to case in the vocabulary; STAG, CTAG or
+// ZTAG for a name that is not in the table.
+int element_kind(const char* letters, std::size_t length, tag_form form, vocabulary vocab);
 
-// Token kind of an attribute name in the active vocabulary; IDNT when unknown.
-int attribute_kind(const char* letters, std::size_t length);
+// Token kind of an attribute name in the vocabulary; IDNT when unknown.
+int attribute_kind(const char* letters, std::size_t length, vocabulary vocab);

@@ -1,11 +1,12 @@
 // The mark-up lexer shared by the xob reader and the rule configuration
-// reader: token kinds, the active vocabulary and the scanner's interface.
+// reader: token kinds, vocabularies and the scanner's interface.
 //
 // The grammars declare the same token names with %token in the same order,
 // so their generated numbers equal the ones below. Include this header before
 // a generated grammar header: the grammar's token macros carry these names.
 #pragma once
 #include <cstdio>
+#include <string>
 
 // Token kinds of both vocabularies, in number order. Each list is one table:
 // the enumerators and the names printed by token_name come from it.
@@ -42,34 +43,66 @@ enum conf_token : int { CONF_TOKEN_BASE = STRG, MARKUP_CONF_TOKENS(MARKUP_TOKEN_
 // grammar accepts.
 constexpr int NUL_CHARACTER_TOKEN = 1000;
 
-// Which keyword tables turn names into token kinds. The readers set it
-// before they parse; the lexer never changes it.
+// Which keyword tables turn names into token kinds.
 enum class vocabulary { xob, configuration };
-extern vocabulary active_vocabulary;
 
-// Line ends read before the current token: the first line of a file is 0.
-// The xob reader resets it before each file; nothing else does.
-extern int line_counter;
+// One scan of one file: the flex scanner and what its actions keep between
+// tokens. Each reader owns its own, so files can be scanned side by side;
+// nothing in the lexer is shared between two of them.
+struct markup_lexer {
+    markup_lexer();
+    ~markup_lexer();
+    markup_lexer(const markup_lexer&) = delete;
+    markup_lexer& operator=(const markup_lexer&) = delete;
+
+    // Set by the reader before it scans; the lexer never changes it.
+    vocabulary vocab = vocabulary::xob;
+    // Line ends read before the current token: the first line of a file is 0.
+    int line_counter = 0;
+    // Comments nest: the comment state ends when this drops back to 0.
+    int comment_depth = 0;
+    // Characters left before the first > or line end that followed a <?xml
+    // that made no declaration. Every <?xml before that point fails the same
+    // way, so the content state skips the declaration rule there instead of
+    // scanning to the line's end again for each one (quadratic on a long line).
+    long long failed_declaration_span = 0;
+    bool at_end_of_input = false;
+    std::string file_name;  // quoted in messages
+    void* scanner = nullptr;  // flex's yyscan_t; its extra data points back here
+};
 
 // Makes the lexer read `stream` (open, owned by the caller) from the content
 // state, with a new input buffer, and quote `file_name` in messages. The line
 // counter is left alone.
-void lexer_open(std::FILE* stream, const char* file_name);
+void lexer_open(markup_lexer& lexer, std::FILE* stream, const char* file_name);
 
 // Releases the input buffer and empties the file name; the caller closes
 // the stream.
-void lexer_close();
+void lexer_close(markup_lexer& lexer);
 
 // Kind of the next token, 0 at end of input (again on every later call);
 // its characters become the current token text.
-int next_token();
+int next_token(markup_lexer& lexer);
 
 // Characters of the last token returned, a string token with its quotes;
 // empty at end of input. Valid until the next call of next_token.
-const char* current_token_text();
+const char* current_token_text(const markup_lexer& lexer);
 // Its length: the text may hold NUL bytes, which end the C string early.
-int current_token_length();
+int current_token_length(const markup_lexer& lexer);
 
+const char* current_file_name(const markup_lexer& lexer);
+
+// The calls of a process-wide lexer, for code written before each reader had
+// its own (tests, fuzz targets): the same calls on one default lexer, whose
+// vocabulary and line counter these two names reach. The readers never use it.
+markup_lexer& default_lexer();
+extern vocabulary& active_vocabulary;
+extern int& line_counter;
+void lexer_open(std::FILE* stream, const char* file_name);
+void lexer_close();
+int next_token();
+const char* current_token_text();
+int current_token_length();
 const char* current_file_name();
 
 // Name of a token kind in a vocabulary, as the parser traces print it:

@@ -8,70 +8,66 @@
 #include "parse/token_values.h"
 #include "rules/rule_catalogue.h"
 
-pending_rule_options pending_options;
-std::string last_string_value;
-std::int32_t last_number_value = -1;
-std::string current_group_label;
-std::vector<std::string> group_labels;
-
 namespace {
 
-void reset_pending_options() {
-    pending_options = pending_rule_options();
-    last_number_value = -1;
+void reset_pending_options(rule_file_reader& reader) {
+    reader.pending = pending_rule_options();
+    reader.last_number_value = -1;
 }
 
 }  // namespace
 
-void take_string_value() {
-    last_string_value = string_value(current_token_text(), current_token_length());
+void take_string_value(rule_file_reader& reader) {
+    reader.last_string_value =
+        string_value(current_token_text(reader.lexer), current_token_length(reader.lexer));
 }
 
-void take_number_value() { last_number_value = number_value(current_token_text()); }
+void take_number_value(rule_file_reader& reader) {
+    reader.last_number_value = number_value(current_token_text(reader.lexer));
+}
 
-void take_text_option(std::string& option, const char* option_name) {
+void take_text_option(rule_file_reader& reader, std::string& option, const char* option_name) {
     if (!option.empty())
         std::fprintf(stderr, "%s option already set\n", option_name);
     else
-        option = last_string_value;
+        option = reader.last_string_value;
 }
 
-void take_number_option(std::int32_t& option, const char* option_name) {
+void take_number_option(rule_file_reader& reader, std::int32_t& option, const char* option_name) {
     if (option >= 0)
         std::fprintf(stderr, "%s option already set\n", option_name);
     else
-        option = last_number_value;
+        option = reader.last_number_value;
 }
 
-void begin_group() {
-    group_labels.push_back(pending_options.label);
-    current_group_label = pending_options.label;
-    reset_pending_options();
+void begin_group(rule_file_reader& reader) {
+    reader.group_labels.push_back(reader.pending.label);
+    reader.current_group_label = reader.pending.label;
+    reset_pending_options(reader);
 }
 
-void end_group() {
-    if (!group_labels.empty()) group_labels.pop_back();
-    current_group_label = group_labels.empty() ? std::string() : group_labels.back();
+void end_group(rule_file_reader& reader) {
+    if (!reader.group_labels.empty()) reader.group_labels.pop_back();
+    reader.current_group_label =
+        reader.group_labels.empty() ? std::string() : reader.group_labels.back();
 }
 
-void configure_pending_rule() {
-    rule_configure(pending_options.name.c_str(), pending_options.label.c_str(),
-                   pending_options.errmsg.c_str(), pending_options.param.c_str(),
-                   pending_options.severity, pending_options.repeat, current_group_label.c_str());
-    reset_pending_options();
+void configure_pending_rule(rule_file_reader& reader) {
+    const pending_rule_options& options = reader.pending;
+    rule_configure(options.name.c_str(), options.label.c_str(), options.errmsg.c_str(),
+                   options.param.c_str(), options.severity, options.repeat,
+                   reader.current_group_label.c_str());
+    reset_pending_options(reader);
 }
 
 void read_rule_file(const char* path) {
     std::FILE* stream = std::fopen(path, "r");
-    active_vocabulary = vocabulary::configuration;
     if (!stream) fatal("Fatal Error", "Cannot open config file %1", "", as_is(path));
-    reset_pending_options();
-    last_string_value.clear();
-    current_group_label.clear();
-    group_labels.clear();
-    lexer_open(stream, path);
-    confparse();
-    lexer_close();
+    markup_lexer lexer;
+    lexer.vocab = vocabulary::configuration;
+    lexer_open(lexer, stream, path);
+    rule_file_reader reader(lexer);
+    conf_parse(reader);
+    lexer_close(lexer);
     std::fclose(stream);
-    active_vocabulary = vocabulary::xob;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct markup_lexer;
+
 // Reads the configuration file and configures the catalogue. Comes back also
 // after a syntax error (rules configured before it stay); a file that cannot
 // be opened ends the process with status 7.
@@ -22,26 +24,35 @@ struct pending_rule_options {
     std::int32_t repeat = -1;
 };
 
-// Reader state, process-wide; only one configuration file is read per run.
-// Values are kept whole and groups nest as deep as the parser stack allows.
-extern pending_rule_options pending_options;
-extern std::string last_string_value;
-extern std::int32_t last_number_value;
-extern std::string current_group_label;        // category of the rules read now
-extern std::vector<std::string> group_labels;  // one per open group, innermost last
+// One reading of a configuration file: its lexer and what the actions keep
+// between elements. Values are kept whole and groups nest as deep as the
+// parser stack allows.
+struct rule_file_reader {
+    explicit rule_file_reader(markup_lexer& lexer) : lexer(lexer) {}
+
+    markup_lexer& lexer;
+    pending_rule_options pending;
+    std::string last_string_value;
+    std::int32_t last_number_value = -1;
+    std::string current_group_label;        // category of the rules read now
+    std::vector<std::string> group_labels;  // one per open group, innermost last
+};
 
 // Grammar actions of the configuration parser.
-void take_string_value();  // the current STRG token, without its quotes
-void take_number_value();  // the current STRG token read as a number
+void take_string_value(rule_file_reader& reader);  // the current STRG token, without its quotes
+void take_number_value(rule_file_reader& reader);  // the current STRG token read as a number
 // Stores the last value in an option unless it was given already, in which
 // case "<option_name> option already set" goes to standard error.
-void take_text_option(std::string& option, const char* option_name);
-void take_number_option(std::int32_t& option, const char* option_name);
-void begin_group();             // at the > of a group: its label becomes the category
-void end_group();               // at its close: the enclosing group's label comes back
-void configure_pending_rule();  // at the /> of a rule
+void take_text_option(rule_file_reader& reader, std::string& option, const char* option_name);
+void take_number_option(rule_file_reader& reader, std::int32_t& option, const char* option_name);
+void begin_group(rule_file_reader& reader);  // at the > of a group: its label becomes the category
+void end_group(rule_file_reader& reader);    // at its close: the enclosing group's label comes back
+void configure_pending_rule(rule_file_reader& reader);  // at the /> of a rule
 
-// The generated parser (conf_grammar.y): 0 when the file was accepted.
+// The generated parser (conf_grammar.y), reading from the reader's lexer: 0
+// when the file was accepted. The form without a reader reads the default
+// lexer with a reader of its own.
+int conf_parse(rule_file_reader& reader);
 int confparse();
 // Name of a token code in the parser's own tables, as its trace prints it.
 const char* conf_token_name(int code);

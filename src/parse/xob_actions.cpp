@@ -55,25 +55,23 @@ xob_node* adopt_list(const xob_value& list) {
 
 }  // namespace
 
-int xob_next_token() { return next_token(); }
-
-void xob_syntax_error() {
-    std::printf("error in xob file %s line %d !!! %s !!!\n", current_file_name(), line_counter,
-                current_token_text());
+void xob_syntax_error(const markup_lexer& lexer) {
+    std::printf("error in xob file %s line %d !!! %s !!!\n", current_file_name(lexer),
+                lexer.line_counter, current_token_text(lexer));
 }
 
 xob_value no_value() { return value_of(nullptr); }
 
-xob_value diagnostic(const char* label) {
-    print_pair(label, current_token_text());
+xob_value diagnostic(const markup_lexer& lexer, const char* label) {
+    print_pair(label, current_token_text(lexer));
     return no_value();
 }
 
 // The quotes are cut by the token's length: a NUL byte inside the value ends
 // the C text early, and the value must not keep its opening quote then.
-xob_value string_node_value() {
-    const char* text = current_token_text();
-    int length = current_token_length();
+xob_value string_node_value(const markup_lexer& lexer) {
+    const char* text = current_token_text(lexer);
+    int length = current_token_length(lexer);
     if (length < 2) return value_of(new_string_bytes("", 0));
     const char* inner = text + 1;
     auto inner_length = static_cast<std::size_t>(length - 2);
@@ -81,9 +79,11 @@ xob_value string_node_value() {
         inner_length = static_cast<const char*>(nul) - inner;
     return value_of(new_string_bytes(inner, inner_length));
 }
-xob_value number_node_value() { return value_of(new_number(number_value(current_token_text()))); }
-xob_value line_count_value() {
-    const char* text = current_token_text();
+xob_value number_node_value(const markup_lexer& lexer) {
+    return value_of(new_number(number_value(current_token_text(lexer))));
+}
+xob_value line_count_value(const markup_lexer& lexer) {
+    const char* text = current_token_text(lexer);
     return value_of(new_number(std::strcmp(text, "\"everywhere\"") == 0 ? -1 : number_value(text)));
 }
 

@@ -2,6 +2,7 @@
 // reads as the grammar alone.
 #pragma once
 
+struct markup_lexer;
 struct xob_node;
 
 // A parser value: a model node, or none. A block list also carries its last
@@ -14,19 +15,23 @@ struct xob_value {
     bool opened_scope;
 };
 
-int xob_parse();         // the generated parser
+// The generated parser, reading one file from `lexer`: 0 when the file was
+// accepted. The form without a lexer reads from the default lexer.
+int xob_parse(markup_lexer& lexer);
+int xob_parse();
 // The trace name of a token code, from the generated tables.
 const char* xob_token_name(int code);
-int xob_next_token();    // the lexer's next token; token values are always empty
-void xob_syntax_error(); // "error in xob file ... !!!" on standard output
+// "error in xob file ... !!!" on standard output, quoting the lexer's token.
+void xob_syntax_error(const markup_lexer& lexer);
 
 xob_value no_value();
 // Prints "label : <current token text> " for content outside the vocabulary.
-xob_value diagnostic(const char* label);
+xob_value diagnostic(const markup_lexer& lexer, const char* label);
 
-xob_value string_node_value();
-xob_value number_node_value();
-xob_value line_count_value();
+// Value nodes made from the current STRG token.
+xob_value string_node_value(const markup_lexer& lexer);
+xob_value number_node_value(const markup_lexer& lexer);
+xob_value line_count_value(const markup_lexer& lexer);
 
 xob_value append_block(xob_value list, xob_value block);
 

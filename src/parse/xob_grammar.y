@@ -1,8 +1,10 @@
 %{
 // The xob grammar: every model entry is made by the action of the production
-// that recognises its element, in document order.
+// that recognises its element, in document order. The parser is pure: its
+// stacks are its own, and it reads its tokens from the lexer it is given.
 #include <cstdio>
 
+#include "parse/lexer.h"
 #include "parse/xob_actions.h"
 
 #define YYMAXDEPTH 500
@@ -10,8 +12,9 @@
 #define YYSTYPE_IS_DECLARED 1
 typedef xob_value YYSTYPE;
 
-static int xoblex(void) { return xob_next_token(); }
-static void xoberror(const char*) { xob_syntax_error(); }
+// Token values are always empty: actions take what they need from the lexer.
+static int xoblex(YYSTYPE*, markup_lexer* lexer) { return next_token(*lexer); }
+static void xoberror(markup_lexer* lexer, const char*) { xob_syntax_error(*lexer); }
 %}
 
 %token SXML STAG ETAG CTAG XTAG ZTAG TEXT IDNT STRG
@@ -25,26 +28,29 @@ static void xoberror(const char*) { xob_syntax_error(); }
 %token STAGJUS ZTAGJUS CTAGJUS ASCOPE ANEWNUM AOLDNUM AFILENUM AINDIR AENUM ASTRUCT
 
 %start module
+%pure-parser
+%parse-param { markup_lexer* lexer }
+%lex-param { markup_lexer* lexer }
 
 %%
 
 module : sxml xobj { $$ = act_module($2); } ;
 sxml : SXML { $$ = no_value(); } ;
-stag : STAG { $$ = diagnostic(":<: "); } ;
-etag : ETAG { $$ = diagnostic(":>:"); } ;
-ctag : CTAG { $$ = diagnostic(":</:"); } ;
-xtag : XTAG { $$ = diagnostic(":/>:"); } ;
-ztag : ZTAG { $$ = diagnostic(":</>:"); } ;
-idnt : IDNT { $$ = diagnostic("OPTIDT"); }
-     | AFILENAME { $$ = diagnostic("OPTIDT"); }
-     | AFULLNAME { $$ = diagnostic("OPTIDT"); }
-     | FULLDEF { $$ = diagnostic("OPTIDT"); }
-     | ALEVEL { $$ = diagnostic("OPTIDT"); }
-     | ALINE { $$ = diagnostic("OPTIDT"); }
-     | OMODE { $$ = diagnostic("OPTIDT"); }
-     | ONAME { $$ = diagnostic("OPTIDT"); }
-     | AROW { $$ = diagnostic("OPTIDT"); }
-     | ASTORAGE { $$ = diagnostic("OPTIDT"); }
+stag : STAG { $$ = diagnostic(*lexer, ":<: "); } ;
+etag : ETAG { $$ = diagnostic(*lexer, ":>:"); } ;
+ctag : CTAG { $$ = diagnostic(*lexer, ":</:"); } ;
+xtag : XTAG { $$ = diagnostic(*lexer, ":/>:"); } ;
+ztag : ZTAG { $$ = diagnostic(*lexer, ":</>:"); } ;
+idnt : IDNT { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | AFILENAME { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | AFULLNAME { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | FULLDEF { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | ALEVEL { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | ALINE { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | OMODE { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | ONAME { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | AROW { $$ = diagnostic(*lexer, "OPTIDT"); }
+     | ASTORAGE { $$ = diagnostic(*lexer, "OPTIDT"); }
      ;
 ztagpos : ZTAGPOS { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
 ztagdecl : ZTAGDECL { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
@@ -60,11 +66,11 @@ ztagxob : ZTAGXOB { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
 ztagsrc : ZTAGSRC { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
 ztagjus : ZTAGJUS { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
 ztagtrap : ZTAGTRAP { $$ = no_value(); } | ZTAG { $$ = no_value(); } ;
-strg : STRG { $$ = diagnostic("OPTSTR"); } ;
+strg : STRG { $$ = diagnostic(*lexer, "OPTSTR"); } ;
 blocks : { $$ = no_value(); }
        | blocks block { $$ = append_block($1, $2); }
        ;
-block : TEXT { $$ = diagnostic("EVBLTEXT"); }
+block : TEXT { $$ = diagnostic(*lexer, "EVBLTEXT"); }
       | element
       | declare
       | define
@@ -79,9 +85,9 @@ block : TEXT { $$ = diagnostic("EVBLTEXT"); }
       | fildef
       | justify
       ;
-a_string : STRG { $$ = string_node_value(); } ;
-a_number : STRG { $$ = number_node_value(); } ;
-a_number_or_everywhere : STRG { $$ = line_count_value(); } ;
+a_string : STRG { $$ = string_node_value(*lexer); } ;
+a_number : STRG { $$ = number_node_value(*lexer); } ;
+a_number_or_everywhere : STRG { $$ = line_count_value(*lexer); } ;
 position : STAGPOS option_filename option_fullname option_line option_row XTAG
              { $$ = act_position_by_name($2, $3, $4, $5); }
          | STAGPOS option_filenum option_line option_row XTAG
@@ -140,7 +146,7 @@ traprule : STAGTRAP option_name opt_trapparam ETAG position ztagtrap
 element : stag options etag blocks ctag etag { $$ = no_value(); }
         | stag options xtag { $$ = no_value(); }
         | stag options etag blocks ztag { $$ = no_value(); }
-        | error etag { $$ = diagnostic("EVSERROR"); }
+        | error etag { $$ = diagnostic(*lexer, "EVSERROR"); }
         ;
 options : { $$ = no_value(); }
         | options option { $$ = no_value(); }
@@ -199,7 +205,9 @@ opt_version : { $$ = no_value(); }
 
 %%
 
-int xob_parse() { return xobparse(); }
+int xob_parse(markup_lexer& lexer) { return xobparse(&lexer); }
+
+int xob_parse() { return xob_parse(default_lexer()); }
 
 const char* xob_token_name(int code) {
     if (code < 0) return yyname[YYUNDFTOKEN];

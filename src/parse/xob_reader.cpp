@@ -33,11 +33,11 @@ void read_xob_file(const char* path) {
         stream = nullptr;
     }
     if (!stream) fatal("Fatal Error", "Cannot open xob file %1", "", as_is(path));
-    active_vocabulary = vocabulary::xob;
-    line_counter = 0;
-    lexer_open(stream, path);
+    markup_lexer lexer;
+    lexer.vocab = vocabulary::xob;
+    lexer_open(lexer, stream, path);
     xob_node* outer_scope = current_scope;
-    if (xob_parse() != 0) close_abandoned_file(outer_scope);
-    lexer_close();
+    if (xob_parse(lexer) != 0) close_abandoned_file(outer_scope);
+    lexer_close(lexer);
     std::fclose(stream);
 }

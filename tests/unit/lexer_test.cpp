@@ -36,28 +36,39 @@ std::string describe(const std::vector<token>& tokens, vocabulary vocab) {
     return out;
 }
 
-// Scans `input` from a temporary file until end of input. Stops after far
-// more tokens than the input could hold, so a looping lexer fails the test.
-std::vector<token> scan(const std::string& input, vocabulary vocab = vocabulary::xob) {
+std::FILE* file_holding(const std::string& input) {
     std::FILE* file = std::tmpfile();
     EXPECT_NE(file, nullptr);
-    if (!file) return {};
+    if (!file) return nullptr;
     std::fwrite(input.data(), 1, input.size(), file);
     std::rewind(file);
-    active_vocabulary = vocab;
-    line_counter = 0;
-    lexer_open(file, "memory.xml");
+    return file;
+}
+
+// Scans `input` with `lexer` from a temporary file until end of input. Stops
+// after far more tokens than the input could hold, so a looping lexer fails.
+std::vector<token> scan_with(markup_lexer& lexer, const std::string& input,
+                             vocabulary vocab = vocabulary::xob) {
+    std::FILE* file = file_holding(input);
+    if (!file) return {};
+    lexer.vocab = vocab;
+    lexer.line_counter = 0;
+    lexer_open(lexer, file, "memory.xml");
     std::vector<token> tokens;
     for (std::size_t guard = 0; guard <= input.size() + 1; ++guard) {
-        int kind = next_token();
+        int kind = next_token(lexer);
         if (kind == 0) break;
-        tokens.push_back(
-            {kind, std::string(current_token_text(), current_token_length()), line_counter});
+        tokens.push_back({kind, std::string(current_token_text(lexer), current_token_length(lexer)),
+                          lexer.line_counter});
     }
-    lexer_close();
+    lexer_close(lexer);
     std::fclose(file);
-    active_vocabulary = vocabulary::xob;
     return tokens;
+}
+
+std::vector<token> scan(const std::string& input, vocabulary vocab = vocabulary::xob) {
+    markup_lexer lexer;
+    return scan_with(lexer, input, vocab);
 }
 
 struct lexer_case {
@@ -317,12 +328,49 @@ TEST(Lexer, LineNumbersWithLfAndCrLf) {
         crlf += c;
     }
     const std::vector<int> expected_lines = {0, 1, 1, 1, 1, 1, 5, 6, 6, 6, 7, 8, 9, 11};
-    std::vector<token> from_lf = scan(lf, vocabulary::configuration);
-    std::vector<token> from_crlf = scan(crlf, vocabulary::configuration);
+    markup_lexer lexer;
+    std::vector<token> from_lf = scan_with(lexer, lf, vocabulary::configuration);
+    EXPECT_EQ(lexer.line_counter, 12);
+    std::vector<token> from_crlf = scan_with(lexer, crlf, vocabulary::configuration);
     EXPECT_EQ(lines_of(from_lf), expected_lines) << describe(from_lf, vocabulary::configuration);
     EXPECT_EQ(from_crlf, from_lf) << describe(from_crlf, vocabulary::configuration);
     EXPECT_EQ(lines_of(from_crlf), expected_lines);
-    EXPECT_EQ(line_counter, 12);
+    EXPECT_EQ(lexer.line_counter, 12);
+}
+
+// Two lexers read token by token in turn keep apart what they carry between
+// tokens: vocabulary, line count, start state, a failed declaration's span.
+TEST(Lexer, TwoLexersScanSideBySide) {
+    const std::string inputs[2] = {
+        "<?xml a><?xml?>\n<!-- <!-- --> -->\n<sourcefile name=\"a\"\n/>text\n",
+        "<?xml <?xml " + std::string(40, 'b') +
+            "\n\n<group label=\"A\"><rule name\n=\"X\"/></group>"};
+    const vocabulary vocabs[2] = {vocabulary::xob, vocabulary::configuration};
+    markup_lexer lexers[2];
+    std::FILE* files[2];
+    std::vector<token> tokens[2];
+    for (int i = 0; i < 2; ++i) {
+        files[i] = file_holding(inputs[i]);
+        ASSERT_NE(files[i], nullptr);
+        lexers[i].vocab = vocabs[i];
+        lexer_open(lexers[i], files[i], "memory.xml");
+    }
+    for (bool more[2] = {true, true}; more[0] || more[1];) {
+        for (int i = 0; i < 2; ++i) {
+            if (!more[i]) continue;
+            int kind = next_token(lexers[i]);
+            more[i] = kind != 0 && tokens[i].size() <= inputs[i].size();
+            if (kind != 0)
+                tokens[i].push_back({kind, current_token_text(lexers[i]), lexers[i].line_counter});
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        lexer_close(lexers[i]);
+        std::fclose(files[i]);
+        std::vector<token> alone = scan(inputs[i], vocabs[i]);
+        EXPECT_EQ(tokens[i], alone) << describe(tokens[i], vocabs[i]);
+        EXPECT_EQ(lines_of(tokens[i]), lines_of(alone));
+    }
 }
 
 TEST(Lexer, EndOfInputRepeatsWithEmptyText) {
@@ -346,10 +394,11 @@ TEST(Lexer, EndOfInputRepeatsWithEmptyText) {
 
 // A new file starts in the content state whatever the last one ended in.
 TEST(Lexer, EachFileStartsInContent) {
-    scan("<a name");
-    EXPECT_EQ(scan("name"), std::vector<token>{t(TEXT, "name")});
-    scan("<!-- <!-- ");
-    EXPECT_EQ(scan("<a>"), (std::vector<token>{t(STAG, "<a"), t(ETAG, ">")}));
+    markup_lexer lexer;
+    scan_with(lexer, "<a name");
+    EXPECT_EQ(scan_with(lexer, "name"), std::vector<token>{t(TEXT, "name")});
+    scan_with(lexer, "<!-- <!-- ");
+    EXPECT_EQ(scan_with(lexer, "<a>"), (std::vector<token>{t(STAG, "<a"), t(ETAG, ">")}));
 }
 
 // Tokens longer than the input buffer grow it instead of being cut.

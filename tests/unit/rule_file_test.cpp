@@ -58,11 +58,10 @@ std::string write_temporary(const std::string& contents) {
     return path;
 }
 
-// Reads `contents` as a configuration file the way the driver does, with the
-// line counter at its initial value; the file's path reads @FILE@ in the output.
+// Reads `contents` as a configuration file the way the driver does; the
+// file's path reads @FILE@ in the output.
 run_output read_configuration(const std::string& contents) {
     std::string path = write_temporary(contents);
-    line_counter = 0;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
     read_rule_file(path.c_str());
