@@ -8,12 +8,17 @@
 
 namespace {
 
-// One dictionary line: the value in double quotes, with " and \ escaped.
+// One dictionary line: the value in double quotes, with " and \ escaped and
+// other bytes than printable ASCII written as \xNN.
 void entry(std::FILE* out, const std::string& value) {
     std::fputc('"', out);
     for (char c : value) {
+        unsigned char byte = static_cast<unsigned char>(c);
         if (c == '"' || c == '\\') std::fputc('\\', out);
-        std::fputc(c, out);
+        if (byte < 0x20 || byte > 0x7E)
+            std::fprintf(out, "\\x%02X", byte);
+        else
+            std::fputc(c, out);
     }
     std::fputs("\"\n", out);
 }

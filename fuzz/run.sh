@@ -6,7 +6,8 @@
 #   libFuzzer targets: cmdline xml_text perl_text lexer config
 #   whole-run targets (AFL++): xob config_file response_file header_file
 # Findings stay in build/fuzz-*/campaign/TARGET/ (crash-*, timeout-*, or
-# AFL++'s crashes/ and hangs/) for a regression file and a fix.
+# AFL++'s crashes/ and hangs/) for a regression file and a fix. Kept files
+# named regress-* (findings, inputs made by hand) survive the minimisation.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 target=${1:?usage: fuzz/run.sh TARGET SECONDS}
@@ -29,7 +30,7 @@ run_libfuzzer() {
   build=$top/build/fuzz-libfuzzer
   CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKYV_TESTS=OFF \
     -DKYV_FUZZ=libfuzzer >/dev/null
-  cmake --build "$build" -j 2 >/dev/null
+  cmake --build "$build" -j 2 >"$build/build.log" 2>&1 || { tail -20 "$build/build.log"; exit 1; }
   local options
   options=$(libfuzzer_options "$target") || { echo "unknown target $target" >&2; exit 2; }
   local camp=$build/campaign/$target
@@ -48,21 +49,21 @@ run_libfuzzer() {
       "$camp/queue" "$kept" </dev/null >"$camp/chunk.log" 2>&1) || true
     cat "$camp/chunk.log" >>"$log"
     # A chunk that ended on a finding prints no totals: its last status line counts.
-    n=$(grep 'stat::number_of_executed_units' "$camp/chunk.log" | tail -1 | awk '{print $2}')
-    [ -z "$n" ] && n=$(grep -o '^#[0-9]*' "$camp/chunk.log" | tail -1 | tr -d '#')
+    n=$(grep 'stat::number_of_executed_units' "$camp/chunk.log" | tail -1 | awk '{print $2}' || true)
+    [ -z "$n" ] && n=$(grep -o '^#[0-9]*' "$camp/chunk.log" | tail -1 | tr -d '#' || true)
     execs=$((execs + ${n:-0}))
     left=$((left - chunk))
   done
   local coverage findings
-  coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | awk '{print $2}')
+  coverage=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | awk '{print $2}' || true)
   findings=$(find "$camp/findings" -type f | wc -l)
   # Minimise the kept corpus together with the queue, keeping the coverage.
   local merged=$camp/merged
   rm -rf "$merged" && mkdir -p "$merged"
-  ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/fuzz_$target" $options -merge=1 -close_fd_mask=3 \
-    "$merged" "$kept" "$camp/queue" </dev/null >"$camp/merge.log" 2>&1
-  rm -rf "$kept" && mkdir -p "$kept"
-  for f in "$merged"/*; do [ -f "$f" ] && cp "$f" "$kept/"; done
+  (cd "$camp" && ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/fuzz_$target" $options -merge=1 \
+    -close_fd_mask=3 "$merged" "$kept" "$camp/queue" </dev/null >"$camp/merge.log" 2>&1) || true
+  replace_kept "$merged" ""
+
   report "$execs" "${coverage:-0} edges" "$findings"
 }
 
@@ -70,7 +71,7 @@ run_afl() {
   build=$top/build/fuzz-afl
   CC=afl-clang-fast CXX=afl-clang-fast++ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release \
     -DKYV_TESTS=OFF -DKYV_FUZZ=afl >/dev/null
-  cmake --build "$build" -j 2 >/dev/null
+  cmake --build "$build" -j 2 >"$build/build.log" 2>&1 || { tail -20 "$build/build.log"; exit 1; }
   whole_run_variants "$target" @@ || { echo "unknown target $target" >&2; exit 2; }
   local camp=$build/campaign/$target
   rm -rf "$camp" && mkdir -p "$camp/install/lib/locale"
@@ -106,12 +107,20 @@ run_afl() {
   (cd "$camp/run" && ORVANTADIR=$camp/install AFL_SKIP_CPUFREQ=1 \
     afl-cmin -i "$all" -o "$merged" -t 5000 -m none "${file_option[@]}" -- "$build/kyvld" $words \
     </dev/null >"$camp/cmin.log" 2>&1) || true
-  if [ -n "$(ls -A "$merged" 2>/dev/null)" ]; then
-    rm -rf "$kept" && mkdir -p "$kept"
-    local f
-    for f in "$merged"/*; do cp "$f" "$kept/seed-$(sha1sum <"$f" | cut -c1-16)"; done
-  fi
+  replace_kept "$merged" seed-
   report "${execs:-0}" "${coverage:-0} of the edge map" "$((crashes + hangs))"
+}
+
+# replace_kept DIR PREFIX: the minimised files become the kept corpus, beside
+# the regress-* files, each named PREFIX + its content's hash when given.
+replace_kept() {
+  [ -n "$(ls -A "$1" 2>/dev/null)" ] || return 0
+  local f
+  find "$kept" -maxdepth 1 -type f ! -name 'regress-*' -delete
+  for f in "$1"/*; do
+    [ -f "$f" ] || continue
+    if [ -n "$2" ]; then cp "$f" "$kept/$2$(sha1sum <"$f" | cut -c1-16)"; else cp "$f" "$kept/"; fi
+  done
 }
 
 report() {  # report EXECUTIONS COVERAGE FINDINGS
