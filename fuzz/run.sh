@@ -37,11 +37,11 @@ run_libfuzzer() {
   mkdir -p "$camp/queue" "$camp/findings"
   local log=$camp/log
   : >"$log"
-  # Chunks of at most ten minutes: the program keeps what it allocates until
+  # Chunks of at most three minutes: the program keeps what it allocates until
   # it ends, so a long process would only grow; each chunk resumes the queue.
   local left=$seconds execs=0 chunk n
   while [ "$left" -gt 0 ]; do
-    chunk=$((left < 600 ? left : 600))
+    chunk=$((left < 180 ? left : 180))
     (cd "$camp" && ASAN_OPTIONS=detect_leaks=0:halt_on_error=1 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       "$build/fuzz/fuzz_$target" $options -max_total_time="$chunk" -timeout=10 -rss_limit_mb=4096 \
