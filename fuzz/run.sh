@@ -34,7 +34,7 @@ run_libfuzzer() {
   local options
   options=$(libfuzzer_options "$target") || { echo "unknown target $target" >&2; exit 2; }
   local camp=$build/campaign/$target
-  mkdir -p "$camp/queue" "$camp/findings"
+  rm -rf "$camp/findings" && mkdir -p "$camp/queue" "$camp/findings"
   local log=$camp/log
   : >"$log"
   # Chunks of at most three minutes: the program keeps what it allocates until
