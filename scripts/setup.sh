@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 # Pass --bench to add the benchmark tools (git builds the reference release
-# that the benchmark compares outputs with).
+# that the benchmark compares outputs with), --fuzz to add the fuzzing tools
+# (clang with libFuzzer, AFL++, gcovr for corpus coverage).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 packages=(g++ make cmake flex byacc qtbase5-dev qttools5-dev-tools libgtest-dev libxml2-utils perl)
 # kyvreport: its JSON writer, and the checkers of its SARIF and its page.
 packages+=(rapidjson-dev python3-jsonschema python3-selenium chromium chromium-driver)
-if [ "${1:-}" = "--bench" ]; then
-  packages+=(hyperfine expat time git)
-fi
+case "${1:-}" in
+  --bench) packages+=(hyperfine expat time git) ;;
+  --fuzz) packages+=(clang libfuzzer-14-dev afl++ gcovr) ;;
+esac
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
     std::signal(SIGSEGV, crash_handler);
     set_names("Orvanta", "kyvld", "kyvld");
     init_messages(argc, argv, 3, "common_", "cab_", "orvantaident_");
+#ifdef __AFL_HAVE_MANUAL_CONTROL
+    __AFL_INIT();  // AFL++ builds: each run forks from here, the set-up done once
+#endif
     decode_command_line(argc, argv);
     check_report_name();
     if (settings.rule_file) read_rule_file(settings.rule_file);
