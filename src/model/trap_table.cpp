@@ -133,11 +133,6 @@ void record_context_event(const trap_event& key) {
 
 }  // namespace
 
-int compare_events(const trap_event* event, const trap_event* key) {
-    int order = key->file == event->file ? 0 : compare_files(key->file, event->file);
-    return order ? order : compare_in_file(event, key);
-}
-
 void trap_table_walk(void* argument, tree_visit visit) {
     for (tree_item* file = trap_table.files.first; file; file = file->next)
         tree_walk(static_cast<file_events*>(tree_payload(file))->events.first, argument, visit);

@@ -86,11 +86,9 @@ extern paged_table<trap_event*> file_start_events;
 // Report-phase state.
 extern std::int32_t trap_counts[3];  // 0 justified, 1 warnings, 2 errors
 
-// The table's order: files by full path, then short name, then index;
-// then line and row; then kind; then rule; for two traps, the second positions.
-int compare_events(const trap_event* event, const trap_event* key);
-
-// Calls visit with every event (its tree item) in table order.
+// Calls visit with every event (its tree item) in table order: files by full
+// path, then short name, then index; then line and row; then kind; then rule;
+// for two traps, the second positions.
 void trap_table_walk(void* argument, tree_visit visit);
 
 // Recording, called by the xob reader at the element of the same name.
