@@ -1,6 +1,7 @@
 // kyvld: links the xob files of a program and writes its review report.
 // main reads as the list of phases; each phase lives in its own subsystem.
 #include <csignal>
+#include <vector>
 
 #include "driver/argskyvld.h"
 #include "driver/kyvlink.h"
@@ -10,7 +11,7 @@
 #include "model/link_pass.h"
 #include "model/xob_node.h"
 #include "parse/rule_file.h"
-#include "parse/xob_reader.h"
+#include "parse/parallel_reading.h"
 #include "report/report_writer.h"
 #include "report/xref.h"
 #include "rules/rule_catalogue.h"
@@ -25,9 +26,11 @@ void decode_command_line(int argc, char** argv) {
     fatal("Fatal Error", "Error(s) in command line", "");
 }
 
-void read_xob_files() {
+void read_all_xob_files() {
+    std::vector<const char*> paths;
     for (const xob_file_entry* file = settings.xob_files; file; file = file->next)
-        read_xob_file(file->name);
+        paths.push_back(file->name);
+    read_xob_files(paths, reading_threads());
 }
 
 void check_report_name() {
@@ -68,7 +71,7 @@ int main(int argc, char** argv) {
     if (settings.rule_file) read_rule_file(settings.rule_file);
     rules_finalise();
     open_report(settings.report_file, settings.report_file);
-    read_xob_files();
+    read_all_xob_files();
     link_program();
     write_output();
     return 0;

@@ -29,7 +29,7 @@ if [ -f "$case_dir/args" ]; then
 fi
 
 envs=(PATH=/usr/bin:/bin "ORVANTADIR=$install" TZ=UTC LC_ALL=C.UTF-8 "HOME=$run")
-for keep in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+for keep in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS TSAN_OPTIONS KYV_THREADS; do
   [ -n "${!keep:-}" ] && envs+=("$keep=${!keep}")
 done
 if [ -f "$case_dir/env" ]; then

@@ -14,6 +14,7 @@
 #include "model/xob_node.h"
 #include "model_test_support.h"
 #include "parse/lexer.h"
+#include "parse/parallel_reading.h"
 #include "parse/xob_actions.h"
 #include "rules/rule_catalogue.h"
 
@@ -285,4 +286,63 @@ TEST_F(XobReader, SharedHeaderFunctionBodiesAreWalkedOnce) {
     EXPECT_LE(large.first, 4 * small.first + 8);
     EXPECT_LE(large.second, 4 * small.second + 8);
     EXPECT_GE(large.second, 4 * 160);  // every unit's scope, sources and function
+}
+
+namespace {
+
+// Writes `count` xob files named after `stem`, each defining its own names;
+// every fifth is large enough to need many chunks and the parser's waits.
+std::vector<std::string> numbered_files(const std::string& stem, int count) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i) {
+        int names = i % 5 == 0 ? 20000 : 1 + i;
+        std::string blocks;
+        for (int n = 0; n < names; ++n)
+            blocks += define(stem + "_" + std::to_string(i) + "_" + std::to_string(n), "0", 1, n + 1);
+        std::string path = "/tmp/kyv_" + stem + "_" + std::to_string(i) + ".xob";
+        std::FILE* file = std::fopen(path.c_str(), "w");
+        EXPECT_NE(file, nullptr);
+        if (!file) continue;
+        std::string text = xob(stem + std::to_string(i) + ".xob", source("/r/" + stem + ".c", 1, blocks));
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fclose(file);
+        paths.push_back(path);
+    }
+    return paths;
+}
+
+// The xob files and the definitions the model gained, in model order.
+std::pair<std::vector<std::string>, std::vector<std::string>> read_in_parallel(
+    const std::vector<std::string>& paths, unsigned threads) {
+    xob_node* last_xob = xob_list.tail;
+    xob_node* last_definition = definition_list.tail;
+    std::vector<const char*> words;
+    for (const std::string& path : paths) words.push_back(path.c_str());
+    read_xob_files(words, threads);
+    std::vector<std::string> files, definitions;
+    for (xob_node* node = last_xob ? last_xob->next : xob_list.head; node; node = node->next)
+        files.push_back(name_text(node->file_name));
+    for (xob_node* node = last_definition ? last_definition->next_definition : definition_list.head;
+         node; node = node->next_definition)
+        definitions.push_back(name_text(node->name));
+    for (const std::string& path : paths) unlink(path.c_str());
+    return {files, definitions};
+}
+
+}  // namespace
+
+TEST_F(XobReader, FilesScannedOnOtherThreadsEnterTheModelInCommandLineOrder) {
+    for (unsigned threads : {2u, 8u}) {
+        std::string stem = "par" + std::to_string(threads);
+        auto [files, definitions] = read_in_parallel(numbered_files(stem, 12), threads);
+        std::vector<std::string> expected_files, expected_definitions;
+        for (int i = 0; i < 12; ++i) {
+            expected_files.push_back(stem + std::to_string(i) + ".xob");
+            int names = i % 5 == 0 ? 20000 : 1 + i;
+            for (int n = 0; n < names; ++n)
+                expected_definitions.push_back(stem + "_" + std::to_string(i) + "_" + std::to_string(n));
+        }
+        EXPECT_EQ(files, expected_files) << threads << " threads";
+        EXPECT_EQ(definitions, expected_definitions) << threads << " threads";
+    }
 }

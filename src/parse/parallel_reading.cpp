@@ -1,0 +1,256 @@
+#include "parse/parallel_reading.h"
+
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <mutex>
+#include <new>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "model/arena.h"
+#include "parse/token_tape.h"
+#include "parse/xob_reader.h"
+
+namespace {
+
+constexpr std::size_t CHUNK_SIZE = 512 << 10;
+// Tape bytes held for the file being parsed, and for all the files after it:
+// enough to keep the parser fed, little beside the model's own memory.
+constexpr std::size_t CURRENT_LIMIT = 4 << 20;
+constexpr std::size_t AHEAD_LIMIT = 16 << 20;
+constexpr unsigned MAX_THREADS = 256;
+
+struct file_state {
+    const char* path = nullptr;
+    std::deque<tape_chunk> chunks;
+    std::size_t chunk_bytes = 0;
+    bool unopenable = false;
+    bool out_of_memory = false;
+    bool scanned = false;  // every chunk delivered, or the file did not open
+    bool closed = false;   // the parser is done with it
+};
+
+class reading_pool {
+public:
+    reading_pool(const std::vector<const char*>& paths, unsigned workers);
+    ~reading_pool() { stop(); }
+    reading_pool(const reading_pool&) = delete;
+    reading_pool& operator=(const reading_pool&) = delete;
+
+    bool has_workers() const { return !workers_.empty(); }
+    void read_all();
+    // Wakes every worker and waits for them to end. Also run when the
+    // process exits in the middle of reading (a fatal error, a failure on a
+    // tape), so that no worker runs while the process is torn down.
+    void stop();
+
+    // The parser's side of one file's tape.
+    bool take(std::size_t index, tape_chunk& chunk);
+
+private:
+    void work();
+    void scan(std::size_t index);
+    bool deliver(std::size_t index, tape_chunk& chunk);
+    void wait_for_start(std::size_t index);
+    void close(std::size_t index);
+    bool room_for(std::size_t index) const;
+    std::size_t ahead_bytes() const;
+
+    std::mutex mutex_;
+    std::condition_variable parser_wakes_;
+    std::condition_variable workers_wake_;
+    std::deque<file_state> files_;
+    std::size_t next_to_scan_ = 0;
+    std::size_t current_ = 0;   // the file being parsed
+    std::size_t buffered_ = 0;  // tape bytes held in all files
+    bool stopping_ = false;
+    std::vector<std::thread> workers_;
+};
+
+// The tape of one file as the parser reads it, chunk by chunk.
+class pool_tape : public tape_source {
+public:
+    pool_tape(reading_pool& pool, std::size_t index) : pool_(pool), index_(index) {}
+    bool next_chunk(const char*& begin, const char*& end) override {
+        if (!pool_.take(index_, chunk_)) return false;
+        begin = chunk_.bytes.get();
+        end = begin + chunk_.size;
+        return true;
+    }
+
+private:
+    reading_pool& pool_;
+    std::size_t index_;
+    tape_chunk chunk_;
+};
+
+reading_pool* active_pool = nullptr;
+
+void stop_active_pool() {
+    if (active_pool) active_pool->stop();
+}
+
+reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers) {
+    for (const char* path : paths) files_.emplace_back().path = path;
+    for (unsigned i = 0; i < workers; ++i) {
+        try {
+            workers_.emplace_back([this] { work(); });
+        } catch (const std::system_error&) {
+            break;  // fewer workers, or none: the caller then reads alone
+        }
+    }
+}
+
+void reading_pool::stop() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    workers_wake_.notify_all();
+    for (std::thread& worker : workers_)
+        if (worker.joinable()) worker.join();
+}
+
+std::size_t reading_pool::ahead_bytes() const {
+    return current_ < files_.size() ? buffered_ - files_[current_].chunk_bytes : buffered_;
+}
+
+bool reading_pool::room_for(std::size_t index) const {
+    if (index == current_) return files_[index].chunk_bytes < CURRENT_LIMIT;
+    return ahead_bytes() < AHEAD_LIMIT;
+}
+
+void reading_pool::work() {
+    for (;;) {
+        std::size_t index;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            workers_wake_.wait(lock, [this] {
+                return stopping_ || next_to_scan_ >= files_.size() || room_for(next_to_scan_);
+            });
+            if (stopping_ || next_to_scan_ >= files_.size()) return;
+            index = next_to_scan_++;
+        }
+        scan(index);
+    }
+}
+
+void reading_pool::scan(std::size_t index) {
+    const char* path = files_[index].path;
+    std::FILE* stream = open_xob_stream(path);
+    bool out_of_memory = false;
+    if (stream) {
+        tape_writer writer(CHUNK_SIZE, [this, index](tape_chunk& chunk) { return deliver(index, chunk); });
+        try {
+            scan_to_tape(stream, path, writer);
+        } catch (const std::bad_alloc&) {
+            out_of_memory = true;
+        }
+        std::fclose(stream);
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        files_[index].unopenable = !stream;
+        files_[index].out_of_memory = out_of_memory;
+        files_[index].scanned = true;
+    }
+    parser_wakes_.notify_one();
+}
+
+bool reading_pool::deliver(std::size_t index, tape_chunk& chunk) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    file_state& file = files_[index];
+    workers_wake_.wait(lock, [&] { return stopping_ || file.closed || room_for(index); });
+    if (stopping_ || file.closed) return false;
+    file.chunk_bytes += chunk.size;
+    buffered_ += chunk.size;
+    file.chunks.push_back(std::move(chunk));
+    bool parser_waits = index == current_;
+    lock.unlock();
+    if (parser_waits) parser_wakes_.notify_one();
+    return true;
+}
+
+bool reading_pool::take(std::size_t index, tape_chunk& chunk) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    file_state& file = files_[index];
+    parser_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.scanned; });
+    if (file.chunks.empty()) {
+        bool out_of_memory = file.out_of_memory;
+        lock.unlock();
+        // The tape ran out where the scan did: the heap was exhausted there.
+        if (out_of_memory) arena_out_of_memory();
+        return false;
+    }
+    chunk = std::move(file.chunks.front());
+    file.chunks.pop_front();
+    file.chunk_bytes -= chunk.size;
+    buffered_ -= chunk.size;
+    lock.unlock();
+    workers_wake_.notify_all();
+    return true;
+}
+
+void reading_pool::wait_for_start(std::size_t index) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    file_state& file = files_[index];
+    parser_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.scanned; });
+    bool unopenable = file.unopenable;
+    lock.unlock();
+    if (unopenable) xob_file_unopenable(file.path);
+}
+
+void reading_pool::close(std::size_t index) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        file_state& file = files_[index];
+        file.closed = true;
+        buffered_ -= file.chunk_bytes;
+        file.chunk_bytes = 0;
+        std::deque<tape_chunk>().swap(file.chunks);
+        current_ = index + 1;
+    }
+    workers_wake_.notify_all();
+}
+
+void reading_pool::read_all() {
+    for (std::size_t index = 0; index < files_.size(); ++index) {
+        wait_for_start(index);
+        pool_tape tape(*this, index);
+        read_taped_xob_file(files_[index].path, tape);
+        close(index);
+    }
+}
+
+}  // namespace
+
+unsigned reading_threads() {
+    const char* text = std::getenv("KYV_THREADS");
+    if (text && *text) {
+        unsigned long value = 0;
+        const char* at = text;
+        while (*at >= '0' && *at <= '9' && value <= MAX_THREADS) value = value * 10 + (*at++ - '0');
+        if (*at == '\0' && value >= 1) return value > MAX_THREADS ? MAX_THREADS : static_cast<unsigned>(value);
+    }
+    unsigned cores = std::thread::hardware_concurrency();
+    if (cores < 1) return 1;
+    return cores > MAX_THREADS ? MAX_THREADS : cores;
+}
+
+void read_xob_files(const std::vector<const char*>& paths, unsigned threads) {
+    if (threads > 1 && !paths.empty()) {
+        static bool stop_at_exit = (std::atexit(stop_active_pool), true);
+        (void)stop_at_exit;
+        reading_pool pool(paths, threads - 1);
+        if (pool.has_workers()) {
+            active_pool = &pool;
+            pool.read_all();
+            pool.stop();
+            active_pool = nullptr;
+            return;
+        }
+    }
+    for (const char* path : paths) read_xob_file(path);
+}
