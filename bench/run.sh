@@ -69,13 +69,7 @@ if [ -n "$only" ]; then
 fi
 
 mkdir -p "$top/build"
-build() {  # build <source tree> <build folder>: a release build, its log shown only on failure
-  local log=$2.log
-  if ! bash "$1/scripts/build.sh" "$2" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >"$log" 2>&1; then
-    cat "$log" >&2
-    exit 1
-  fi
-}
+source "$top/bench/lib.sh"
 bash "$top/scripts/setup.sh" --bench
 build "$top" "$top/build/bench"
 new_bin=$top/build/bench/kyvld
@@ -98,25 +92,6 @@ ref_out=$top/build/bench-ref-out   # the reference's outputs and figures per cor
 run=$top/build/bench-run           # the working folder of every run
 mkdir -p "$corpora" "$ref_out" "$run/install/lib/locale"
 cd "$run"
-
-# ensure_corpus <name> <generator> <arguments...>: generates it unless it is
-# there from the same generator and arguments.
-ensure_corpus() {
-  local name=$1 generator=$2
-  shift 2
-  local dir=$corpora/$name stamp
-  stamp="$(cat "$top/bench/$generator" "$top"/bench/*.pm | sha1sum | cut -c1-12) $generator $*"
-  [ -f "$dir/.stamp" ] && [ "$(cat "$dir/.stamp")" = "$stamp" ] && return 0
-  echo "generating $name"
-  rm -rf "$dir" "$dir.tmp"
-  local options=() size
-  while [ $# -gt 1 ]; do options+=("$1"); shift; done
-  size=$1
-  perl "$top/bench/$generator" "${options[@]}" "$dir.tmp" "$size"
-  find "$dir.tmp" -name '*.xob' -printf '%s\n' | awk '{ s += $1 } END { printf "%d\n", s }' >"$dir.tmp/.bytes"
-  echo "$stamp" >"$dir.tmp/.stamp"
-  mv "$dir.tmp" "$dir"
-}
 
 # measure <output prefix> <command...>: runs it --repeat times with its
 # standard output and error in <prefix>.stdout and .stderr; prints

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Benchmarks the reading threads: wall time of a full run (report written)
+# with KYV_THREADS=1, 2 and the default (one per core) against xmlwf on the
+# same files, run in turn so that all meet the same machine state; the
+# medians count. Prints the speed-up from 1 to 2 threads, the serial share
+# of a run that speed-up implies (Amdahl's law) and the speed-up that share
+# allows on 8 and 32 cores, the peak RSS against the input, and checks that
+# every thread count writes the same bytes. Run it on an otherwise idle machine.
+#
+# usage: bench/threads.sh [--repeat N] [CORPUS...]
+#   CORPUS   bench-uN (gen_corpus.pl N units) or small-uN (gen_unique.pl N);
+#            default bench-u700 small-u400
+#   --repeat runs of each command (default 5)
+set -euo pipefail
+export TZ=UTC LC_ALL=C.UTF-8
+top=$(cd "$(dirname "$0")/.." && pwd)
+repeat=5 names=()
+while [ $# -gt 0 ]; do
+  case $1 in
+    --repeat) repeat=${2:?--repeat needs a count}; shift ;;
+    --repeat=*) repeat=${1#--repeat=} ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
+    bench-u[0-9]*|small-u[0-9]*) names+=("$1") ;;
+    *) echo "bench/threads.sh: unknown argument $1" >&2; exit 2 ;;
+  esac
+  shift
+done
+[ ${#names[@]} -gt 0 ] || names=(bench-u700 small-u400)
+
+source "$top/bench/lib.sh"
+bash "$top/scripts/setup.sh" --bench
+build "$top" "$top/build/bench"
+kyvld=$top/build/bench/kyvld
+corpora=$top/build/bench-corpora
+run=$top/build/bench-threads
+mkdir -p "$corpora" "$run/install/lib/locale"
+cd "$run"
+cores=$(nproc)
+counts=(1 2)
+[ "$cores" -gt 2 ] && counts+=("$cores")
+
+# time_once <label> <command...>: appends "wall cpu peak_kib" to <label>.times.
+time_once() {
+  local label=$1
+  shift
+  /usr/bin/time -f "%e %U %S %M" -o time "$@" >"$label.stdout" 2>"$label.stderr" || true
+  tail -n 1 time | awk '{ printf "%.2f %.2f %d\n", $1, $2 + $3, $4 }' >>"$label.times"
+}
+
+median() {  # median <label> <field 1-3>
+  awk -v f="$2" '{ print $f }' "$1.times" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+failed=0
+rows=()
+for name in "${names[@]}"; do
+  case $name in
+    bench-u*) ensure_corpus "$name" gen_corpus.pl "${name#bench-u}" ;;
+    small-u*) ensure_corpus "$name" gen_unique.pl "${name#small-u}" ;;
+  esac
+  files=("$corpora/$name"/*.xob)
+  bytes=$(cat "$corpora/$name/.bytes")
+  rm -f ./*.times
+  for ((i = 0; i < repeat; i++)); do
+    time_once xmlwf xmlwf "${files[@]}"
+    for threads in "${counts[@]}"; do
+      time_once "t$threads" env ORVANTADIR="$run/install" KYV_THREADS="$threads" \
+        "$kyvld" "${files[@]}" -KYV="report.xml" -SILENT
+      sed -i '/Generation time/{n;s|>[^<]*<|>@TIME@<|}' report.xml
+      mv report.xml "t$threads.report"
+    done
+  done
+  verdict=identical
+  for threads in "${counts[@]:1}"; do
+    for part in report stdout stderr; do
+      cmp -s "t1.$part" "t$threads.$part" || { verdict="DIFFERENT: $part with $threads threads"; failed=1; }
+    done
+  done
+  x=$(median xmlwf 1) w1=$(median t1 1) w2=$(median t2 1) wn=$(median "t$cores" 1)
+  c1=$(median t1 2) c2=$(median t2 2) rss=$(median "t$cores" 3)
+  rows+=("$(awk -v n="$name" -v b="$bytes" -v x="$x" -v w1="$w1" -v w2="$w2" -v wn="$wn" -v c1="$c1" \
+      -v c2="$c2" -v r="$rss" 'BEGIN {
+    up = w1 / w2; serial = 2 / up - 1; if (serial < 0) serial = 0; if (serial > 1) serial = 1
+    printf "%-11s %7.1f %7.2f %7.2f %7.2f %7.2f %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f", n, b / 1e6, x, w1, w2, wn,
+      wn / x, up, serial, 1 / (serial + (1 - serial) / 8), 1 / (serial + (1 - serial) / 32), c2 / c1, r * 1024 / b
+  }') $verdict")
+done
+
+echo
+echo "Medians of $repeat runs on $cores cores; wall seconds. default = KYV_THREADS unset ($cores threads)."
+echo "vs xmlwf: default wall / xmlwf wall; 1->2: wall speed-up from 1 to 2 threads; serial: the share"
+echo "of a one-thread run that speed-up leaves serial; 8c, 32c: the speed-up that share allows;"
+echo "CPU 2/1: CPU time with 2 threads / with 1; RSS/in: peak RSS of the default run / input bytes."
+printf "%-11s %7s %7s %7s %7s %7s %6s %6s %6s %6s %6s %6s %6s %s\n" corpus MB xmlwf 1thr 2thr default \
+  "vs-x" "1->2" serial 8c 32c "CPU2/1" "RSS/in" outputs
+for row in "${rows[@]}"; do echo "$row"; done
+exit $failed
