@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <string>
@@ -15,7 +16,10 @@
 
 namespace {
 
-constexpr std::size_t CHUNK_SIZE = 512 << 10;
+// Small enough that a recycled chunk is still in the cache when it is
+// written again.
+constexpr std::size_t CHUNK_SIZE = 64 << 10;
+constexpr std::size_t SPARE_CHUNKS = 64;
 // Tape bytes held for the file being parsed, and for all the files after it:
 // enough to keep the parser fed, little beside the model's own memory.
 constexpr std::size_t CURRENT_LIMIT = 4 << 20;
@@ -46,13 +50,15 @@ public:
     // tape), so that no worker runs while the process is torn down.
     void stop();
 
-    // The parser's side of one file's tape.
+    // The parser's side of one file's tape: the next chunk, in place of the
+    // one it read before.
     bool take(std::size_t index, tape_chunk& chunk);
 
 private:
     void work();
     void scan(std::size_t index);
     bool deliver(std::size_t index, tape_chunk& chunk);
+    void reuse(tape_chunk& chunk);
     void wait_for_start(std::size_t index);
     void close(std::size_t index);
     bool room_for(std::size_t index) const;
@@ -66,6 +72,7 @@ private:
     std::size_t current_ = 0;   // the file being parsed
     std::size_t buffered_ = 0;  // tape bytes held in all files
     bool stopping_ = false;
+    std::vector<std::unique_ptr<char[]>> spare_;  // read chunks of CHUNK_SIZE bytes
     std::vector<std::thread> workers_;
 };
 
@@ -142,7 +149,9 @@ void reading_pool::scan(std::size_t index) {
     std::FILE* stream = open_xob_stream(path);
     bool out_of_memory = false;
     if (stream) {
-        tape_writer writer(CHUNK_SIZE, [this, index](tape_chunk& chunk) { return deliver(index, chunk); });
+        tape_writer writer(
+            CHUNK_SIZE, [this, index](tape_chunk& chunk) { return deliver(index, chunk); },
+            [this](tape_chunk& chunk) { reuse(chunk); });
         try {
             scan_to_tape(stream, path, writer);
         } catch (const std::bad_alloc&) {
@@ -173,8 +182,19 @@ bool reading_pool::deliver(std::size_t index, tape_chunk& chunk) {
     return true;
 }
 
+void reading_pool::reuse(tape_chunk& chunk) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (spare_.empty()) return;
+    chunk.bytes = std::move(spare_.back());
+    chunk.capacity = CHUNK_SIZE;
+    spare_.pop_back();
+}
+
 bool reading_pool::take(std::size_t index, tape_chunk& chunk) {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (chunk.bytes && chunk.capacity == CHUNK_SIZE && spare_.size() < SPARE_CHUNKS)
+        spare_.push_back(std::move(chunk.bytes));
+    chunk = tape_chunk();
     file_state& file = files_[index];
     parser_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.scanned; });
     if (file.chunks.empty()) {

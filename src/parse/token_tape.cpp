@@ -51,19 +51,25 @@ int next_taped_token(markup_lexer& lexer) {
     return header[0];
 }
 
-tape_writer::tape_writer(std::size_t chunk_size, std::function<bool(tape_chunk&)> deliver)
-    : chunk_size_(chunk_size), deliver_(std::move(deliver)) {}
+tape_writer::tape_writer(std::size_t chunk_size, std::function<bool(tape_chunk&)> deliver,
+                         std::function<void(tape_chunk&)> reuse)
+    : chunk_size_(chunk_size), deliver_(std::move(deliver)), reuse_(std::move(reuse)) {}
 
 bool tape_writer::add(int kind, int line, const char* text, int length) {
     std::size_t need = HEADER + static_cast<std::size_t>(length) + 1;
-    if (chunk_.size + need > capacity_) {
+    if (chunk_.size + need > chunk_.capacity) {
         if (!finish()) return false;
-        capacity_ = need > chunk_size_ ? need : chunk_size_;
-        chunk_.bytes.reset(new char[capacity_]);
+        if (need <= chunk_size_ && reuse_) reuse_(chunk_);
+        if (!chunk_.bytes) {
+            chunk_.capacity = need > chunk_size_ ? need : chunk_size_;
+            chunk_.bytes.reset(new char[chunk_.capacity]);
+        }
     }
     char* at = chunk_.bytes.get() + chunk_.size;
-    int header[3] = {kind, line, length};
-    std::memcpy(at, header, HEADER);
+    // Field by field: one store each, none read back.
+    std::memcpy(at, &kind, sizeof kind);
+    std::memcpy(at + sizeof kind, &line, sizeof line);
+    std::memcpy(at + 2 * sizeof kind, &length, sizeof length);
     std::memcpy(at + HEADER, text, static_cast<std::size_t>(length));
     at[HEADER + length] = '\0';
     chunk_.size += need;
@@ -77,9 +83,7 @@ bool tape_writer::add_failure(const char* message) {
 bool tape_writer::finish() {
     if (chunk_.size == 0) return true;
     bool wanted = deliver_(chunk_);
-    chunk_.bytes.reset();
-    chunk_.size = 0;
-    capacity_ = 0;
+    chunk_ = tape_chunk();
     return wanted;
 }
 

@@ -20,6 +20,7 @@ struct markup_lexer;
 struct tape_chunk {
     std::unique_ptr<char[]> bytes;
     std::size_t size = 0;
+    std::size_t capacity = 0;
 };
 
 // Where a lexer playing a tape gets its chunks.
@@ -45,7 +46,10 @@ int next_taped_token(markup_lexer& lexer);
 class tape_writer {
 public:
     // `deliver` takes a chunk; false means nobody reads the tape any more.
-    tape_writer(std::size_t chunk_size, std::function<bool(tape_chunk&)> deliver);
+    // `reuse`, when given, may fill an empty chunk with a buffer of
+    // `chunk_size` bytes that a reader is done with: memory still in a cache.
+    tape_writer(std::size_t chunk_size, std::function<bool(tape_chunk&)> deliver,
+                std::function<void(tape_chunk&)> reuse = {});
     // False when the reader wants no more.
     bool add(int kind, int line, const char* text, int length);
     bool add_failure(const char* message);
@@ -54,8 +58,8 @@ public:
 private:
     std::size_t chunk_size_;
     std::function<bool(tape_chunk&)> deliver_;
+    std::function<void(tape_chunk&)> reuse_;
     tape_chunk chunk_;
-    std::size_t capacity_ = 0;
 };
 
 // Scans an open stream with the xob vocabulary onto the tape, until end of
