@@ -70,20 +70,12 @@ struct markup_lexer {
     std::string file_name;  // quoted in messages
     void* scanner = nullptr;  // flex's yyscan_t; its extra data points back here
 
-    // Set while the scanner writes a tape: its failures are thrown as
-    // scanner_failure instead of ending the process.
-    bool writing_tape = false;
-    // Set while the lexer plays a tape (token_tape.h) instead of scanning:
-    // where its chunks come from, the next entry, the chunk's end, and the
-    // current token.
-    class tape_source* tape = nullptr;
-    const char* tape_next = nullptr;
-    const char* tape_end = nullptr;
-    const char* taped_text = "";
-    int taped_length = 0;
+    // Set while the lexer feeds a parser on a reading thread (xob_record.h):
+    // its failures are thrown as scanner_failure instead of ending the process.
+    bool recording = false;
 };
 
-// A failure of the scanner writing a tape, with flex's message.
+// A failure of a recording scanner, with flex's message.
 struct scanner_failure {
     const char* message;
 };

@@ -11,7 +11,8 @@
 #include <thread>
 
 #include "model/arena.h"
-#include "parse/token_tape.h"
+#include "parse/record_chunks.h"
+#include "parse/xob_record.h"
 #include "parse/xob_reader.h"
 
 namespace {
@@ -20,15 +21,15 @@ namespace {
 // written again.
 constexpr std::size_t CHUNK_SIZE = 64 << 10;
 constexpr std::size_t SPARE_CHUNKS = 64;
-// Tape bytes held for the file being parsed, and for all the files after it:
-// enough to keep the parser fed, little beside the model's own memory.
+// Record bytes held for the file being replayed, and for all the files after
+// it: enough to keep the model's thread fed, little beside the model itself.
 constexpr std::size_t CURRENT_LIMIT = 4 << 20;
 constexpr std::size_t AHEAD_LIMIT = 16 << 20;
 constexpr unsigned MAX_THREADS = 256;
 
 struct file_state {
     const char* path = nullptr;
-    std::deque<tape_chunk> chunks;
+    std::deque<record_chunk> chunks;
     std::size_t chunk_bytes = 0;
     bool unopenable = false;
     bool out_of_memory = false;
@@ -47,18 +48,18 @@ public:
     void read_all();
     // Wakes every worker and waits for them to end. Also run when the
     // process exits in the middle of reading (a fatal error, a failure on a
-    // tape), so that no worker runs while the process is torn down.
+    // record), so that no worker runs while the process is torn down.
     void stop();
 
-    // The parser's side of one file's tape: the next chunk, in place of the
-    // one it read before.
-    bool take(std::size_t index, tape_chunk& chunk);
+    // The replay's side of one file's record: the next chunk, in place of
+    // the one it read before.
+    bool take(std::size_t index, record_chunk& chunk);
 
 private:
     void work();
     void scan(std::size_t index);
-    bool deliver(std::size_t index, tape_chunk& chunk);
-    void reuse(tape_chunk& chunk);
+    bool deliver(std::size_t index, record_chunk& chunk);
+    void reuse(record_chunk& chunk);
     void wait_for_start(std::size_t index);
     void close(std::size_t index);
     bool room_for(std::size_t index) const;
@@ -70,16 +71,16 @@ private:
     std::deque<file_state> files_;
     std::size_t next_to_scan_ = 0;
     std::size_t current_ = 0;   // the file being parsed
-    std::size_t buffered_ = 0;  // tape bytes held in all files
+    std::size_t buffered_ = 0;  // record bytes held in all files
     bool stopping_ = false;
     std::vector<std::unique_ptr<char[]>> spare_;  // read chunks of CHUNK_SIZE bytes
     std::vector<std::thread> workers_;
 };
 
-// The tape of one file as the parser reads it, chunk by chunk.
-class pool_tape : public tape_source {
+// The record of one file as the replay reads it, chunk by chunk.
+class pool_record : public chunk_source {
 public:
-    pool_tape(reading_pool& pool, std::size_t index) : pool_(pool), index_(index) {}
+    pool_record(reading_pool& pool, std::size_t index) : pool_(pool), index_(index) {}
     bool next_chunk(const char*& begin, const char*& end) override {
         if (!pool_.take(index_, chunk_)) return false;
         begin = chunk_.bytes.get();
@@ -90,7 +91,7 @@ public:
 private:
     reading_pool& pool_;
     std::size_t index_;
-    tape_chunk chunk_;
+    record_chunk chunk_;
 };
 
 reading_pool* active_pool = nullptr;
@@ -149,11 +150,11 @@ void reading_pool::scan(std::size_t index) {
     std::FILE* stream = open_xob_stream(path);
     bool out_of_memory = false;
     if (stream) {
-        tape_writer writer(
-            CHUNK_SIZE, [this, index](tape_chunk& chunk) { return deliver(index, chunk); },
-            [this](tape_chunk& chunk) { reuse(chunk); });
+        chunk_writer writer(
+            CHUNK_SIZE, [this, index](record_chunk& chunk) { return deliver(index, chunk); },
+            [this](record_chunk& chunk) { reuse(chunk); });
         try {
-            scan_to_tape(stream, path, writer);
+            record_xob_file(stream, path, writer);
         } catch (const std::bad_alloc&) {
             out_of_memory = true;
         }
@@ -168,7 +169,7 @@ void reading_pool::scan(std::size_t index) {
     parser_wakes_.notify_one();
 }
 
-bool reading_pool::deliver(std::size_t index, tape_chunk& chunk) {
+bool reading_pool::deliver(std::size_t index, record_chunk& chunk) {
     std::unique_lock<std::mutex> lock(mutex_);
     file_state& file = files_[index];
     workers_wake_.wait(lock, [&] { return stopping_ || file.closed || room_for(index); });
@@ -182,7 +183,7 @@ bool reading_pool::deliver(std::size_t index, tape_chunk& chunk) {
     return true;
 }
 
-void reading_pool::reuse(tape_chunk& chunk) {
+void reading_pool::reuse(record_chunk& chunk) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (spare_.empty()) return;
     chunk.bytes = std::move(spare_.back());
@@ -190,17 +191,17 @@ void reading_pool::reuse(tape_chunk& chunk) {
     spare_.pop_back();
 }
 
-bool reading_pool::take(std::size_t index, tape_chunk& chunk) {
+bool reading_pool::take(std::size_t index, record_chunk& chunk) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (chunk.bytes && chunk.capacity == CHUNK_SIZE && spare_.size() < SPARE_CHUNKS)
         spare_.push_back(std::move(chunk.bytes));
-    chunk = tape_chunk();
+    chunk = record_chunk();
     file_state& file = files_[index];
     parser_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.scanned; });
     if (file.chunks.empty()) {
         bool out_of_memory = file.out_of_memory;
         lock.unlock();
-        // The tape ran out where the scan did: the heap was exhausted there.
+        // The record ran out where the heap was exhausted.
         if (out_of_memory) arena_out_of_memory();
         return false;
     }
@@ -229,7 +230,7 @@ void reading_pool::close(std::size_t index) {
         file.closed = true;
         buffered_ -= file.chunk_bytes;
         file.chunk_bytes = 0;
-        std::deque<tape_chunk>().swap(file.chunks);
+        std::deque<record_chunk>().swap(file.chunks);
         current_ = index + 1;
     }
     workers_wake_.notify_all();
@@ -238,8 +239,8 @@ void reading_pool::close(std::size_t index) {
 void reading_pool::read_all() {
     for (std::size_t index = 0; index < files_.size(); ++index) {
         wait_for_start(index);
-        pool_tape tape(*this, index);
-        read_taped_xob_file(files_[index].path, tape);
+        pool_record record(*this, index);
+        replay_xob_record(record);
         close(index);
     }
 }
@@ -260,7 +261,8 @@ unsigned reading_threads() {
 }
 
 void read_xob_files(const std::vector<const char*>& paths, unsigned threads) {
-    if (threads > 1 && !paths.empty()) {
+    // The parser's trace is printed as it parses: such runs read on one thread.
+    if (threads > 1 && !paths.empty() && !std::getenv("YYDEBUG")) {
         static bool stop_at_exit = (std::atexit(stop_active_pool), true);
         (void)stop_at_exit;
         reading_pool pool(paths, threads - 1);

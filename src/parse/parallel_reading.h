@@ -4,9 +4,11 @@
 #include <vector>
 
 // Reads the files into the model in order. With one thread each file is
-// scanned as the parser asks; with more, `threads - 1` workers scan files
-// ahead onto tapes (token_tape.h) and this thread parses them. The outputs
-// are the same either way, including where a missing file ends the run.
+// parsed into the model as it is scanned; with more, `threads - 1` workers
+// parse files ahead into records (xob_record.h) and this thread replays
+// them into the model. The outputs are the same either way, including where
+// a missing file ends the run. A run whose parser prints its trace (YYDEBUG)
+// reads on one thread.
 void read_xob_files(const std::vector<const char*>& paths, unsigned threads);
 
 // KYV_THREADS when it is a whole number from 1 on (at most 256), else the

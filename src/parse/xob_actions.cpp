@@ -70,21 +70,16 @@ xob_value diagnostic(const markup_lexer& lexer, const char* label) {
 // The quotes are cut by the token's length: a NUL byte inside the value ends
 // the C text early, and the value must not keep its opening quote then.
 xob_value string_node_value(const markup_lexer& lexer) {
-    const char* text = current_token_text(lexer);
-    int length = current_token_length(lexer);
-    if (length < 2) return value_of(new_string_bytes("", 0));
-    const char* inner = text + 1;
-    auto inner_length = static_cast<std::size_t>(length - 2);
-    if (const void* nul = std::memchr(inner, '\0', inner_length))
-        inner_length = static_cast<const char*>(nul) - inner;
-    return value_of(new_string_bytes(inner, inner_length));
+    const char* inner;
+    std::size_t length;
+    quoted_characters(current_token_text(lexer), current_token_length(lexer), &inner, &length);
+    return value_of(new_string_bytes(inner, length));
 }
 xob_value number_node_value(const markup_lexer& lexer) {
     return value_of(new_number(number_value(current_token_text(lexer))));
 }
 xob_value line_count_value(const markup_lexer& lexer) {
-    const char* text = current_token_text(lexer);
-    return value_of(new_number(std::strcmp(text, "\"everywhere\"") == 0 ? -1 : number_value(text)));
+    return value_of(new_number(line_count_number(current_token_text(lexer))));
 }
 
 namespace {

@@ -2,19 +2,35 @@
 // The xob grammar: every model entry is made by the action of the production
 // that recognises its element, in document order. The parser is pure: its
 // stacks are its own, and it reads its tokens from the lexer it is given.
+//
+// Compiled twice: as it stands, each action changes the model; with
+// XOB_RECORDING (symbol prefix xobrec), for a reading thread, each action
+// records what it would do (xob_recording.h), for the model's thread to
+// replay in order.
 #include <cstdio>
 
 #include "parse/lexer.h"
-#include "parse/xob_actions.h"
 
 #define YYMAXDEPTH 500
 #define YYINITSTACKSIZE 500
 #define YYSTYPE_IS_DECLARED 1
-typedef xob_value YYSTYPE;
 
+#ifdef XOB_RECORDING
+#include "parse/xob_recording.h"
+using namespace xob_recording;
+typedef rec_value YYSTYPE;
+static int xobreclex(YYSTYPE* value, markup_lexer* lexer) {
+    *value = YYSTYPE();
+    return recorded_token(*lexer);
+}
+static void xobrecerror(markup_lexer* lexer, const char*) { xob_syntax_error(*lexer); }
+#else
+#include "parse/xob_actions.h"
+typedef xob_value YYSTYPE;
 // Token values are always empty: actions take what they need from the lexer.
 static int xoblex(YYSTYPE*, markup_lexer* lexer) { return next_token(*lexer); }
 static void xoberror(markup_lexer* lexer, const char*) { xob_syntax_error(*lexer); }
+#endif
 %}
 
 %token SXML STAG ETAG CTAG XTAG ZTAG TEXT IDNT STRG
@@ -205,6 +221,9 @@ opt_version : { $$ = no_value(); }
 
 %%
 
+#ifdef XOB_RECORDING
+int xob_parse_recording(markup_lexer& lexer) { return xobrecparse(&lexer); }
+#else
 int xob_parse(markup_lexer& lexer) { return xobparse(&lexer); }
 
 int xob_parse() { return xob_parse(default_lexer()); }
@@ -214,3 +233,4 @@ const char* xob_token_name(int code) {
     const char* token = yyname[YYTRANSLATE(code)];
     return token ? token : yyname[YYUNDFTOKEN];
 }
+#endif

@@ -7,7 +7,6 @@
 #include "model/trap_table.h"
 #include "model/xob_node.h"
 #include "parse/lexer.h"
-#include "parse/token_tape.h"
 #include "parse/xob_actions.h"
 
 namespace {
@@ -21,12 +20,11 @@ void close_abandoned_file(xob_node* outer_scope) {
     end_xob_file();
 }
 
-void parse_into_model(markup_lexer& lexer) {
-    xob_node* outer_scope = current_scope;
-    if (xob_parse(lexer) != 0) close_abandoned_file(outer_scope);
-}
-
 }  // namespace
+
+void finish_xob_file(int parse_status, xob_node* outer_scope) {
+    if (parse_status != 0) close_abandoned_file(outer_scope);
+}
 
 std::FILE* open_xob_stream(const char* path) {
     std::FILE* stream = std::fopen(path, "r");
@@ -48,14 +46,9 @@ void read_xob_file(const char* path) {
     markup_lexer lexer;
     lexer.vocab = vocabulary::xob;
     lexer_open(lexer, stream, path);
-    parse_into_model(lexer);
+    xob_node* outer_scope = current_scope;
+    finish_xob_file(xob_parse(lexer), outer_scope);
     lexer_close(lexer);
     std::fclose(stream);
 }
 
-void read_taped_xob_file(const char* path, tape_source& tokens) {
-    markup_lexer lexer;
-    lexer.vocab = vocabulary::xob;
-    lexer_play_tape(lexer, tokens, path);
-    parse_into_model(lexer);
-}

@@ -1,14 +1,15 @@
 #pragma once
 #include <cstdio>
 
-class tape_source;
+struct xob_node;
 
 // Reads one xob file into the model, scanning it as the parser asks.
 void read_xob_file(const char* path);
 
-// Reads one xob file into the model from a tape of its tokens scanned
-// elsewhere (token_tape.h); the outputs are those of read_xob_file.
-void read_taped_xob_file(const char* path, tape_source& tokens);
+// What follows the parse of a file, given the parser's status and the scope
+// that was open before it: a file abandoned by a syntax error or a stack
+// overflow leaves nothing open.
+void finish_xob_file(int parse_status, xob_node* outer_scope);
 
 // Opens an xob file for reading: null when it is missing, unreadable or a
 // directory (which opens but cannot be read).

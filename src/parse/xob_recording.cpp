@@ -1,0 +1,209 @@
+#include "parse/xob_recording.h"
+
+#include <cstring>
+#include <string>
+
+#include "parse/lexer.h"
+#include "parse/token_values.h"
+#include "parse/xob_record.h"
+
+int xob_parse_recording(markup_lexer& lexer);  // the recording parser (xob_grammar.y)
+
+namespace {
+
+// Writes one file's record; the recording actions reach it through the
+// thread they run on.
+class recorder {
+public:
+    explicit recorder(chunk_writer& out) : out_(out) {}
+
+    // Writes an entry; the number of the value it makes (0 for none).
+    std::uint32_t entry(record_op op, const std::int32_t* arguments, const char* text,
+                        std::size_t text_length) {
+        const record_op_shape& shape = RECORD_OP_SHAPES[op];
+        std::uint32_t made = shape.makes ? numbering_.number_made(op, arguments) : 0;
+        if (gone_) return made;
+        std::size_t argument_bytes = sizeof(std::int32_t) * static_cast<std::size_t>(shape.arguments);
+        std::size_t size = 2 * sizeof(std::int32_t) + argument_bytes + (text ? text_length + 1 : 0);
+        char* at = out_.reserve(size);
+        if (!at) {
+            gone_ = true;
+            return made;
+        }
+        std::int32_t header[2] = {op, text ? static_cast<std::int32_t>(text_length) : -1};
+        std::memcpy(at, header, sizeof header);
+        if (arguments) std::memcpy(at + sizeof header, arguments, argument_bytes);
+        if (text) {
+            std::memcpy(at + sizeof header + argument_bytes, text, text_length);
+            at[size - 1] = '\0';
+        }
+        out_.commit(size);
+        return made;
+    }
+
+    bool gone() const { return gone_; }
+    bool failed = false;  // the scanner failed: only end of input from now on
+
+private:
+    chunk_writer& out_;
+    value_numbering numbering_;
+    bool gone_ = false;
+};
+
+thread_local recorder* active = nullptr;
+
+using xob_recording::rec_value;
+
+rec_value made(std::uint32_t number) { return rec_value{number}; }
+
+template <class... Values>
+rec_value action(record_op op, Values... values) {
+    std::int32_t arguments[] = {static_cast<std::int32_t>(values.number)...};
+    return made(active->entry(op, arguments, nullptr, 0));
+}
+
+rec_value with_number(record_op op, std::int32_t number) {
+    return made(active->entry(op, &number, nullptr, 0));
+}
+
+void print(record_op op, const std::string& text) {
+    active->entry(op, nullptr, text.data(), text.size());
+}
+
+}  // namespace
+
+namespace xob_recording {
+
+int parse(markup_lexer& lexer) { return xob_parse_recording(lexer); }
+
+int recorded_token(markup_lexer& lexer) {
+    if (active->failed || active->gone()) return 0;
+    try {
+        return next_token(lexer);
+    } catch (const scanner_failure& failure) {
+        active->failed = true;
+        active->entry(OP_SCANNER_FAILED, nullptr, failure.message, std::strlen(failure.message));
+        return 0;
+    }
+}
+
+void xob_syntax_error(const markup_lexer& lexer) {
+    std::string line = "error in xob file ";
+    line += current_file_name(lexer);
+    line += " line " + std::to_string(lexer.line_counter) + " !!! ";
+    line += current_token_text(lexer);
+    line += " !!!\n";
+    print(OP_PRINT, line);
+}
+
+rec_value no_value() { return rec_value{0}; }
+
+rec_value diagnostic(const markup_lexer& lexer, const char* label) {
+    std::string pair = label;
+    pair += '\0';
+    pair += current_token_text(lexer);
+    print(OP_PRINT_PAIR, pair);
+    return no_value();
+}
+
+rec_value string_node_value(const markup_lexer& lexer) {
+    const char* inner;
+    std::size_t length;
+    quoted_characters(current_token_text(lexer), current_token_length(lexer), &inner, &length);
+    return made(active->entry(OP_STRING, nullptr, inner, length));
+}
+
+rec_value number_node_value(const markup_lexer& lexer) {
+    return with_number(OP_NUMBER, number_value(current_token_text(lexer)));
+}
+
+rec_value line_count_value(const markup_lexer& lexer) {
+    return with_number(OP_NUMBER, line_count_number(current_token_text(lexer)));
+}
+
+rec_value append_block(rec_value list, rec_value block) {
+    return action(OP_APPEND_BLOCK, list, block);
+}
+
+rec_value act_module(rec_value xob) { return action(OP_MODULE, xob); }
+rec_value act_position_by_name(rec_value a, rec_value b, rec_value c, rec_value d) {
+    return action(OP_POSITION_BY_NAME, a, b, c, d);
+}
+rec_value act_position_by_number(rec_value a, rec_value b, rec_value c) {
+    return action(OP_POSITION_BY_NUMBER, a, b, c);
+}
+rec_value act_define(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e, rec_value f,
+                     rec_value g) {
+    return action(OP_DEFINE, a, b, c, d, e, f, g);
+}
+rec_value act_field(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e) {
+    return action(OP_FIELD, a, b, c, d, e);
+}
+rec_value act_enum(rec_value a, rec_value b, rec_value c) { return action(OP_ENUM, a, b, c); }
+rec_value act_typedef(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e, rec_value f,
+                      rec_value g) {
+    return action(OP_TYPEDEF, a, b, c, d, e, f, g);
+}
+rec_value act_declare(rec_value a, rec_value b, rec_value c, rec_value d) {
+    return action(OP_DECLARE, a, b, c, d);
+}
+rec_value act_file(rec_value a, rec_value b, rec_value c, rec_value d) {
+    return action(OP_FILE, a, b, c, d);
+}
+rec_value act_source_start(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e,
+                           rec_value f, rec_value g) {
+    return action(OP_SOURCE_START, a, b, c, d, e, f, g);
+}
+rec_value act_source_end(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e,
+                         rec_value f, rec_value g, rec_value h, rec_value i) {
+    return action(OP_SOURCE_END, a, b, c, d, e, f, g, h, i);
+}
+rec_value act_function_declaration(rec_value a, rec_value b, rec_value c) {
+    return action(OP_FUNCTION_DECLARATION, a, b, c);
+}
+rec_value act_function_start(rec_value a, rec_value b, rec_value c, rec_value d) {
+    return action(OP_FUNCTION_START, a, b, c, d);
+}
+rec_value act_function_end(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e,
+                           rec_value f) {
+    return action(OP_FUNCTION_END, a, b, c, d, e, f);
+}
+rec_value act_xob_start(rec_value a, rec_value b, rec_value c) {
+    return action(OP_XOB_START, a, b, c);
+}
+rec_value act_xob_end(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e) {
+    return action(OP_XOB_END, a, b, c, d, e);
+}
+rec_value act_object(rec_value a, rec_value b, rec_value c) { return action(OP_OBJECT, a, b, c); }
+rec_value act_reference(rec_value a, rec_value b, rec_value c) {
+    return action(OP_REFERENCE, a, b, c);
+}
+rec_value act_justify(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e) {
+    return action(OP_JUSTIFY, a, b, c, d, e);
+}
+rec_value act_trap(rec_value a, rec_value b, rec_value c, rec_value d) {
+    return action(OP_TRAP, a, b, c, d);
+}
+
+}  // namespace xob_recording
+
+void record_xob_file(std::FILE* stream, const char* file_name, chunk_writer& out) {
+    recorder file_record(out);
+    recorder* outer = active;
+    active = &file_record;
+    markup_lexer lexer;
+    lexer.vocab = vocabulary::xob;
+    lexer.recording = true;
+    int status = 1;
+    try {
+        lexer_open(lexer, stream, file_name);
+        status = xob_recording::parse(lexer);
+    } catch (const scanner_failure& failure) {  // the scanner's buffer could not be made
+        file_record.entry(OP_SCANNER_FAILED, nullptr, failure.message, std::strlen(failure.message));
+    }
+    std::int32_t end_status = status;
+    file_record.entry(OP_END, &end_status, nullptr, 0);
+    lexer_close(lexer);
+    out.finish();
+    active = outer;
+}

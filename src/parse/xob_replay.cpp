@@ -1,0 +1,144 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "driver/kyvlink.h"
+#include "model/xob_node.h"
+#include "parse/xob_actions.h"
+#include "parse/xob_reader.h"
+#include "parse/xob_record.h"
+
+// arguments, values, makes, consumes
+const record_op_shape RECORD_OP_SHAPES[OP_COUNT] = {
+    {0, false, true, false},  // OP_STRING
+    {1, false, true, false},  // OP_NUMBER
+    {0, false, false, false}, // OP_PRINT_PAIR
+    {0, false, false, false}, // OP_PRINT
+    {2, true, true, true},    // OP_APPEND_BLOCK
+    {1, true, true, true},    // OP_MODULE
+    {4, true, true, true},    // OP_POSITION_BY_NAME
+    {3, true, true, true},    // OP_POSITION_BY_NUMBER
+    {7, true, true, true},    // OP_DEFINE
+    {5, true, true, true},    // OP_FIELD
+    {3, true, true, true},    // OP_ENUM
+    {7, true, true, true},    // OP_TYPEDEF
+    {4, true, true, true},    // OP_DECLARE
+    {4, true, true, true},    // OP_FILE
+    {7, true, true, false},   // OP_SOURCE_START: its values serve its end too
+    {9, true, true, true},    // OP_SOURCE_END
+    {3, true, true, true},    // OP_FUNCTION_DECLARATION
+    {4, true, true, false},   // OP_FUNCTION_START
+    {6, true, true, true},    // OP_FUNCTION_END
+    {3, true, true, false},   // OP_XOB_START
+    {5, true, true, true},    // OP_XOB_END
+    {3, true, true, true},    // OP_OBJECT
+    {3, true, true, true},    // OP_REFERENCE
+    {5, true, true, true},    // OP_JUSTIFY
+    {4, true, true, true},    // OP_TRAP
+    {0, false, false, false}, // OP_SCANNER_FAILED
+    {1, false, false, false}, // OP_END
+};
+
+namespace {
+
+// Flex's status for a scanner that cannot go on.
+constexpr int SCANNER_FAILURE_STATUS = 2;
+
+// The values of one file's record by number, with the numbering's
+// lifetimes: a value made takes its number, ending every later one.
+class replay_values {
+public:
+    replay_values() : values_(1, no_value()) {}
+
+    xob_value& at(std::int32_t number) {
+        auto index = static_cast<std::size_t>(number);
+        return index < values_.size() ? values_[index] : none_;
+    }
+
+    void made(std::uint32_t number, const xob_value& value) {
+        values_.resize(number);
+        values_.push_back(value);
+    }
+
+private:
+    std::vector<xob_value> values_;
+    xob_value none_ = no_value();
+};
+
+// Calls the action of one entry; the value it makes.
+xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_t text_length,
+              replay_values& v) {
+    switch (op) {
+        case OP_STRING: return xob_value{new_string_bytes(text, static_cast<std::size_t>(text_length)), nullptr, false};
+        case OP_NUMBER: return xob_value{new_number(a[0]), nullptr, false};
+        case OP_PRINT_PAIR: print_pair(text, text + std::strlen(text) + 1); break;
+        case OP_PRINT: std::fwrite(text, 1, static_cast<std::size_t>(text_length), stdout); break;
+        case OP_APPEND_BLOCK: return append_block(v.at(a[0]), v.at(a[1]));
+        case OP_MODULE: return act_module(v.at(a[0]));
+        case OP_POSITION_BY_NAME: return act_position_by_name(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
+        case OP_POSITION_BY_NUMBER: return act_position_by_number(v.at(a[0]), v.at(a[1]), v.at(a[2]));
+        case OP_DEFINE:
+            return act_define(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]), v.at(a[6]));
+        case OP_FIELD: return act_field(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]));
+        case OP_ENUM: return act_enum(v.at(a[0]), v.at(a[1]), v.at(a[2]));
+        case OP_TYPEDEF:
+            return act_typedef(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]), v.at(a[6]));
+        case OP_DECLARE: return act_declare(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
+        case OP_FILE: return act_file(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
+        case OP_SOURCE_START:
+            return act_source_start(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]),
+                                    v.at(a[6]));
+        case OP_SOURCE_END:
+            return act_source_end(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]),
+                                  v.at(a[6]), v.at(a[7]), v.at(a[8]));
+        case OP_FUNCTION_DECLARATION: return act_function_declaration(v.at(a[0]), v.at(a[1]), v.at(a[2]));
+        case OP_FUNCTION_START: return act_function_start(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
+        case OP_FUNCTION_END:
+            return act_function_end(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]));
+        case OP_XOB_START: return act_xob_start(v.at(a[0]), v.at(a[1]), v.at(a[2]));
+        case OP_XOB_END: return act_xob_end(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]));
+        case OP_OBJECT: return act_object(v.at(a[0]), v.at(a[1]), v.at(a[2]));
+        case OP_REFERENCE: return act_reference(v.at(a[0]), v.at(a[1]), v.at(a[2]));
+        case OP_JUSTIFY: return act_justify(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]));
+        case OP_TRAP: return act_trap(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
+        case OP_SCANNER_FAILED:
+            std::fprintf(stderr, "%s\n", text);
+            std::exit(SCANNER_FAILURE_STATUS);
+        case OP_END:
+        case OP_COUNT: break;
+    }
+    return no_value();
+}
+
+}  // namespace
+
+void replay_xob_record(chunk_source& record) {
+    xob_node* outer_scope = current_scope;
+    replay_values values;
+    value_numbering numbering;
+    const char* at = nullptr;
+    const char* end = nullptr;
+    for (;;) {
+        if (at == end) {
+            // A record always ends with OP_END; one cut short counts as abandoned.
+            if (!record.next_chunk(at, end)) break;
+            continue;
+        }
+        std::int32_t header[2];
+        std::memcpy(header, at, sizeof header);
+        auto op = static_cast<record_op>(header[0]);
+        const record_op_shape& shape = RECORD_OP_SHAPES[op];
+        std::int32_t arguments[9];
+        std::memcpy(arguments, at + sizeof header, sizeof(std::int32_t) * shape.arguments);
+        const char* text = at + sizeof header + sizeof(std::int32_t) * shape.arguments;
+        at = text + (header[1] >= 0 ? header[1] + 1 : 0);
+        if (op == OP_END) {
+            finish_xob_file(arguments[0], outer_scope);
+            return;
+        }
+        xob_value value = run(op, arguments, text, header[1], values);
+        if (shape.makes) values.made(numbering.number_made(op, arguments), value);
+    }
+    finish_xob_file(1, outer_scope);
+}
