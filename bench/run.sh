@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Benchmarks kyvld on generated corpora, in one run per corpus:
-#   - CPU time (user + sys) of a full run (report written) against xmlwf and
-#     xmllint --stream (streaming XML parsers that only check well-formedness)
-#     and wc -l (the cost of reading the bytes) on the same files;
+#   - CPU time (user + sys) of a full run (report written, one reading
+#     thread) against xmlwf and xmllint --stream (streaming XML parsers that
+#     only check well-formedness) and wc -l (the cost of reading the bytes)
+#     on the same files;
 #   - CPU per MB at each size of a family, relative to its smallest size;
 #   - peak RSS against the input bytes;
 #   - the outputs (report with its generation time masked, cross-reference,
@@ -147,7 +148,8 @@ bench_one() {
   local bytes output args
   bytes=$(cat "$corpora/$name/.bytes")
   if [ "$mode" = xref ]; then output=xref.pl args=(-XREF=xref.pl); else output=report.xml args=(-KYV=report.xml -SILENT); fi
-  local kyvld=(env "ORVANTADIR=$run/install")
+  # One reading thread: the CPU a run costs (bench/threads.sh times the threads).
+  local kyvld=(env "ORVANTADIR=$run/install" KYV_THREADS=1)
 
   local cache=$ref_out/$name-$mode stamp
   stamp="$ref_commit $(cat "$corpora/$name/.stamp") $mode"
