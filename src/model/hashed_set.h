@@ -52,6 +52,15 @@ public:
         }
     }
 
+    // Fetch the first slot find would read for this hash; then, once that
+    // slot is at hand, the record it holds.
+    void prefetch_slot(std::uint32_t hash) const {
+        if (slots_) __builtin_prefetch(&slots_[hash & mask_]);
+    }
+    void prefetch_record(std::uint32_t hash) const {
+        if (slots_) __builtin_prefetch(slots_[hash & mask_]);
+    }
+
     // Adds a record that find said is absent.
     void add(T* record) {
         // Up to three quarters full: linear probes stay short, and the slots

@@ -1,6 +1,7 @@
 #include "model/name_table.h"
 
 #include <cstddef>
+#include <cassert>
 #include <cstring>
 
 #include "model/arena.h"
@@ -14,8 +15,19 @@ hashed_set<name> name_set;  // every interned name; its order is never observed
 
 name* name_intern(const char* text) { return name_intern_bytes(text, std::strlen(text)); }
 
+std::uint32_t name_hash(const char* bytes, std::size_t length) {
+    return static_cast<std::uint32_t>(hash_bytes(bytes, length));
+}
+
 name* name_intern_bytes(const char* bytes, std::size_t length) {
-    auto hash = static_cast<std::uint32_t>(hash_bytes(bytes, length));
+    return name_intern_hashed(bytes, length, name_hash(bytes, length));
+}
+
+void name_prefetch_slot(std::uint32_t hash) { name_set.prefetch_slot(hash); }
+void name_prefetch_name(std::uint32_t hash) { name_set.prefetch_record(hash); }
+
+name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t hash) {
+    assert(hash == name_hash(bytes, length));
     name* found = name_set.find(hash, [&](const name* entry) {
         return std::strncmp(entry->text, bytes, length) == 0 && entry->text[length] == '\0';
     });

@@ -14,6 +14,16 @@ name* name_intern(const char* text);
 // The first `length` bytes, which hold no NUL byte: straight from a buffer
 // without copying the text first.
 name* name_intern_bytes(const char* bytes, std::size_t length);
+// The hash name_intern_bytes gives these bytes; the same interning with the
+// hash computed already (by a reading thread).
+std::uint32_t name_hash(const char* bytes, std::size_t length);
+name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t hash);
+// Ask the processor to fetch what interning a text of this hash will read,
+// so that a reader that knows the texts to come hides the table's cache
+// misses behind the work in between: first the table's slot, then (once the
+// slot is at hand) the name it holds. Neither changes anything.
+void name_prefetch_slot(std::uint32_t hash);
+void name_prefetch_name(std::uint32_t hash);
 const char* name_text(const name* n);  // "" for a null name
 void* name_binding(const name* n);
 void name_set_binding(name* n, void* binding);

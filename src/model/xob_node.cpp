@@ -82,13 +82,21 @@ xob_node* new_number(std::int32_t value) {
 
 xob_node* new_string(const char* text) { return new_string_bytes(text, std::strlen(text)); }
 
-xob_node* new_string_bytes(const char* bytes, std::size_t length) {
-    xob_node* node = new_node(a_string);
-    if (length >= 2 && bytes[0] == '"' && bytes[length - 1] == '"') {
-        ++bytes;
-        length -= 2;
+void string_node_text(const char** bytes, std::size_t* length) {
+    if (*length >= 2 && (*bytes)[0] == '"' && (*bytes)[*length - 1] == '"') {
+        ++*bytes;
+        *length -= 2;
     }
-    node->text = name_intern_bytes(bytes, length);
+}
+
+xob_node* new_string_bytes(const char* bytes, std::size_t length) {
+    string_node_text(&bytes, &length);
+    return new_string_hashed(bytes, length, name_hash(bytes, length));
+}
+
+xob_node* new_string_hashed(const char* bytes, std::size_t length, std::uint32_t hash) {
+    xob_node* node = new_node(a_string);
+    node->text = name_intern_hashed(bytes, length, hash);
     return node;
 }
 

@@ -150,6 +150,11 @@ xob_node* new_number(std::int32_t value);
 xob_node* new_string(const char* text);
 // The same for the first `length` bytes, which hold no NUL byte.
 xob_node* new_string_bytes(const char* bytes, std::size_t length);
+// What new_string_bytes interns of these bytes (the bytes without their
+// surrounding double quotes when they have them).
+void string_node_text(const char** bytes, std::size_t* length);
+// A string node of the bytes string_node_text gave, given their name_hash.
+xob_node* new_string_hashed(const char* bytes, std::size_t length, std::uint32_t hash);
 // The file is the file-table index of the full path, -1 if not registered;
 // the short name is not used.
 xob_node* new_position_by_name(name* file_name, name* full_path, std::int32_t line,

@@ -16,8 +16,9 @@
 #include "parse/record_chunks.h"
 
 enum record_op : std::int32_t {
-    // Value nodes of attribute values: the text between the quotes, or the
-    // number (argument) a numeric value reads as.
+    // Value nodes of attribute values: the text a string value interns
+    // (string_node_text of the text between the quotes) with its name_hash
+    // as argument, or the number (argument) a numeric value reads as.
     OP_STRING,
     OP_NUMBER,
     // Printing: "label : text " (text: the label, NUL, the token), or bytes.

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "model/name_table.h"
+#include "model/xob_node.h"
 #include "parse/lexer.h"
 #include "parse/token_values.h"
 #include "parse/xob_record.h"
@@ -106,11 +108,15 @@ rec_value diagnostic(const markup_lexer& lexer, const char* label) {
     return no_value();
 }
 
+// The name's hash is computed here, on the reading thread, and lets the
+// replay fetch the name table's entries before it needs them.
 rec_value string_node_value(const markup_lexer& lexer) {
     const char* inner;
     std::size_t length;
     quoted_characters(current_token_text(lexer), current_token_length(lexer), &inner, &length);
-    return made(active->entry(OP_STRING, nullptr, inner, length));
+    string_node_text(&inner, &length);
+    auto hash = static_cast<std::int32_t>(name_hash(inner, length));
+    return made(active->entry(OP_STRING, &hash, inner, length));
 }
 
 rec_value number_node_value(const markup_lexer& lexer) {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "driver/kyvlink.h"
+#include "model/name_table.h"
 #include "model/xob_node.h"
 #include "parse/xob_actions.h"
 #include "parse/xob_reader.h"
@@ -11,7 +12,7 @@
 
 // arguments, values, makes, consumes
 const record_op_shape RECORD_OP_SHAPES[OP_COUNT] = {
-    {0, false, true, false},  // OP_STRING
+    {1, false, true, false},  // OP_STRING
     {1, false, true, false},  // OP_NUMBER
     {0, false, false, false}, // OP_PRINT_PAIR
     {0, false, false, false}, // OP_PRINT
@@ -70,7 +71,9 @@ private:
 xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_t text_length,
               replay_values& v) {
     switch (op) {
-        case OP_STRING: return xob_value{new_string_bytes(text, static_cast<std::size_t>(text_length)), nullptr, false};
+        case OP_STRING:
+            return xob_value{new_string_hashed(text, static_cast<std::size_t>(text_length), static_cast<std::uint32_t>(a[0])),
+                             nullptr, false};
         case OP_NUMBER: return xob_value{new_number(a[0]), nullptr, false};
         case OP_PRINT_PAIR: print_pair(text, text + std::strlen(text) + 1); break;
         case OP_PRINT: std::fwrite(text, 1, static_cast<std::size_t>(text_length), stdout); break;
@@ -111,6 +114,51 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
     return no_value();
 }
 
+// How many entries ahead the names of string values are fetched: first the
+// table slot, then the name the slot holds.
+constexpr int SLOT_AHEAD = 24;
+constexpr int NAME_AHEAD = 8;
+
+const char* after_entry(const char* entry) {
+    std::int32_t header[2];
+    std::memcpy(header, entry, sizeof header);
+    return entry + sizeof header + sizeof(std::int32_t) * RECORD_OP_SHAPES[header[0]].arguments +
+           (header[1] >= 0 ? header[1] + 1 : 0);
+}
+
+// Keeps a cursor `distance` entries after the one being replayed (within
+// its chunk), fetching for each string value it passes.
+class lookahead {
+public:
+    lookahead(int distance, void (*fetch)(std::uint32_t)) : distance_(distance), fetch_(fetch) {}
+
+    void restart(const char* at, const char* end) {
+        end_ = end;
+        cursor_ = at;
+        for (int i = 0; i < distance_ && cursor_ < end_; ++i) step();
+    }
+    void advance() {
+        if (cursor_ < end_) step();
+    }
+
+private:
+    void step() {
+        std::int32_t op;
+        std::memcpy(&op, cursor_, sizeof op);
+        if (op == OP_STRING) {
+            std::uint32_t hash;
+            std::memcpy(&hash, cursor_ + 2 * sizeof(std::int32_t), sizeof hash);
+            fetch_(hash);
+        }
+        cursor_ = after_entry(cursor_);
+    }
+
+    int distance_;
+    void (*fetch_)(std::uint32_t);
+    const char* cursor_ = nullptr;
+    const char* end_ = nullptr;
+};
+
 }  // namespace
 
 void replay_xob_record(chunk_source& record) {
@@ -119,12 +167,18 @@ void replay_xob_record(chunk_source& record) {
     value_numbering numbering;
     const char* at = nullptr;
     const char* end = nullptr;
+    lookahead slots(SLOT_AHEAD, name_prefetch_slot);
+    lookahead names(NAME_AHEAD, name_prefetch_name);
     for (;;) {
         if (at == end) {
             // A record always ends with OP_END; one cut short counts as abandoned.
             if (!record.next_chunk(at, end)) break;
+            slots.restart(at, end);
+            names.restart(at, end);
             continue;
         }
+        slots.advance();
+        names.advance();
         std::int32_t header[2];
         std::memcpy(header, at, sizeof header);
         auto op = static_cast<record_op>(header[0]);
