@@ -33,8 +33,8 @@ struct file_state {
     std::size_t chunk_bytes = 0;
     bool unopenable = false;
     bool out_of_memory = false;
-    bool scanned = false;  // every chunk delivered, or the file did not open
-    bool closed = false;   // the parser is done with it
+    bool recorded = false;  // every chunk delivered, or the file did not open
+    bool closed = false;    // the replay is done with it
 };
 
 class reading_pool {
@@ -57,7 +57,7 @@ public:
 
 private:
     void work();
-    void scan(std::size_t index);
+    void record(std::size_t index);
     bool deliver(std::size_t index, record_chunk& chunk);
     void reuse(record_chunk& chunk);
     void wait_for_start(std::size_t index);
@@ -66,10 +66,10 @@ private:
     std::size_t ahead_bytes() const;
 
     std::mutex mutex_;
-    std::condition_variable parser_wakes_;
+    std::condition_variable replay_wakes_;
     std::condition_variable workers_wake_;
     std::deque<file_state> files_;
-    std::size_t next_to_scan_ = 0;
+    std::size_t next_to_record_ = 0;
     std::size_t current_ = 0;   // the file being parsed
     std::size_t buffered_ = 0;  // record bytes held in all files
     bool stopping_ = false;
@@ -136,16 +136,16 @@ void reading_pool::work() {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             workers_wake_.wait(lock, [this] {
-                return stopping_ || next_to_scan_ >= files_.size() || room_for(next_to_scan_);
+                return stopping_ || next_to_record_ >= files_.size() || room_for(next_to_record_);
             });
-            if (stopping_ || next_to_scan_ >= files_.size()) return;
-            index = next_to_scan_++;
+            if (stopping_ || next_to_record_ >= files_.size()) return;
+            index = next_to_record_++;
         }
-        scan(index);
+        record(index);
     }
 }
 
-void reading_pool::scan(std::size_t index) {
+void reading_pool::record(std::size_t index) {
     const char* path = files_[index].path;
     std::FILE* stream = open_xob_stream(path);
     bool out_of_memory = false;
@@ -164,9 +164,9 @@ void reading_pool::scan(std::size_t index) {
         std::lock_guard<std::mutex> lock(mutex_);
         files_[index].unopenable = !stream;
         files_[index].out_of_memory = out_of_memory;
-        files_[index].scanned = true;
+        files_[index].recorded = true;
     }
-    parser_wakes_.notify_one();
+    replay_wakes_.notify_one();
 }
 
 bool reading_pool::deliver(std::size_t index, record_chunk& chunk) {
@@ -177,9 +177,9 @@ bool reading_pool::deliver(std::size_t index, record_chunk& chunk) {
     file.chunk_bytes += chunk.size;
     buffered_ += chunk.size;
     file.chunks.push_back(std::move(chunk));
-    bool parser_waits = index == current_;
+    bool replay_waits = index == current_;
     lock.unlock();
-    if (parser_waits) parser_wakes_.notify_one();
+    if (replay_waits) replay_wakes_.notify_one();
     return true;
 }
 
@@ -197,7 +197,7 @@ bool reading_pool::take(std::size_t index, record_chunk& chunk) {
         spare_.push_back(std::move(chunk.bytes));
     chunk = record_chunk();
     file_state& file = files_[index];
-    parser_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.scanned; });
+    replay_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.recorded; });
     if (file.chunks.empty()) {
         bool out_of_memory = file.out_of_memory;
         lock.unlock();
@@ -217,7 +217,7 @@ bool reading_pool::take(std::size_t index, record_chunk& chunk) {
 void reading_pool::wait_for_start(std::size_t index) {
     std::unique_lock<std::mutex> lock(mutex_);
     file_state& file = files_[index];
-    parser_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.scanned; });
+    replay_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.recorded; });
     bool unopenable = file.unopenable;
     lock.unlock();
     if (unopenable) xob_file_unopenable(file.path);
@@ -252,8 +252,11 @@ unsigned reading_threads() {
     if (text && *text) {
         unsigned long value = 0;
         const char* at = text;
-        while (*at >= '0' && *at <= '9' && value <= MAX_THREADS) value = value * 10 + (*at++ - '0');
-        if (*at == '\0' && value >= 1) return value > MAX_THREADS ? MAX_THREADS : static_cast<unsigned>(value);
+        for (; *at >= '0' && *at <= '9'; ++at) {
+            value = value * 10 + static_cast<unsigned long>(*at - '0');
+            if (value > MAX_THREADS) value = MAX_THREADS;
+        }
+        if (*at == '\0' && value >= 1) return static_cast<unsigned>(value);
     }
     unsigned cores = std::thread::hardware_concurrency();
     if (cores < 1) return 1;

@@ -4,10 +4,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "parse/parallel_reading.h"
 
 namespace {
 
@@ -142,6 +146,32 @@ TEST(XobRecord, ScannerFailureEndsTheRunWhereTheReplayMeetsIt) {
     put(writer, OP_SCANNER_FAILED, "input in flex scanner failed");
     writer.finish();
     EXPECT_EXIT(replay_xob_record(queue), testing::ExitedWithCode(2), "^input in flex scanner failed\n$");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReadingThreads, KyvThreadsOrOneThreadPerCore) {
+    unsigned cores = std::thread::hardware_concurrency();
+    unsigned by_default = cores < 1 ? 1 : (cores > 256 ? 256 : cores);
+    struct setting {
+        const char* value;  // null: unset
+        unsigned threads;
+    } settings[] = {
+        {nullptr, by_default}, {"", by_default},    {"1", 1},           {"3", 3},
+        {"256", 256},          {"300", 256},         {"99999999999999999999", 256},
+        {"0", by_default},     {"2x", by_default},   {"-2", by_default}, {" 2", by_default},
+    };
+    for (const setting& each : settings) {
+        SCOPED_TRACE(each.value ? each.value : "(unset)");
+        if (each.value)
+            setenv("KYV_THREADS", each.value, 1);
+        else
+            unsetenv("KYV_THREADS");
+        EXPECT_EQ(reading_threads(), each.threads);
+    }
+    unsetenv("KYV_THREADS");
 }
 
 }  // namespace
