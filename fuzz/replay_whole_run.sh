@@ -41,9 +41,15 @@ for input in "$corpus"/*; do
     rm -rf "$run"
     whole_run_folder "$run" "$top"
     cp "$input" "$run/input"
+    read -ra arguments <<<"$words"
+    settings=()
+    while [ ${#arguments[@]} -gt 0 ] && [[ ${arguments[0]} =~ ^[A-Z_]+= ]]; do
+      settings+=("${arguments[0]}")
+      arguments=("${arguments[@]:1}")
+    done
     (cd "$run" && env -i PATH=/usr/bin:/bin "ORVANTADIR=$install" TZ=UTC LC_ALL=C.UTF-8 \
-        "ASAN_OPTIONS=${ASAN_OPTIONS:-}" "UBSAN_OPTIONS=${UBSAN_OPTIONS:-}" \
-        timeout 60 "$kyvld" $words </dev/null >.stdout 2>.stderr)
+        "ASAN_OPTIONS=${ASAN_OPTIONS:-}" "UBSAN_OPTIONS=${UBSAN_OPTIONS:-}" "${settings[@]}" \
+        timeout 60 "$kyvld" "${arguments[@]}" </dev/null >.stdout 2>.stderr)
     status=$?
     check_outputs "$input" "$run" "$status"
     [ "$status" -ne 0 ] && [ "$status" -ne 2 ] && [ "$status" -ne 7 ] && sed -n 1,20p "$run/.stderr"

@@ -8,16 +8,17 @@
 WHOLE_RUN_TARGETS=(xob config_file response_file header_file)
 
 # whole_run_variants TARGET INPUT: sets the array `variants`, one command
-# line per element (words separated by blanks, none holds one). The first is
-# the campaign's; the replay runs them all.
+# line per element (words separated by blanks, none holds one), which may
+# begin with NAME=value words for the environment. The first is the
+# campaign's; the replay runs them all.
 whole_run_variants() {
   local target=$1 input=$2
   case $target in
     xob)
-      # Linked with a second unit into the report, and alone into the
-      # cross-reference.
+      # Linked with a second unit into the report (read on the default
+      # threads), and alone into the cross-reference, read on one thread.
       variants=("$input b.xob -KYV=report.xml -SILENT=3"
-                "$input -XREF=xref.pl")
+                "KYV_THREADS=1 $input -XREF=xref.pl")
       ;;
     config_file)
       variants=("-RULE=$input a.xob b.xob -KYV=report.xml -SILENT=3")
