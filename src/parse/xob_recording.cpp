@@ -1,5 +1,6 @@
 #include "parse/xob_recording.h"
 
+#include <cassert>
 #include <cstring>
 #include <string>
 
@@ -61,6 +62,7 @@ rec_value made(std::uint32_t number) { return rec_value{number}; }
 template <class... Values>
 rec_value action(record_op op, Values... values) {
     std::int32_t arguments[] = {static_cast<std::int32_t>(values.number)...};
+    assert(sizeof...(values) == static_cast<std::size_t>(RECORD_OP_SHAPES[op].arguments));
     return made(active->entry(op, arguments, nullptr, 0));
 }
 
