@@ -1,5 +1,6 @@
 #include "parse/parallel_reading.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -73,6 +74,8 @@ private:
     std::size_t current_ = 0;   // the file being parsed
     std::size_t buffered_ = 0;  // record bytes held in all files
     bool stopping_ = false;
+    std::size_t working_ = 0;  // workers started and not yet ended
+    std::condition_variable workers_ended_;
     std::vector<std::unique_ptr<char[]>> spare_;  // read chunks of CHUNK_SIZE bytes
     std::vector<std::thread> workers_;
 };
@@ -103,8 +106,10 @@ void stop_active_pool() {
 reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers) {
     for (const char* path : paths) files_.emplace_back().path = path;
     for (unsigned i = 0; i < workers; ++i) {
+        std::lock_guard<std::mutex> lock(mutex_);
         try {
             workers_.emplace_back([this] { work(); });
+            ++working_;
         } catch (const std::system_error&) {
             break;  // fewer workers, or none: the caller then reads alone
         }
@@ -112,13 +117,22 @@ reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned worke
 }
 
 void reading_pool::stop() {
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        stopping_ = true;
-    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    stopping_ = true;
     workers_wake_.notify_all();
-    for (std::thread& worker : workers_)
-        if (worker.joinable()) worker.join();
+    // A worker may be blocked opening or reading a file ahead (a pipe, a
+    // slow device) that a one-thread run would never have reached: an exit
+    // on an earlier file's error must not wait for it.
+    workers_ended_.wait_for(lock, std::chrono::milliseconds(500), [this] { return working_ == 0; });
+    bool all_ended = working_ == 0;
+    lock.unlock();
+    for (std::thread& worker : workers_) {
+        if (!worker.joinable()) continue;
+        if (all_ended)
+            worker.join();
+        else
+            worker.detach();  // the process ends without it
+    }
 }
 
 std::size_t reading_pool::ahead_bytes() const {
@@ -138,7 +152,11 @@ void reading_pool::work() {
             workers_wake_.wait(lock, [this] {
                 return stopping_ || next_to_record_ >= files_.size() || room_for(next_to_record_);
             });
-            if (stopping_ || next_to_record_ >= files_.size()) return;
+            if (stopping_ || next_to_record_ >= files_.size()) {
+                --working_;
+                workers_ended_.notify_all();
+                return;
+            }
             index = next_to_record_++;
         }
         record(index);

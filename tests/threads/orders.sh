@@ -94,6 +94,17 @@ while read -r line; do
   done
 done <orders
 
+# A file that cannot be opened ends the run even while a worker is blocked
+# opening the next one, a pipe nobody writes, which one thread never reaches.
+mkfifo pipe.xob
+for threads in 1 2 8; do
+  env -i PATH=/usr/bin:/bin ORVANTADIR="$install" TZ=UTC LC_ALL=C.UTF-8 KYV_THREADS=$threads \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS} \
+    ${TSAN_OPTIONS:+TSAN_OPTIONS=$TSAN_OPTIONS} \
+    timeout 20 "$kyvld" absent.xob pipe.xob -KYV=report.xml >pipe.$threads.stdout 2>pipe.$threads.stderr
+  echo $? >pipe.$threads.status
+done
+
 # The orders must have done what they are for, or equal outputs prove nothing.
 expect() {  # expect DESCRIPTION COMMAND...
   checks=$((checks + 1))
@@ -105,6 +116,10 @@ expect "the broken file is abandoned with its message" grep -q "error in xob fil
 expect "the missing file ends the run with status 7" grep -qx 7 run.4.1/status
 expect "the missing file is named" grep -q "absent.xob" run.4.1/stderr
 expect "the trace order prints the parser's trace" grep -q "^xobdebug: " run.5.1/stdout
+for threads in 1 2 8; do
+  expect "a missing file before a pipe ends the run with $threads threads" grep -qx 7 pipe.$threads.status
+  expect "... with the same message" cmp -s pipe.1.stderr pipe.$threads.stderr
+done
 
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
