@@ -55,9 +55,14 @@ xob_node* adopt_list(const xob_value& list) {
 
 }  // namespace
 
+std::string xob_syntax_error_line(const markup_lexer& lexer) {
+    return std::string("error in xob file ") + current_file_name(lexer) + " line " +
+           std::to_string(lexer.line_counter) + " !!! " + current_token_text(lexer) + " !!!\n";
+}
+
 void xob_syntax_error(const markup_lexer& lexer) {
-    std::printf("error in xob file %s line %d !!! %s !!!\n", current_file_name(lexer),
-                lexer.line_counter, current_token_text(lexer));
+    std::string line = xob_syntax_error_line(lexer);
+    std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
 xob_value no_value() { return value_of(nullptr); }

@@ -1,6 +1,7 @@
 // The actions of the xob grammar, kept out of the grammar file so that it
 // reads as the grammar alone.
 #pragma once
+#include <string>
 
 struct markup_lexer;
 struct xob_node;
@@ -21,8 +22,10 @@ int xob_parse(markup_lexer& lexer);
 int xob_parse();
 // The trace name of a token code, from the generated tables.
 const char* xob_token_name(int code);
-// "error in xob file ... !!!" on standard output, quoting the lexer's token.
+// "error in xob file ... !!!" on standard output, quoting the lexer's token;
+// the line itself, for a reading thread to record.
 void xob_syntax_error(const markup_lexer& lexer);
+std::string xob_syntax_error_line(const markup_lexer& lexer);
 
 xob_value no_value();
 // Prints "label : <current token text> " for content outside the vocabulary.

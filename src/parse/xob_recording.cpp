@@ -8,6 +8,7 @@
 #include "model/xob_node.h"
 #include "parse/lexer.h"
 #include "parse/token_values.h"
+#include "parse/xob_actions.h"
 #include "parse/xob_record.h"
 
 int xob_parse_recording(markup_lexer& lexer);  // the recording parser (xob_grammar.y)
@@ -91,14 +92,7 @@ int recorded_token(markup_lexer& lexer) {
     }
 }
 
-void xob_syntax_error(const markup_lexer& lexer) {
-    std::string line = "error in xob file ";
-    line += current_file_name(lexer);
-    line += " line " + std::to_string(lexer.line_counter) + " !!! ";
-    line += current_token_text(lexer);
-    line += " !!!\n";
-    print(OP_PRINT, line);
-}
+void xob_syntax_error(const markup_lexer& lexer) { print(OP_PRINT, ::xob_syntax_error_line(lexer)); }
 
 rec_value no_value() { return rec_value{0}; }
 

@@ -62,6 +62,16 @@ perl -e '
     print join(" ", shuffled(grep { $_ ne "huge.xob" } @files)), " trace\n";
 ' >orders
 
+# run_kyvld THREADS [NAME=value...] COMMAND...: in a clean environment with
+# that many reading threads, keeping the sanitizers' options.
+run_kyvld() {
+  local threads=$1
+  shift
+  env -i PATH=/usr/bin:/bin ORVANTADIR="$install" TZ=UTC LC_ALL=C.UTF-8 KYV_THREADS="$threads" \
+    ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS} \
+    ${TSAN_OPTIONS:+TSAN_OPTIONS=$TSAN_OPTIONS} "$@"
+}
+
 failures=0
 checks=0
 order_number=0
@@ -73,10 +83,7 @@ while read -r line; do
   for threads in 1 2 8; do
     out=run.$order_number.$threads
     mkdir -p "$out"
-    env -i PATH=/usr/bin:/bin ORVANTADIR="$install" TZ=UTC LC_ALL=C.UTF-8 KYV_THREADS=$threads \
-      ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS} \
-      ${TSAN_OPTIONS:+TSAN_OPTIONS=$TSAN_OPTIONS} "${trace[@]}" \
-      "$kyvld" "${files[@]}" -KYV=report.xml >"$out/stdout" 2>"$out/stderr"
+    run_kyvld "$threads" "${trace[@]}" "$kyvld" "${files[@]}" -KYV=report.xml >"$out/stdout" 2>"$out/stderr"
     echo $? >"$out/status"
     # The report names itself: each run writes the same name, then moves it.
     [ -f report.xml ] && sed '/Generation time/{n;s|>[^<]*<|>@TIME@<|}' report.xml >"$out/report.xml"
@@ -98,10 +105,8 @@ done <orders
 # opening the next one, a pipe nobody writes, which one thread never reaches.
 mkfifo pipe.xob
 for threads in 1 2 8; do
-  env -i PATH=/usr/bin:/bin ORVANTADIR="$install" TZ=UTC LC_ALL=C.UTF-8 KYV_THREADS=$threads \
-    ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS} \
-    ${TSAN_OPTIONS:+TSAN_OPTIONS=$TSAN_OPTIONS} \
-    timeout 20 "$kyvld" absent.xob pipe.xob -KYV=report.xml >pipe.$threads.stdout 2>pipe.$threads.stderr
+  run_kyvld "$threads" timeout 20 "$kyvld" absent.xob pipe.xob -KYV=report.xml \
+    >pipe.$threads.stdout 2>pipe.$threads.stderr
   echo $? >pipe.$threads.status
 done
 
