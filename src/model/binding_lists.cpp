@@ -1,5 +1,7 @@
 #include "model/binding_lists.h"
 
+#include <cstddef>
+
 #include "model/arena.h"
 #include "model/binding.h"
 #include "model/name_table.h"
@@ -46,7 +48,8 @@ name_bindings* bindings_of(name* identifier) {
 
 binding_cell* add_binding(name* identifier, xob_node* node) {
     name_bindings* bindings = bindings_of(identifier);
-    auto* cell = static_cast<binding_cell*>(arena_alloc(sizeof(binding_cell)));
+    auto* cell = static_cast<binding_cell*>(arena_alloc(
+        node->kind == a_function ? sizeof(binding_cell) : offsetof(binding_cell, older_nonstatic)));
     cell->node = node;
     cell->order = ++binding_count;
     cell->older = bindings->newest(node->kind);

@@ -16,11 +16,13 @@ struct name;
 struct xob_node;
 
 struct binding_cell {
-    binding_cell* older;            // the next older node of this name and kind
-    binding_cell* older_here;       // ... and position; for a placeholder, the next placeholder
-    binding_cell* older_nonstatic;  // functions: the next older one not static when last seen
+    binding_cell* older;       // the next older node of this name and kind
+    binding_cell* older_here;  // ... and position; for a placeholder, the next placeholder
     xob_node* node;
     std::uint64_t order;  // creation number, over all names and kinds
+    // Functions only: the next older one not static when last seen. The
+    // cells of other kinds are allocated without it.
+    binding_cell* older_nonstatic;
 };
 
 // The kinds a name binds, each with a list head of its own: declaration,

@@ -30,6 +30,12 @@ constexpr std::size_t NODE_SIZES[4] = {
     sizeof(xob_node),                                           // the named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
+static_assert(NODE_SIZES[0] == 24 && sizeof(xob_node) == 104, "node sizes");
+
+// Numbers, strings and positions have neither scope nor list link.
+bool has_scope(std::int32_t kind) {
+    return kind != free_xob && kind != a_number && kind != a_string && kind != a_position;
+}
 
 int size_class(std::int32_t kind) {
     switch (kind) {
@@ -58,16 +64,16 @@ xob_node* new_node(std::int32_t kind) {
     } else {
         node = static_cast<xob_node*>(arena_alloc(NODE_SIZES[size]));
     }
-    node->scope = current_scope;
     node->kind = kind;
+    if (has_scope(kind)) node->scope = current_scope;
     return node;
 }
 
 void release_node(xob_node*& node) {
     if (!node || (node->flags & LINKED)) return;
     int size = size_class(node->kind);
+    if (has_scope(node->kind)) node->next = nullptr;
     node->kind = free_xob;
-    node->next = nullptr;
     node->flags = 0;
     node->free_next = free_nodes[size];
     free_nodes[size] = node;

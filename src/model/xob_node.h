@@ -45,13 +45,13 @@ enum : std::uint8_t {
 // Fields after the common part overlap by kind: read a field only for the
 // kinds named beside it. A function declaration carries the function fields,
 // all zero. Fields naming a text hold an interned `name` (name_table.h).
+// Numbers, strings and positions, the most numerous nodes, have no scope and
+// no list link: they are allocated to 24 bytes.
 struct xob_node {
-    // The innermost open scope when the node was made. For an xob scope node:
-    // the scope stack link while open, then the link to the next xob scope node.
-    xob_node* scope;
-    xob_node* next;  // block list, or the xob list
     std::uint8_t flags;
-    std::int32_t kind;  // node_kind
+    std::uint8_t link_flags;         // function: CALLED, RECURSIVE, ON_STACK, DEPTH_KNOWN
+    std::uint8_t in_system_include;  // declaration: read inside a system include file
+    std::int32_t kind;               // node_kind
     union {
         xob_node* free_next;  // free_xob
         std::int32_t value;   // a_number
@@ -61,46 +61,54 @@ struct xob_node {
             std::int32_t line;
             std::int32_t row;
         };
-        struct {  // a_source
-            struct name* file_name;
-            struct name* full_path;  // null for an xob scope node
-            xob_node* blocks;        // its block list
-            struct name* version;    // or null
-            std::int32_t system_include;  // 0 or 1
-        };
-        // The named kinds and a_reference. A reference uses only the first
-        // three fields and is allocated that far.
+        // Every other kind.
         struct {
-            xob_node* position;  // every named kind and a_reference; null for a call placeholder
+            // The innermost open scope when the node was made. For an xob scope
+            // node: the scope stack link while open, then the link to the next
+            // xob scope node.
+            xob_node* scope;
+            xob_node* next;  // block list, or the xob list
             union {
-                xob_node* definition;    // a_declaration: what it resolved to, or null
-                xob_node* declarations;  // a_definition: head of the declarations resolved to it
-                xob_node* target;        // a_reference: the declaration, definition or function
-                xob_node* body;          // a_function: its block list
+                struct {  // a_source
+                    struct name* file_name;
+                    struct name* full_path;  // null for an xob scope node
+                    xob_node* blocks;        // its block list
+                    struct name* version;    // or null
+                    std::int32_t system_include;  // 0 or 1
+                };
+                // The named kinds and a_reference. A reference uses only the
+                // first three fields and is allocated that far.
+                struct {
+                    xob_node* position;  // every named kind and a_reference; null for a call placeholder
+                    union {
+                        xob_node* definition;    // a_declaration: what it resolved to, or null
+                        xob_node* declarations;  // a_definition: head of the declarations resolved to it
+                        xob_node* target;        // a_reference: the declaration, definition or function
+                        xob_node* body;          // a_function: its block list
+                    };
+                    union {
+                        xob_node* next_declaration;  // a_declaration: in its definition's declarations
+                        struct name* mode;           // a_reference: the kind of use
+                        struct name* fulldef;        // a_function: the full definition text
+                    };
+                    struct name* name;         // all named kinds (not a_reference)
+                    struct name* storage;      // declaration, definition, function, function declaration
+                    struct name* indirection;  // definition, typedef, field
+                    union {                    // the global list that holds the node
+                        xob_node* next_definition;
+                        xob_node* next_function;
+                        xob_node* next_enum;
+                        xob_node* next_field;
+                    };
+                    std::int32_t level;       // declaration (-1 when implicit), definition, typedef
+                    std::int32_t type_index;  // definition, typedef (its own index), enum, field
+                    std::int32_t old_type_index;     // typedef: the type it renames
+                    std::int32_t struct_type_index;  // field: the structure that holds it
+                    std::int32_t scope_code;  // definition: 0 global, 1 local, 2 global static,
+                                              // 3 local static, 4 parameter
+                    std::int32_t call_depth;  // function
+                };
             };
-            union {
-                xob_node* next_declaration;  // a_declaration: in its definition's declarations
-                struct name* mode;           // a_reference: the kind of use
-                struct name* fulldef;        // a_function: the full definition text
-            };
-            struct name* name;         // all named kinds (not a_reference)
-            struct name* storage;      // declaration, definition, function, function declaration
-            struct name* indirection;  // definition, typedef, field
-            union {                    // the global list that holds the node
-                xob_node* next_definition;
-                xob_node* next_function;
-                xob_node* next_enum;
-                xob_node* next_field;
-            };
-            std::int32_t level;       // declaration (-1 when implicit), definition, typedef
-            std::int32_t type_index;  // definition, typedef (its own index), enum, field
-            std::int32_t old_type_index;     // typedef: the type it renames
-            std::int32_t struct_type_index;  // field: the structure that holds it
-            std::int32_t scope_code;  // definition: 0 global, 1 local, 2 global static,
-                                      // 3 local static, 4 parameter
-            std::int32_t call_depth;  // function
-            std::uint8_t link_flags;  // function: CALLED, RECURSIVE, ON_STACK, DEPTH_KNOWN
-            std::uint8_t in_system_include;  // declaration: read inside a system include file
         };
     };
 };

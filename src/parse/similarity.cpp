@@ -1,5 +1,6 @@
 #include "parse/similarity.h"
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -26,28 +27,27 @@ constexpr std::int32_t RULE_SAME_PREFIX = 19;
 constexpr std::int32_t RULE_LOOK_ALIKE = 20;
 constexpr std::int32_t RULE_REPEATED_CHARACTER = 21;
 
-std::string prefix_key(const char* text, std::size_t length) {
+// Key builders write the key of a text into `key`, whose buffer is reused
+// from one call to the next: no allocation per identifier.
+void prefix_key(const char* text, std::size_t length, std::string& key) {
     std::int32_t significant = significant_length < 0 ? 0 : significant_length;
     if (length >= static_cast<std::size_t>(significant)) length = significant;
-    return std::string(text, length);
+    key.assign(text, length);
 }
 
-std::string confusion_key(const char* text, std::size_t length) {
-    std::string key(text, length);
+void confusion_key(const char* text, std::size_t length, std::string& key) {
+    key.assign(text, length);
     for (char& c : key) {
         unsigned char representative = confusion_map[static_cast<unsigned char>(c)];
         // A map not built yet holds zeros: a byte then stands for itself.
         if (representative != 0) c = static_cast<char>(representative);
     }
-    return key;
 }
 
-std::string repetition_key(const char* text, std::size_t length) {
-    std::string key;
-    key.reserve(length);
+void repetition_key(const char* text, std::size_t length, std::string& key) {
+    key.clear();
     for (std::size_t i = 0; i < length; ++i)
         if (key.empty() || key.back() != text[i]) key.push_back(text[i]);
-    return key;
 }
 
 // A function declaration carries a position too, although the generic
@@ -56,11 +56,11 @@ const xob_node* entry_position(xob_node* entry) {
     return entry->kind == a_function_declaration ? entry->position : node_position(entry);
 }
 
-using key_builder = std::string (*)(const char* text, std::size_t length);
+using key_builder = void (*)(const char* text, std::size_t length, std::string& key);
 
-std::string key_of_name(key_builder build, const name* identifier) {
+void key_of_name(key_builder build, const name* identifier, std::string& key) {
     const char* text = name_text(identifier);
-    return build(text, std::strlen(text));
+    build(text, std::strlen(text), key);
 }
 
 // The record of a key in one table, made with `identifier` as its owner and
@@ -68,14 +68,16 @@ std::string key_of_name(key_builder build, const name* identifier) {
 similarity_record* record_of_key(hashed_set<similarity_record>& table, key_builder build,
                                  const std::string& key, name* identifier, xob_node* entry,
                                  bool* created) {
+    static std::string candidate_key;
     auto hash = static_cast<std::uint32_t>(hash_bytes(key.data(), key.size()));
     similarity_record* record = table.find(hash, [&](const similarity_record* candidate) {
-        return key_of_name(build, candidate->owner) == key;
+        key_of_name(build, candidate->owner, candidate_key);
+        return candidate_key == key;
     });
     *created = !record;
     if (record) return record;
     record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
-    *record = {hash, identifier, entry, identifier};
+    *record = {hash, identifier, entry};
     table.add(record);
     return record;
 }
@@ -86,11 +88,11 @@ void register_entry(similarity_record* record, std::int32_t rule, name* identifi
                     xob_node* entry) {
     if (record->owner == identifier) return;
     // A name entered again (declared, then defined) is not confusable with itself.
-    if (record->newest_name != identifier)
+    name* newest_name = record->newest_entry->name;
+    if (newest_name != identifier)
         record_trap_pair(rule, entry_position(entry), entry_position(record->newest_entry),
-                         record->newest_name, identifier);
+                         newest_name, identifier);
     record->newest_entry = entry;
-    record->newest_name = identifier;
 }
 
 constexpr key_builder TABLE_KEYS[3] = {prefix_key, confusion_key, repetition_key};
@@ -105,6 +107,8 @@ void check_similarity(name* identifier, xob_node* entry) {
 
 void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* entry) {
     if (!identifier || !entry) return;
+    // Every entry is bound to its identifier: a record keeps the entry alone.
+    assert(entry->name == identifier);
     name_bindings* bindings = bindings_of(identifier);
     auto* known = static_cast<similarity_keys_of_name*>(bindings->similarity_keys);
     if (known && known->tables == tables.generation) {
@@ -118,9 +122,10 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
         bindings->similarity_keys = known;
     }
     known->tables = tables.generation;
+    static std::string key;
     for (int table = 0; table < 3; ++table) {
         bool created;
-        std::string key = key_of_name(TABLE_KEYS[table], identifier);
+        key_of_name(TABLE_KEYS[table], identifier, key);
         known->records[table] = record_of_key(tables.by_key[table], TABLE_KEYS[table], key,
                                               identifier, entry, &created);
         if (!created) register_entry(known->records[table], TABLE_RULES[table], identifier, entry);

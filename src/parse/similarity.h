@@ -18,8 +18,7 @@ struct xob_node;
 struct similarity_record {
     std::uint32_t hash;  // of the key
     name* owner;         // the name that produced the key first
-    xob_node* newest_entry;
-    name* newest_name;
+    xob_node* newest_entry;  // its name is the name registered last
 };
 
 // The three records a name's keys lead to, kept with the name's bindings, so
