@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 
 #include <sys/mman.h>
 
@@ -34,22 +35,76 @@ char* block_next = nullptr;
 std::size_t block_left = 0;
 #endif
 
+#if !defined(KYV_ARENA_CHECKED)
+// One block prepared ahead at most: memory touched before it is needed
+// counts in the peak as much as memory in use.
+std::mutex prepared_mutex;
+void* prepared_block = nullptr;
+bool preparing_on = false;
+bool block_in_preparation = false;
+
+// Fresh zeroed memory on huge pages where the system offers them, or null.
+void* map_on_huge_pages(std::size_t bytes) {
+    // Map a huge page more and trim both ends, so the memory starts on a huge page.
+    std::size_t span = bytes + HUGE_PAGE;
+    void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    auto start = reinterpret_cast<std::uintptr_t>(mapped);
+    std::uintptr_t aligned = (start + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    if (aligned > start) munmap(mapped, aligned - start);
+    std::uintptr_t end = start + span;
+    if (end > aligned + bytes) munmap(reinterpret_cast<void*>(aligned + bytes), end - aligned - bytes);
+    void* memory = reinterpret_cast<void*>(aligned);
+    madvise(memory, bytes, MADV_HUGEPAGE);
+    return memory;
+}
+
+void* take_prepared_block() {
+    std::lock_guard<std::mutex> lock(prepared_mutex);
+    void* block = prepared_block;
+    prepared_block = nullptr;
+    return block;
+}
+#endif
+
 }  // namespace
+
+bool arena_prepare_block() {
+#if defined(KYV_ARENA_CHECKED)
+    return false;
+#else
+    {
+        std::lock_guard<std::mutex> lock(prepared_mutex);
+        if (!preparing_on || block_in_preparation || prepared_block) return false;
+        block_in_preparation = true;
+    }
+    void* block = map_on_huge_pages(BLOCK_SIZE);
+    // One write a page: the kernel clears each page (or huge page) now.
+    if (block)
+        for (std::size_t at = 0; at < BLOCK_SIZE; at += 4096) static_cast<volatile char*>(block)[at] = 0;
+    std::lock_guard<std::mutex> lock(prepared_mutex);
+    block_in_preparation = false;
+    prepared_block = block;
+    return block != nullptr;
+#endif
+}
+
+void arena_set_preparing(bool on) {
+#if defined(KYV_ARENA_CHECKED)
+    (void)on;
+#else
+    std::lock_guard<std::mutex> lock(prepared_mutex);
+    preparing_on = on;
+#endif
+}
 
 void* zeroed_table_alloc(std::size_t bytes) {
 #if !defined(KYV_ARENA_CHECKED)
+    if (bytes == BLOCK_SIZE)
+        if (void* block = take_prepared_block()) return block;
     if (bytes >= HUGE_PAGE) {
-        // Map a huge page more and trim both ends, so the table starts on a huge page.
-        std::size_t span = bytes + HUGE_PAGE;
-        void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (mapped == MAP_FAILED) arena_out_of_memory();
-        auto start = reinterpret_cast<std::uintptr_t>(mapped);
-        std::uintptr_t aligned = (start + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
-        if (aligned > start) munmap(mapped, aligned - start);
-        std::uintptr_t end = start + span;
-        if (end > aligned + bytes) munmap(reinterpret_cast<void*>(aligned + bytes), end - aligned - bytes);
-        void* table = reinterpret_cast<void*>(aligned);
-        madvise(table, bytes, MADV_HUGEPAGE);
+        void* table = map_on_huge_pages(bytes);
+        if (!table) arena_out_of_memory();
         return table;
     }
 #endif

@@ -11,6 +11,15 @@ void* arena_alloc(std::size_t size);
 void* zeroed_table_alloc(std::size_t bytes);
 void zeroed_table_free(void* table, std::size_t bytes);
 
+// Blocks made ready on another thread. The first write to fresh memory makes
+// the kernel clear its pages, a large part of building the model; a reading
+// thread that would otherwise wait calls arena_prepare_block, and the
+// arena's next block (or a table of one block's size) is then taken ready.
+// Returns whether it prepared one: false when one is ready already or
+// preparing is off. Any thread may call it.
+bool arena_prepare_block();
+void arena_set_preparing(bool on);
+
 // Ends the process with the message of an exhausted heap.
 [[noreturn]] void arena_out_of_memory();
 

@@ -11,6 +11,8 @@
 #include <system_error>
 #include <thread>
 
+#include <sys/stat.h>
+
 #include "model/arena.h"
 #include "parse/record_chunks.h"
 #include "parse/xob_record.h"
@@ -27,9 +29,14 @@ constexpr std::size_t SPARE_CHUNKS = 64;
 constexpr std::size_t CURRENT_LIMIT = 4 << 20;
 constexpr std::size_t AHEAD_LIMIT = 16 << 20;
 constexpr unsigned MAX_THREADS = 256;
+// The largest file the model's thread parses itself while it waits for a
+// worker: its record is held beyond the limits above until it is replayed.
+constexpr off_t HELP_LIMIT = 1 << 20;
 
 struct file_state {
     const char* path = nullptr;
+    // A regular file of at most HELP_LIMIT bytes: opening it cannot block.
+    bool small = false;
     std::deque<record_chunk> chunks;
     std::size_t chunk_bytes = 0;
     bool unopenable = false;
@@ -58,10 +65,14 @@ public:
 
 private:
     void work();
-    void record(std::size_t index);
-    bool deliver(std::size_t index, record_chunk& chunk);
+    // Parses a file into its record; `waits`: for room within the limits.
+    void record(std::size_t index, bool waits);
+    bool deliver(std::size_t index, record_chunk& chunk, bool waits);
+    void wait_for_record(std::unique_lock<std::mutex>& lock, const file_state& file);
     void reuse(record_chunk& chunk);
     void wait_for_start(std::size_t index);
+    template <class Ready>
+    void wait_for_room(std::unique_lock<std::mutex>& lock, Ready ready);
     void close(std::size_t index);
     bool room_for(std::size_t index) const;
     std::size_t ahead_bytes() const;
@@ -104,7 +115,12 @@ void stop_active_pool() {
 }
 
 reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers) {
-    for (const char* path : paths) files_.emplace_back().path = path;
+    for (const char* path : paths) {
+        file_state& file = files_.emplace_back();
+        file.path = path;
+        struct stat status;
+        file.small = stat(path, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= HELP_LIMIT;
+    }
     for (unsigned i = 0; i < workers; ++i) {
         std::lock_guard<std::mutex> lock(mutex_);
         try {
@@ -149,7 +165,7 @@ void reading_pool::work() {
         std::size_t index;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            workers_wake_.wait(lock, [this] {
+            wait_for_room(lock, [this] {
                 return stopping_ || next_to_record_ >= files_.size() || room_for(next_to_record_);
             });
             if (stopping_ || next_to_record_ >= files_.size()) {
@@ -159,17 +175,18 @@ void reading_pool::work() {
             }
             index = next_to_record_++;
         }
-        record(index);
+        record(index, true);
     }
 }
 
-void reading_pool::record(std::size_t index) {
+void reading_pool::record(std::size_t index, bool waits) {
     const char* path = files_[index].path;
     std::FILE* stream = open_xob_stream(path);
     bool out_of_memory = false;
     if (stream) {
         chunk_writer writer(
-            CHUNK_SIZE, [this, index](record_chunk& chunk) { return deliver(index, chunk); },
+            CHUNK_SIZE,
+            [this, index, waits](record_chunk& chunk) { return deliver(index, chunk, waits); },
             [this](record_chunk& chunk) { reuse(chunk); });
         try {
             record_xob_file(stream, path, writer);
@@ -187,10 +204,10 @@ void reading_pool::record(std::size_t index) {
     replay_wakes_.notify_one();
 }
 
-bool reading_pool::deliver(std::size_t index, record_chunk& chunk) {
+bool reading_pool::deliver(std::size_t index, record_chunk& chunk, bool waits) {
     std::unique_lock<std::mutex> lock(mutex_);
     file_state& file = files_[index];
-    workers_wake_.wait(lock, [&] { return stopping_ || file.closed || room_for(index); });
+    if (waits) wait_for_room(lock, [&] { return stopping_ || file.closed || room_for(index); });
     if (stopping_ || file.closed) return false;
     file.chunk_bytes += chunk.size;
     buffered_ += chunk.size;
@@ -199,6 +216,21 @@ bool reading_pool::deliver(std::size_t index, record_chunk& chunk) {
     lock.unlock();
     if (replay_waits) replay_wakes_.notify_one();
     return true;
+}
+
+// A worker ahead of the replay clears the model's next memory block while it
+// waits, work the model's thread would otherwise do.
+template <class Ready>
+void reading_pool::wait_for_room(std::unique_lock<std::mutex>& lock, Ready ready) {
+    while (!ready()) {
+        lock.unlock();
+        bool prepared = arena_prepare_block();
+        lock.lock();
+        if (!prepared) {
+            workers_wake_.wait(lock, ready);
+            return;
+        }
+    }
 }
 
 void reading_pool::reuse(record_chunk& chunk) {
@@ -215,7 +247,7 @@ bool reading_pool::take(std::size_t index, record_chunk& chunk) {
         spare_.push_back(std::move(chunk.bytes));
     chunk = record_chunk();
     file_state& file = files_[index];
-    replay_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.recorded; });
+    wait_for_record(lock, file);
     if (file.chunks.empty()) {
         bool out_of_memory = file.out_of_memory;
         lock.unlock();
@@ -235,10 +267,27 @@ bool reading_pool::take(std::size_t index, record_chunk& chunk) {
 void reading_pool::wait_for_start(std::size_t index) {
     std::unique_lock<std::mutex> lock(mutex_);
     file_state& file = files_[index];
-    replay_wakes_.wait(lock, [&] { return !file.chunks.empty() || file.recorded; });
+    wait_for_record(lock, file);
     bool unopenable = file.unopenable;
     lock.unlock();
     if (unopenable) xob_file_unopenable(file.path);
+}
+
+// Rather than wait for a worker, the model's thread parses the next file
+// nobody has taken, when it is small; the workers go on with the files after
+// it. Called and returning with the lock held.
+void reading_pool::wait_for_record(std::unique_lock<std::mutex>& lock, const file_state& file) {
+    auto ready = [&] { return !file.chunks.empty() || file.recorded; };
+    while (!ready()) {
+        if (next_to_record_ >= files_.size() || !files_[next_to_record_].small) {
+            replay_wakes_.wait(lock, ready);
+            return;
+        }
+        std::size_t index = next_to_record_++;
+        lock.unlock();
+        record(index, false);
+        lock.lock();
+    }
 }
 
 void reading_pool::close(std::size_t index) {
@@ -289,7 +338,9 @@ void read_xob_files(const std::vector<const char*>& paths, unsigned threads) {
         reading_pool pool(paths, threads - 1);
         if (pool.has_workers()) {
             active_pool = &pool;
+            arena_set_preparing(true);
             pool.read_all();
+            arena_set_preparing(false);
             pool.stop();
             active_pool = nullptr;
             return;
