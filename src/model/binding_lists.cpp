@@ -72,6 +72,11 @@ binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_nod
     return positions.find(identifier, kind, position);
 }
 
+void prefetch_newest_at(std::uint32_t name_hash, std::int32_t kind, std::int32_t file,
+                        std::int32_t line, std::int32_t row) {
+    positions.prefetch(name_hash, kind, file, line, row);
+}
+
 void placeholder_filled(name* identifier, binding_cell* cell) {
     name_bindings* bindings = bindings_of(identifier);
     binding_cell** link = &bindings->placeholders;

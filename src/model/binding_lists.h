@@ -49,6 +49,10 @@ binding_cell* add_binding(name* identifier, xob_node* node);
 // The newest node of this name and kind at a position equal to the given
 // one (any attributes), or null; follow older_here for the older ones.
 binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_node* position);
+// Fetch what newest_at will read for a name of this text hash (name_hash)
+// and this kind and position (file-table index, line, row). Changes nothing.
+void prefetch_newest_at(std::uint32_t name_hash, std::int32_t kind, std::int32_t file,
+                        std::int32_t line, std::int32_t row);
 // A call placeholder got its position: enters it into the position index
 // and takes it off the placeholders.
 void placeholder_filled(name* identifier, binding_cell* cell);

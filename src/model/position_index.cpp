@@ -4,13 +4,16 @@
 #include <initializer_list>
 
 #include "model/arena.h"
+#include "model/name_table.h"
 #include "model/xob_node.h"
 
 namespace {
 
-std::size_t hash_key(const name* identifier, std::int32_t kind, std::int32_t file,
+// From the identifier's text hash rather than its address, so that a slot
+// can be fetched ahead from the text alone.
+std::size_t hash_key(std::uint32_t name_hash, std::int32_t kind, std::int32_t file,
                      std::int32_t line, std::int32_t row) {
-    std::uint64_t hash = reinterpret_cast<std::uintptr_t>(identifier) * 0x9E3779B97F4A7C15ULL;
+    std::uint64_t hash = (name_hash | 0x100000000ULL) * 0x9E3779B97F4A7C15ULL;
     for (std::int32_t part : {kind, file, line, row}) {
         hash ^= static_cast<std::uint32_t>(part);
         hash *= 0xFF51AFD7ED558CCDULL;
@@ -28,7 +31,7 @@ position_index::~position_index() {
 position_index::slot* position_index::lookup(const name* identifier, std::int32_t kind,
                                              std::int32_t file, std::int32_t line,
                                              std::int32_t row) const {
-    for (std::size_t at = hash_key(identifier, kind, file, line, row) & mask_;;
+    for (std::size_t at = hash_key(identifier->hash, kind, file, line, row) & mask_;;
          at = (at + 1) & mask_) {
         slot& here = slots_[at];
         if (!here.identifier) return &here;
@@ -54,6 +57,11 @@ binding_cell** position_index::chain(const name* identifier, std::int32_t kind,
         ++count_;
     }
     return &found->newest;
+}
+
+void position_index::prefetch(std::uint32_t name_hash, std::int32_t kind, std::int32_t file,
+                              std::int32_t line, std::int32_t row) const {
+    if (slots_) __builtin_prefetch(&slots_[hash_key(name_hash, kind, file, line, row) & mask_]);
 }
 
 void position_index::grow() {

@@ -21,6 +21,10 @@ public:
     binding_cell* find(const name* identifier, std::int32_t kind, const xob_node* position) const;
     // The head of the chain of this key, made empty when the key is new.
     binding_cell** chain(const name* identifier, std::int32_t kind, const xob_node* position);
+    // Fetch the slot a look-up of this key starts at: the identifier given by
+    // its text's hash, so that a reader can ask before interning the text.
+    void prefetch(std::uint32_t name_hash, std::int32_t kind, std::int32_t file, std::int32_t line,
+                  std::int32_t row) const;
 
 private:
     // Open addressing over flat slots; a free slot has no identifier.

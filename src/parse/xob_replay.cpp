@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "driver/kyvlink.h"
+#include "model/binding_lists.h"
+#include "model/file_table.h"
 #include "model/name_table.h"
 #include "model/xob_node.h"
 #include "parse/xob_actions.h"
@@ -118,6 +120,8 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
 // table slot, then the name the slot holds.
 constexpr int SLOT_AHEAD = 24;
 constexpr int NAME_AHEAD = 8;
+// ... and the position index slots that binding will probe.
+constexpr int BINDING_AHEAD = 16;
 
 const char* after_entry(const char* entry) {
     std::int32_t header[2];
@@ -159,6 +163,87 @@ private:
     const char* end_ = nullptr;
 };
 
+// Keeps a cursor `distance` entries ahead as well, following the values it
+// passes, and fetches the position index slots that the named elements and
+// uses it meets will probe: that look-up misses the cache more than any
+// other in binding.
+class binding_lookahead {
+public:
+    explicit binding_lookahead(int distance) : distance_(distance) {}
+
+    void restart(const char* at, const char* end) {
+        end_ = end;
+        cursor_ = at;
+        for (int i = 0; i < distance_ && cursor_ < end_; ++i) step();
+    }
+    void advance() {
+        if (cursor_ < end_) step();
+    }
+
+private:
+    // What the cursor knows of a value: a string's hash, a number, or the
+    // file number, line and row of a position.
+    struct known {
+        enum { nothing, string, number, position } what = nothing;
+        std::int32_t a = 0, b = 0, c = 0;
+    };
+
+    const known& at(std::int32_t number) const {
+        static const known none;
+        auto index = static_cast<std::size_t>(number);
+        return index < values_.size() ? values_[index] : none;
+    }
+
+    void fetch(std::int32_t name_value, std::int32_t kind, std::int32_t position_value) const {
+        const known& text = at(name_value);
+        const known& position = at(position_value);
+        if (text.what != known::string || position.what != known::position) return;
+        prefetch_newest_at(static_cast<std::uint32_t>(text.a), kind, file_number_index(position.a),
+                           position.b, position.c);
+    }
+
+    void step() {
+        std::int32_t header[2];
+        std::memcpy(header, cursor_, sizeof header);
+        auto op = static_cast<record_op>(header[0]);
+        const record_op_shape& shape = RECORD_OP_SHAPES[op];
+        std::int32_t a[9];
+        std::memcpy(a, cursor_ + sizeof header, sizeof(std::int32_t) * shape.arguments);
+        cursor_ = after_entry(cursor_);
+        known made;
+        switch (op) {
+            case OP_STRING: made = {known::string, a[0], 0, 0}; break;
+            case OP_NUMBER: made = {known::number, a[0], 0, 0}; break;
+            case OP_POSITION_BY_NUMBER:
+                if (at(a[0]).what == known::number && at(a[1]).what == known::number &&
+                    at(a[2]).what == known::number)
+                    made = {known::position, at(a[0]).a, at(a[1]).a, at(a[2]).a};
+                break;
+            case OP_DEFINE: fetch(a[0], a_definition, a[6]); break;
+            case OP_DECLARE: fetch(a[0], a_declaration, a[3]); break;
+            case OP_TYPEDEF: fetch(a[0], a_typedef, a[6]); break;
+            case OP_ENUM: fetch(a[0], a_enum, a[2]); break;
+            case OP_FIELD: fetch(a[0], a_field, a[4]); break;
+            case OP_FUNCTION_DECLARATION: fetch(a[0], a_function_declaration, a[2]); break;
+            case OP_FUNCTION_START: fetch(a[0], a_function, a[3]); break;
+            case OP_OBJECT:
+                for (std::int32_t kind : {a_declaration, a_definition, a_function}) fetch(a[0], kind, a[2]);
+                break;
+            default: break;
+        }
+        if (!shape.makes) return;
+        std::uint32_t number = numbering_.number_made(op, a);
+        values_.resize(number);
+        values_.push_back(made);
+    }
+
+    int distance_;
+    const char* cursor_ = nullptr;
+    const char* end_ = nullptr;
+    value_numbering numbering_;
+    std::vector<known> values_;
+};
+
 }  // namespace
 
 void replay_xob_record(chunk_source& record) {
@@ -169,16 +254,19 @@ void replay_xob_record(chunk_source& record) {
     const char* end = nullptr;
     lookahead slots(SLOT_AHEAD, name_prefetch_slot);
     lookahead names(NAME_AHEAD, name_prefetch_name);
+    binding_lookahead bindings(BINDING_AHEAD);
     for (;;) {
         if (at == end) {
             // A record always ends with OP_END; one cut short counts as abandoned.
             if (!record.next_chunk(at, end)) break;
             slots.restart(at, end);
             names.restart(at, end);
+            bindings.restart(at, end);
             continue;
         }
         slots.advance();
         names.advance();
+        bindings.advance();
         std::int32_t header[2];
         std::memcpy(header, at, sizeof header);
         auto op = static_cast<record_op>(header[0]);
