@@ -16,6 +16,8 @@
 similarity_tables::similarity_tables() {
     static std::uint64_t made = 0;
     generation = ++made;
+    owns_all_keys = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
+    *owns_all_keys = {generation, {nullptr, nullptr, nullptr}, true};
 }
 
 similarity_tables similarity;
@@ -117,20 +119,26 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
             register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
         return;
     }
-    if (!known) {
-        known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
-        bindings->similarity_keys = known;
-    }
-    known->tables = tables.generation;
+    similarity_keys_of_name found{tables.generation, {}, false};
     static std::string key;
     for (int table = 0; table < 3; ++table) {
         bool created;
         key_of_name(TABLE_KEYS[table], identifier, key);
-        known->records[table] = record_of_key(tables.by_key[table], TABLE_KEYS[table], key,
-                                              identifier, entry, &created);
-        if (!created) register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
+        found.records[table] = record_of_key(tables.by_key[table], TABLE_KEYS[table], key,
+                                             identifier, entry, &created);
+        if (!created) register_entry(found.records[table], TABLE_RULES[table], identifier, entry);
     }
-    known->owns_all = known->records[0]->owner == identifier &&
-                      known->records[1]->owner == identifier &&
-                      known->records[2]->owner == identifier;
+    found.owns_all = found.records[0]->owner == identifier &&
+                     found.records[1]->owner == identifier &&
+                     found.records[2]->owner == identifier;
+    if (found.owns_all) {
+        bindings->similarity_keys = tables.owns_all_keys;
+        return;
+    }
+    // A name's own copy; the shared one of some tables (no records) stays as it is.
+    if (!known || !known->records[0]) {
+        known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
+        bindings->similarity_keys = known;
+    }
+    *known = found;
 }

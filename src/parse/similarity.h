@@ -38,6 +38,10 @@ struct similarity_tables {
     similarity_tables();
     hashed_set<similarity_record> by_key[3];
     std::uint64_t generation;  // distinct for every instance made in the process
+    // What every name that owns all three of its keys keeps (no records):
+    // most names are unique, and need nothing of their own. Kept for the
+    // whole process, as the names that point to it are.
+    similarity_keys_of_name* owns_all_keys;
 };
 
 // The run's tables.
