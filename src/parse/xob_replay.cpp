@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "driver/kyvlink.h"
@@ -123,18 +124,41 @@ constexpr int NAME_AHEAD = 8;
 // ... and the position index slots that binding will probe.
 constexpr int BINDING_AHEAD = 16;
 
-const char* after_entry(const char* entry) {
+// One entry of a record, read out of its bytes.
+struct record_entry {
+    record_op op;
+    std::int32_t text_length;  // -1 without a text
+    std::int32_t arguments[9];
+    const char* text;
+    const char* next;  // the entry after it
+};
+
+record_entry read_entry(const char* at) {
+    record_entry entry;
     std::int32_t header[2];
-    std::memcpy(header, entry, sizeof header);
-    return entry + sizeof header + sizeof(std::int32_t) * RECORD_OP_SHAPES[header[0]].arguments +
+    std::memcpy(header, at, sizeof header);
+    entry.op = static_cast<record_op>(header[0]);
+    entry.text_length = header[1];
+    int arguments = RECORD_OP_SHAPES[entry.op].arguments;
+    std::memcpy(entry.arguments, at + sizeof header, sizeof(std::int32_t) * arguments);
+    entry.text = at + sizeof header + sizeof(std::int32_t) * arguments;
+    entry.next = entry.text + (entry.text_length >= 0 ? entry.text_length + 1 : 0);
+    return entry;
+}
+
+const char* after_entry(const char* at) {
+    std::int32_t header[2];
+    std::memcpy(header, at, sizeof header);
+    return at + sizeof header + sizeof(std::int32_t) * RECORD_OP_SHAPES[header[0]].arguments +
            (header[1] >= 0 ? header[1] + 1 : 0);
 }
 
-// Keeps a cursor `distance` entries after the one being replayed (within
-// its chunk), fetching for each string value it passes.
-class lookahead {
+// A cursor kept `distance` entries after the one being replayed (within its
+// chunk), handing each entry it passes to `visit`.
+template <class Visit>
+class entry_lookahead {
 public:
-    lookahead(int distance, void (*fetch)(std::uint32_t)) : distance_(distance), fetch_(fetch) {}
+    entry_lookahead(int distance, Visit visit) : distance_(distance), visit_(std::move(visit)) {}
 
     void restart(const char* at, const char* end) {
         end_ = end;
@@ -147,71 +171,39 @@ public:
 
 private:
     void step() {
-        std::int32_t op;
-        std::memcpy(&op, cursor_, sizeof op);
-        if (op == OP_STRING) {
-            std::uint32_t hash;
-            std::memcpy(&hash, cursor_ + 2 * sizeof(std::int32_t), sizeof hash);
-            fetch_(hash);
-        }
+        visit_(cursor_);
         cursor_ = after_entry(cursor_);
     }
 
     int distance_;
-    void (*fetch_)(std::uint32_t);
+    Visit visit_;
     const char* cursor_ = nullptr;
     const char* end_ = nullptr;
 };
 
-// Keeps a cursor `distance` entries ahead as well, following the values it
-// passes, and fetches the position index slots that the named elements and
-// uses it meets will probe: that look-up misses the cache more than any
-// other in binding.
-class binding_lookahead {
+// Fetches for each string value it is shown.
+struct string_prefetcher {
+    void (*fetch)(std::uint32_t);
+    void operator()(const char* entry) const {
+        std::int32_t op;
+        std::memcpy(&op, entry, sizeof op);
+        if (op != OP_STRING) return;
+        std::uint32_t hash;
+        std::memcpy(&hash, entry + 2 * sizeof(std::int32_t), sizeof hash);
+        fetch(hash);
+    }
+};
+
+// Follows the values of the entries it is shown, in order, and fetches the
+// position index slots that the named elements and uses among them will
+// probe: that look-up misses the cache more than any other in binding.
+class binding_prefetcher {
 public:
-    explicit binding_lookahead(int distance) : distance_(distance) {}
-
-    void restart(const char* at, const char* end) {
-        end_ = end;
-        cursor_ = at;
-        for (int i = 0; i < distance_ && cursor_ < end_; ++i) step();
-    }
-    void advance() {
-        if (cursor_ < end_) step();
-    }
-
-private:
-    // What the cursor knows of a value: a string's hash, a number, or the
-    // file number, line and row of a position.
-    struct known {
-        enum { nothing, string, number, position } what = nothing;
-        std::int32_t a = 0, b = 0, c = 0;
-    };
-
-    const known& at(std::int32_t number) const {
-        static const known none;
-        auto index = static_cast<std::size_t>(number);
-        return index < values_.size() ? values_[index] : none;
-    }
-
-    void fetch(std::int32_t name_value, std::int32_t kind, std::int32_t position_value) const {
-        const known& text = at(name_value);
-        const known& position = at(position_value);
-        if (text.what != known::string || position.what != known::position) return;
-        prefetch_newest_at(static_cast<std::uint32_t>(text.a), kind, file_number_index(position.a),
-                           position.b, position.c);
-    }
-
-    void step() {
-        std::int32_t header[2];
-        std::memcpy(header, cursor_, sizeof header);
-        auto op = static_cast<record_op>(header[0]);
-        const record_op_shape& shape = RECORD_OP_SHAPES[op];
-        std::int32_t a[9];
-        std::memcpy(a, cursor_ + sizeof header, sizeof(std::int32_t) * shape.arguments);
-        cursor_ = after_entry(cursor_);
+    void operator()(const char* bytes) {
+        record_entry entry = read_entry(bytes);
+        const std::int32_t* a = entry.arguments;
         known made;
-        switch (op) {
+        switch (entry.op) {
             case OP_STRING: made = {known::string, a[0], 0, 0}; break;
             case OP_NUMBER: made = {known::number, a[0], 0, 0}; break;
             case OP_POSITION_BY_NUMBER:
@@ -231,15 +223,34 @@ private:
                 break;
             default: break;
         }
-        if (!shape.makes) return;
-        std::uint32_t number = numbering_.number_made(op, a);
+        if (!RECORD_OP_SHAPES[entry.op].makes) return;
+        std::uint32_t number = numbering_.number_made(entry.op, a);
         values_.resize(number);
         values_.push_back(made);
     }
 
-    int distance_;
-    const char* cursor_ = nullptr;
-    const char* end_ = nullptr;
+private:
+    // What is known of a value: a string's hash, a number, or the file
+    // number, line and row of a position.
+    struct known {
+        enum { nothing, string, number, position } what = nothing;
+        std::int32_t a = 0, b = 0, c = 0;
+    };
+
+    const known& at(std::int32_t number) const {
+        static const known none;
+        auto index = static_cast<std::size_t>(number);
+        return index < values_.size() ? values_[index] : none;
+    }
+
+    void fetch(std::int32_t name_value, std::int32_t kind, std::int32_t position_value) const {
+        const known& text = at(name_value);
+        const known& position = at(position_value);
+        if (text.what != known::string || position.what != known::position) return;
+        prefetch_newest_at(static_cast<std::uint32_t>(text.a), kind, file_number_index(position.a),
+                           position.b, position.c);
+    }
+
     value_numbering numbering_;
     std::vector<known> values_;
 };
@@ -252,9 +263,9 @@ void replay_xob_record(chunk_source& record) {
     value_numbering numbering;
     const char* at = nullptr;
     const char* end = nullptr;
-    lookahead slots(SLOT_AHEAD, name_prefetch_slot);
-    lookahead names(NAME_AHEAD, name_prefetch_name);
-    binding_lookahead bindings(BINDING_AHEAD);
+    entry_lookahead<string_prefetcher> slots(SLOT_AHEAD, string_prefetcher{name_prefetch_slot});
+    entry_lookahead<string_prefetcher> names(NAME_AHEAD, string_prefetcher{name_prefetch_name});
+    entry_lookahead<binding_prefetcher> bindings(BINDING_AHEAD, binding_prefetcher());
     for (;;) {
         if (at == end) {
             // A record always ends with OP_END; one cut short counts as abandoned.
@@ -267,20 +278,14 @@ void replay_xob_record(chunk_source& record) {
         slots.advance();
         names.advance();
         bindings.advance();
-        std::int32_t header[2];
-        std::memcpy(header, at, sizeof header);
-        auto op = static_cast<record_op>(header[0]);
-        const record_op_shape& shape = RECORD_OP_SHAPES[op];
-        std::int32_t arguments[9];
-        std::memcpy(arguments, at + sizeof header, sizeof(std::int32_t) * shape.arguments);
-        const char* text = at + sizeof header + sizeof(std::int32_t) * shape.arguments;
-        at = text + (header[1] >= 0 ? header[1] + 1 : 0);
-        if (op == OP_END) {
-            finish_xob_file(arguments[0], outer_scope);
+        record_entry entry = read_entry(at);
+        at = entry.next;
+        if (entry.op == OP_END) {
+            finish_xob_file(entry.arguments[0], outer_scope);
             return;
         }
-        xob_value value = run(op, arguments, text, header[1], values);
-        if (shape.makes) values.made(numbering.number_made(op, arguments), value);
+        xob_value value = run(entry.op, entry.arguments, entry.text, entry.text_length, values);
+        if (RECORD_OP_SHAPES[entry.op].makes) values.made(numbering.number_made(entry.op, entry.arguments), value);
     }
     finish_xob_file(1, outer_scope);
 }
