@@ -8,6 +8,13 @@ build() {  # build <source tree> <build folder>: a release build, its log shown 
     exit 1
   fi
 }
+# count_bytes <folder>: the bytes of its xob files into its .bytes. Printed
+# as a float: awk's %d stops at 2^31 - 1, which made the corpora over 2 GB
+# read as 2147 MB.
+count_bytes() {
+  find "$1" -name '*.xob' -printf '%s\n' | awk '{ s += $1 } END { printf "%.0f\n", s }' >"$1/.bytes"
+}
+
 # ensure_corpus <name> <generator> <arguments...>: generates it unless it is
 # there from the same generator and arguments.
 ensure_corpus() {
@@ -15,14 +22,18 @@ ensure_corpus() {
   shift 2
   local dir=$corpora/$name stamp
   stamp="$(cat "$top/bench/$generator" "$top"/bench/*.pm | sha1sum | cut -c1-12) $generator $*"
-  [ -f "$dir/.stamp" ] && [ "$(cat "$dir/.stamp")" = "$stamp" ] && return 0
+  if [ -f "$dir/.stamp" ] && [ "$(cat "$dir/.stamp")" = "$stamp" ]; then
+    # A corpus counted before the count was mended reads 2147483647.
+    [ "$(cat "$dir/.bytes")" = 2147483647 ] && count_bytes "$dir"
+    return 0
+  fi
   echo "generating $name"
   rm -rf "$dir" "$dir.tmp"
   local options=() size
   while [ $# -gt 1 ]; do options+=("$1"); shift; done
   size=$1
   perl "$top/bench/$generator" "${options[@]}" "$dir.tmp" "$size"
-  find "$dir.tmp" -name '*.xob' -printf '%s\n' | awk '{ s += $1 } END { printf "%d\n", s }' >"$dir.tmp/.bytes"
+  count_bytes "$dir.tmp"
   echo "$stamp" >"$dir.tmp/.stamp"
   mv "$dir.tmp" "$dir"
 }
