@@ -30,7 +30,8 @@ constexpr std::size_t CURRENT_LIMIT = 4 << 20;
 constexpr std::size_t AHEAD_LIMIT = 16 << 20;
 constexpr unsigned MAX_THREADS = 256;
 // The largest file the model's thread parses itself while it waits for a
-// worker: its record is held beyond the limits above until it is replayed.
+// worker. It records the whole file without waiting for room, so the records
+// held may pass the limits above by one such file.
 constexpr off_t HELP_LIMIT = 1 << 20;
 
 struct file_state {
@@ -274,12 +275,14 @@ void reading_pool::wait_for_start(std::size_t index) {
 }
 
 // Rather than wait for a worker, the model's thread parses the next file
-// nobody has taken, when it is small; the workers go on with the files after
-// it. Called and returning with the lock held.
+// nobody has taken, when it is small and the records held leave room for it;
+// the workers go on with the files after it. Called and returning with the
+// lock held.
 void reading_pool::wait_for_record(std::unique_lock<std::mutex>& lock, const file_state& file) {
     auto ready = [&] { return !file.chunks.empty() || file.recorded; };
     while (!ready()) {
-        if (next_to_record_ >= files_.size() || !files_[next_to_record_].small) {
+        if (next_to_record_ >= files_.size() || !files_[next_to_record_].small ||
+            !room_for(next_to_record_)) {
             replay_wakes_.wait(lock, ready);
             return;
         }

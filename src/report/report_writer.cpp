@@ -28,6 +28,7 @@ void open_report(const char* title, const char* path) {
     if (!path) return;
     report_stream = std::fopen(path, "wb");
     if (!report_stream) return;
+    unlocked_output(report_stream);
     report_path = path;
     std::fputs("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<XROD>\n<APIDOC>\n<DOCUMENT TITLE=\"",
                report_stream);

@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstring>
 
+#include <stdio_ext.h>
+
 namespace {
 
 bool is_legal_character(unsigned long code) {
@@ -46,6 +48,11 @@ std::size_t numeric_reference_length(const char* text, const char* end) {
 }
 
 }  // namespace
+
+void unlocked_output(std::FILE* stream) {
+    std::setvbuf(stream, nullptr, _IOFBF, 1 << 20);
+    __fsetlocking(stream, FSETLOCKING_BYCALLER);
+}
 
 std::string utf8_of(const char* text) {
     for (const char* p = text; *p; ++p)
@@ -128,8 +135,15 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
 
 void write_xml(std::FILE* stream, const char* text, xml_place place) {
     if (!text) return;
-    const std::string converted = utf8_of(text);
     xml_text_state state;
+    // ASCII, nearly every text, is written from where it is.
+    const char* end = text;
+    while (*end && static_cast<unsigned char>(*end) < 0x80) ++end;
+    if (!*end) {
+        write_xml_bytes(stream, text, end, place, &state);
+        return;
+    }
+    const std::string converted = utf8_of(text);
     write_xml_bytes(stream, converted.data(), converted.data() + converted.size(), place, &state);
 }
 

@@ -33,6 +33,10 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
 // a text, and a long compile command, comment or template must not lose its end.
 std::string utf8_of(const char* text);
 
+// An output file written by one thread only, in large pieces: its calls
+// take no lock, and it is written 1 MB at a time.
+void unlocked_output(std::FILE* stream);
+
 // Converts the text to UTF-8 and writes it for the given place; null writes nothing.
 void write_xml(std::FILE* stream, const char* text, xml_place place);
 

@@ -9,6 +9,7 @@
 #include "model/name_table.h"
 #include "model/xob_node.h"
 #include "report/perl_text.h"
+#include "report/xml_text.h"
 
 namespace {
 
@@ -171,6 +172,7 @@ void write_functions(std::FILE* out) {
 void write_xref(const char* path) {
     std::FILE* out = std::fopen(path, "wb");
     if (!out) fatal("Fatal Error", "Cannot open xref file %1", "", as_is(path));
+    unlocked_output(out);
     std::fputs(xref_head, out);
     write_base_types(out);
     write_files(out);
