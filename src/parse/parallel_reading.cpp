@@ -1,5 +1,6 @@
 #include "parse/parallel_reading.h"
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -26,7 +27,10 @@ constexpr std::size_t CHUNK_SIZE = 64 << 10;
 constexpr std::size_t SPARE_CHUNKS = 64;
 // Record bytes held for the file being replayed, and for all the files after
 // it: enough to keep the model's thread fed, little beside the model itself.
+// Workers that get ahead of the replay only fill what they are given, so
+// the files after the current one get 4 MB a worker, 16 MB at most.
 constexpr std::size_t CURRENT_LIMIT = 4 << 20;
+constexpr std::size_t AHEAD_LIMIT_PER_WORKER = 4 << 20;
 constexpr std::size_t AHEAD_LIMIT = 16 << 20;
 constexpr unsigned MAX_THREADS = 256;
 // The largest file the model's thread parses itself while it waits for a
@@ -85,6 +89,7 @@ private:
     std::size_t next_to_record_ = 0;
     std::size_t current_ = 0;   // the file being parsed
     std::size_t buffered_ = 0;  // record bytes held in all files
+    std::size_t ahead_limit_;
     bool stopping_ = false;
     std::size_t working_ = 0;  // workers started and not yet ended
     std::condition_variable workers_ended_;
@@ -115,7 +120,8 @@ void stop_active_pool() {
     if (active_pool) active_pool->stop();
 }
 
-reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers) {
+reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers)
+    : ahead_limit_(std::min<std::size_t>(AHEAD_LIMIT, AHEAD_LIMIT_PER_WORKER * workers)) {
     for (const char* path : paths) {
         file_state& file = files_.emplace_back();
         file.path = path;
@@ -158,7 +164,7 @@ std::size_t reading_pool::ahead_bytes() const {
 
 bool reading_pool::room_for(std::size_t index) const {
     if (index == current_) return files_[index].chunk_bytes < CURRENT_LIMIT;
-    return ahead_bytes() < AHEAD_LIMIT;
+    return ahead_bytes() < ahead_limit_;
 }
 
 void reading_pool::work() {
