@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 #include "model/arena.h"
+#include "model/binding_lists.h"
 #include "model/name_table.h"
 #include "model/xob_node.h"
 
@@ -29,31 +30,31 @@ position_index::~position_index() {
 }
 
 position_index::slot* position_index::lookup(const name* identifier, std::int32_t kind,
-                                             std::int32_t file, std::int32_t line,
-                                             std::int32_t row) const {
-    for (std::size_t at = hash_key(identifier->hash, kind, file, line, row) & mask_;;
+                                             const xob_node* position) const {
+    for (std::size_t at = hash_key(identifier->hash, kind, position->file, position->line,
+                                   position->row) & mask_;;
          at = (at + 1) & mask_) {
         slot& here = slots_[at];
         if (!here.identifier) return &here;
-        if (here.identifier == identifier && here.kind == kind && here.file == file &&
-            here.line == line && here.row == row)
-            return &here;
+        if (here.identifier != identifier) continue;
+        const xob_node* node = here.newest->node;
+        if (node->kind == kind && same_position(node->position, position)) return &here;
     }
 }
 
 binding_cell* position_index::find(const name* identifier, std::int32_t kind,
                                    const xob_node* position) const {
     if (!slots_) return nullptr;
-    slot* found = lookup(identifier, kind, position->file, position->line, position->row);
+    slot* found = lookup(identifier, kind, position);
     return found->identifier ? found->newest : nullptr;
 }
 
 binding_cell** position_index::chain(const name* identifier, std::int32_t kind,
                                      const xob_node* position) {
     if (!slots_ || (count_ + 1) * 4 > (mask_ + 1) * 3) grow();
-    slot* found = lookup(identifier, kind, position->file, position->line, position->row);
+    slot* found = lookup(identifier, kind, position);
     if (!found->identifier) {
-        *found = {identifier, kind, position->file, position->line, position->row, nullptr};
+        *found = {identifier, nullptr};
         ++count_;
     }
     return &found->newest;
@@ -71,8 +72,9 @@ void position_index::grow() {
     slots_ = static_cast<slot*>(zeroed_table_alloc(capacity * sizeof(slot)));
     mask_ = capacity - 1;
     for (std::size_t at = 0; at < old_capacity; ++at)
-        if (old[at].identifier)
-            *lookup(old[at].identifier, old[at].kind, old[at].file, old[at].line, old[at].row) =
-                old[at];
+        if (old[at].identifier) {
+            const xob_node* node = old[at].newest->node;
+            *lookup(old[at].identifier, node->kind, node->position) = old[at];
+        }
     if (old) zeroed_table_free(old, old_capacity * sizeof(slot));
 }

@@ -19,7 +19,8 @@ public:
 
     // The head of the chain of this key, or null.
     binding_cell* find(const name* identifier, std::int32_t kind, const xob_node* position) const;
-    // The head of the chain of this key, made empty when the key is new.
+    // The head of the chain of this key, made empty when the key is new; the
+    // caller links a cell of this key in at once.
     binding_cell** chain(const name* identifier, std::int32_t kind, const xob_node* position);
     // Fetch the slot a look-up of this key starts at: the identifier given by
     // its text's hash, so that a reader can ask before interning the text.
@@ -27,18 +28,15 @@ public:
                   std::int32_t row) const;
 
 private:
-    // Open addressing over flat slots; a free slot has no identifier.
+    // Open addressing over flat slots; a free slot has no identifier. The
+    // kind and position of a key are those of the node of its newest cell,
+    // so a slot is two words.
     struct slot {
         const name* identifier;
-        std::int32_t kind;
-        std::int32_t file;
-        std::int32_t line;
-        std::int32_t row;
         binding_cell* newest;
     };
 
-    slot* lookup(const name* identifier, std::int32_t kind, std::int32_t file, std::int32_t line,
-                 std::int32_t row) const;
+    slot* lookup(const name* identifier, std::int32_t kind, const xob_node* position) const;
     void grow();
 
     slot* slots_ = nullptr;
