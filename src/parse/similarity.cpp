@@ -68,10 +68,9 @@ void key_of_name(key_builder build, const name* identifier, std::string& key) {
 // The record of a key in one table, made with `identifier` as its owner and
 // `entry` as its only entry when the key is new (`created`: nothing more to do).
 similarity_record* record_of_key(hashed_set<similarity_record>& table, key_builder build,
-                                 const std::string& key, name* identifier, xob_node* entry,
-                                 bool* created) {
+                                 const std::string& key, std::uint32_t hash, name* identifier,
+                                 xob_node* entry, bool* created) {
     static std::string candidate_key;
-    auto hash = static_cast<std::uint32_t>(hash_bytes(key.data(), key.size()));
     similarity_record* record = table.find(hash, [&](const similarity_record* candidate) {
         key_of_name(build, candidate->owner, candidate_key);
         return candidate_key == key;
@@ -120,12 +119,19 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
         return;
     }
     similarity_keys_of_name found{tables.generation, {}, false};
-    static std::string key;
+    // All three keys first, their slots asked for at once: the three look-ups
+    // then wait for memory side by side rather than one after the other.
+    static std::string keys[3];
+    std::uint32_t hashes[3];
+    for (int table = 0; table < 3; ++table) {
+        key_of_name(TABLE_KEYS[table], identifier, keys[table]);
+        hashes[table] = static_cast<std::uint32_t>(hash_bytes(keys[table].data(), keys[table].size()));
+        tables.by_key[table].prefetch_slot(hashes[table]);
+    }
     for (int table = 0; table < 3; ++table) {
         bool created;
-        key_of_name(TABLE_KEYS[table], identifier, key);
-        found.records[table] = record_of_key(tables.by_key[table], TABLE_KEYS[table], key,
-                                             identifier, entry, &created);
+        found.records[table] = record_of_key(tables.by_key[table], TABLE_KEYS[table], keys[table],
+                                             hashes[table], identifier, entry, &created);
         if (!created) register_entry(found.records[table], TABLE_RULES[table], identifier, entry);
     }
     found.owns_all = found.records[0]->owner == identifier &&
