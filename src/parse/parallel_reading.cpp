@@ -40,8 +40,9 @@ constexpr off_t HELP_LIMIT = 1 << 20;
 
 struct file_state {
     const char* path = nullptr;
-    // A regular file of at most HELP_LIMIT bytes: opening it cannot block.
-    bool small = false;
+    // A regular file of at most HELP_LIMIT bytes (opening it cannot block):
+    // 1 or 0, -1 until the model's thread first considers taking it.
+    signed char small = -1;
     std::deque<record_chunk> chunks;
     std::size_t chunk_bytes = 0;
     bool unopenable = false;
@@ -74,6 +75,8 @@ private:
     void record(std::size_t index, bool waits);
     bool deliver(std::size_t index, record_chunk& chunk, bool waits);
     void wait_for_record(std::unique_lock<std::mutex>& lock, const file_state& file);
+    // Whether the model's thread may parse the file itself; asked once.
+    static bool is_small(file_state& file);
     void reuse(record_chunk& chunk);
     void wait_for_start(std::size_t index);
     template <class Ready>
@@ -122,12 +125,7 @@ void stop_active_pool() {
 
 reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers)
     : ahead_limit_(std::min<std::size_t>(AHEAD_LIMIT, AHEAD_LIMIT_PER_WORKER * workers)) {
-    for (const char* path : paths) {
-        file_state& file = files_.emplace_back();
-        file.path = path;
-        struct stat status;
-        file.small = stat(path, &status) == 0 && S_ISREG(status.st_mode) && status.st_size <= HELP_LIMIT;
-    }
+    for (const char* path : paths) files_.emplace_back().path = path;
     for (unsigned i = 0; i < workers; ++i) {
         std::lock_guard<std::mutex> lock(mutex_);
         try {
@@ -280,6 +278,15 @@ void reading_pool::wait_for_start(std::size_t index) {
     if (unopenable) xob_file_unopenable(file.path);
 }
 
+bool reading_pool::is_small(file_state& file) {
+    if (file.small < 0) {
+        struct stat status;
+        file.small = stat(file.path, &status) == 0 && S_ISREG(status.st_mode) &&
+                     status.st_size <= HELP_LIMIT;
+    }
+    return file.small == 1;
+}
+
 // Rather than wait for a worker, the model's thread parses the next file
 // nobody has taken, when it is small and the records held leave room for it;
 // the workers go on with the files after it. Called and returning with the
@@ -287,7 +294,7 @@ void reading_pool::wait_for_start(std::size_t index) {
 void reading_pool::wait_for_record(std::unique_lock<std::mutex>& lock, const file_state& file) {
     auto ready = [&] { return !file.chunks.empty() || file.recorded; };
     while (!ready()) {
-        if (next_to_record_ >= files_.size() || !files_[next_to_record_].small ||
+        if (next_to_record_ >= files_.size() || !is_small(files_[next_to_record_]) ||
             !room_for(next_to_record_)) {
             replay_wakes_.wait(lock, ready);
             return;

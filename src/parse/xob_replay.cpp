@@ -133,24 +133,32 @@ struct record_entry {
     const char* next;  // the entry after it
 };
 
-record_entry read_entry(const char* at) {
-    record_entry entry;
-    std::int32_t header[2];
-    std::memcpy(header, at, sizeof header);
-    entry.op = static_cast<record_op>(header[0]);
-    entry.text_length = header[1];
-    int arguments = RECORD_OP_SHAPES[entry.op].arguments;
-    std::memcpy(entry.arguments, at + sizeof header, sizeof(std::int32_t) * arguments);
-    entry.text = at + sizeof header + sizeof(std::int32_t) * arguments;
-    entry.next = entry.text + (entry.text_length >= 0 ? entry.text_length + 1 : 0);
-    return entry;
+// The header of the entry at `at`, and where its text begins and it ends.
+struct entry_layout {
+    std::int32_t header[2];  // operation, text length (-1 without a text)
+    const char* text;
+    const char* next;
+};
+
+entry_layout layout_of(const char* at) {
+    entry_layout layout;
+    std::memcpy(layout.header, at, sizeof layout.header);
+    layout.text = at + sizeof layout.header +
+                  sizeof(std::int32_t) * RECORD_OP_SHAPES[layout.header[0]].arguments;
+    layout.next = layout.text + (layout.header[1] >= 0 ? layout.header[1] + 1 : 0);
+    return layout;
 }
 
-const char* after_entry(const char* at) {
-    std::int32_t header[2];
-    std::memcpy(header, at, sizeof header);
-    return at + sizeof header + sizeof(std::int32_t) * RECORD_OP_SHAPES[header[0]].arguments +
-           (header[1] >= 0 ? header[1] + 1 : 0);
+record_entry read_entry(const char* at) {
+    entry_layout layout = layout_of(at);
+    record_entry entry;
+    entry.op = static_cast<record_op>(layout.header[0]);
+    entry.text_length = layout.header[1];
+    std::memcpy(entry.arguments, at + sizeof layout.header,
+                sizeof(std::int32_t) * RECORD_OP_SHAPES[entry.op].arguments);
+    entry.text = layout.text;
+    entry.next = layout.next;
+    return entry;
 }
 
 // A cursor kept `distance` entries after the one being replayed (within its
@@ -172,7 +180,7 @@ public:
 private:
     void step() {
         visit_(cursor_);
-        cursor_ = after_entry(cursor_);
+        cursor_ = layout_of(cursor_).next;
     }
 
     int distance_;

@@ -54,13 +54,16 @@ void unlocked_output(std::FILE* stream) {
     __fsetlocking(stream, FSETLOCKING_BYCALLER);
 }
 
+// The first byte that is not ASCII, or the terminating NUL.
+static const char* ascii_end(const char* text) {
+    while (*text && static_cast<unsigned char>(*text) < 0x80) ++text;
+    return text;
+}
+
 std::string utf8_of(const char* text) {
-    for (const char* p = text; *p; ++p)
-        if (static_cast<unsigned char>(*p) >= 0x80) {
-            QByteArray converted = QString::fromLocal8Bit(text).toUtf8();
-            return std::string(converted.constData(), static_cast<std::size_t>(converted.size()));
-        }
-    return text;  // ASCII is the same in every encoding met here
+    if (!*ascii_end(text)) return text;  // ASCII is the same in every encoding met here
+    QByteArray converted = QString::fromLocal8Bit(text).toUtf8();
+    return std::string(converted.constData(), static_cast<std::size_t>(converted.size()));
 }
 
 std::size_t reference_length(const char* text, const char* end) {
@@ -137,8 +140,7 @@ void write_xml(std::FILE* stream, const char* text, xml_place place) {
     if (!text) return;
     xml_text_state state;
     // ASCII, nearly every text, is written from where it is.
-    const char* end = text;
-    while (*end && static_cast<unsigned char>(*end) < 0x80) ++end;
+    const char* end = ascii_end(text);
     if (!*end) {
         write_xml_bytes(stream, text, end, place, &state);
         return;
