@@ -69,6 +69,10 @@ binding_cell* add_binding(name* identifier, xob_node* node) {
 
 binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_node* position) {
     if (!position) return nullptr;
+    // A name with no node of the kind has none at any position: most names
+    // are new, and their look-up would miss the index's cache lines for nothing.
+    auto* bindings = static_cast<name_bindings*>(name_binding(identifier));
+    if (!bindings || !bindings->newest(kind)) return nullptr;
     return positions.find(identifier, kind, position);
 }
 

@@ -1,5 +1,7 @@
 #include "parse/keywords.h"
 
+#include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -44,65 +46,82 @@ const attribute_keyword conf_attributes[] = {
     {"param", PARAM},   {"repeat", REPEAT},       {"severity", SEVERITY},
 };
 
-char fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+// A name folded to lower case as two words: its first and last eight bytes
+// (four for a name shorter than eight; three single bytes for one shorter
+// than four). With the length these words are the whole name. Every keyword
+// is lower-case letters, and a byte c matches a lower-case letter e case
+// folded exactly when (c | 0x20) == e, so or-ing 0x20 into every byte folds
+// without a branch and never makes another byte match a keyword.
+struct folded_name {
+    std::uint64_t head;
+    std::uint64_t tail;
+};
 
-// Compares letters[0..length) with a lower-case entry, case folded: <0, 0, >0.
-int compare_folded(const char* letters, std::size_t length, const char* entry) {
-    for (std::size_t i = 0; i < length; ++i) {
-        unsigned char a = static_cast<unsigned char>(fold(letters[i]));
-        unsigned char b = static_cast<unsigned char>(entry[i]);
-        if (b == '\0' || a != b) return b == '\0' ? 1 : (a < b ? -1 : 1);
+folded_name fold_name(const char* letters, std::size_t length) {
+    constexpr std::uint64_t CASE_BITS = 0x2020202020202020ULL;
+    folded_name folded;
+    if (length >= 8) {
+        std::memcpy(&folded.head, letters, 8);
+        std::memcpy(&folded.tail, letters + length - 8, 8);
+    } else if (length >= 4) {
+        std::uint32_t head, tail;
+        std::memcpy(&head, letters, 4);
+        std::memcpy(&tail, letters + length - 4, 4);
+        folded.head = head;
+        folded.tail = tail;
+    } else {
+        auto byte = [&](std::size_t at) { return static_cast<std::uint64_t>(static_cast<unsigned char>(letters[at])); };
+        folded.head = byte(0) | byte(length / 2) << 8 | byte(length - 1) << 16;
+        folded.tail = 0;
     }
-    return entry[length] == '\0' ? 0 : -1;
+    folded.head |= CASE_BITS;
+    folded.tail |= CASE_BITS;
+    return folded;
 }
 
-template <class Entry>
-const Entry* find_keyword(keyword_table<Entry> table, const char* letters, std::size_t length) {
-    std::size_t low = 0, high = table.count;
-    while (low < high) {
-        std::size_t middle = low + (high - low) / 2;
-        int order = compare_folded(letters, length, table.entries[middle].name);
-        if (order == 0) return &table.entries[middle];
-        if (order < 0)
-            high = middle;
-        else
-            low = middle + 1;
-    }
-    return nullptr;
-}
+// Every attribute and element name of a document is looked up here, and
+// nearly all are keywords: an open-addressing table over the folded words,
+// so a look-up costs a few loads and one comparison.
+constexpr std::size_t LONGEST_KEYWORD = 16;
+constexpr std::size_t INDEX_SLOTS = 64;  // more than twice the largest table
 
-// A direct-mapped index in front of the binary search: every attribute and
-// element name of a document goes through here, and nearly all are keywords.
-constexpr std::size_t INDEX_SLOTS = 256;
-
-std::size_t index_slot(const char* letters, std::size_t length) {
-    if (length == 0) return 0;
-    unsigned first = static_cast<unsigned char>(fold(letters[0]));
-    unsigned second = static_cast<unsigned char>(fold(letters[length > 1 ? 1 : 0]));
-    unsigned last = static_cast<unsigned char>(fold(letters[length - 1]));
-    return (length * 131 + first * 31 + second * 7 + last * 3) % INDEX_SLOTS;
+std::size_t index_slot(const folded_name& folded, std::size_t length) {
+    std::uint64_t mixed = (folded.head * 0x9E3779B97F4A7C15ULL) ^ (folded.tail * 0xC2B2AE3D27D4EB4FULL);
+    return static_cast<std::size_t>((mixed ^ (mixed >> 29)) + length) % INDEX_SLOTS;
 }
 
 template <class Entry>
 struct keyword_index {
-    explicit keyword_index(keyword_table<Entry> table) : table(table) {
+    struct slot {
+        folded_name folded;
+        std::size_t length;  // 0 for a free slot
+        const Entry* entry;
+    };
+
+    explicit keyword_index(keyword_table<Entry> table) {
         for (std::size_t i = 0; i < table.count; ++i) {
             const char* name = table.entries[i].name;
-            std::size_t slot = index_slot(name, std::char_traits<char>::length(name));
-            if (!slots[slot]) slots[slot] = &table.entries[i];  // later ones: the search finds them
+            std::size_t length = std::char_traits<char>::length(name);
+            folded_name folded = fold_name(name, length);
+            std::size_t at = index_slot(folded, length);
+            while (slots[at].length) at = (at + 1) % INDEX_SLOTS;
+            slots[at] = {folded, length, &table.entries[i]};
         }
     }
 
     const Entry* find(const char* letters, std::size_t length) const {
-        const Entry* guess = slots[index_slot(letters, length)];
-        if (guess && compare_folded(letters, length, guess->name) == 0) return guess;
-        return find_keyword(table, letters, length);
+        if (length == 0 || length > LONGEST_KEYWORD) return nullptr;
+        folded_name folded = fold_name(letters, length);
+        for (std::size_t at = index_slot(folded, length);; at = (at + 1) % INDEX_SLOTS) {
+            const slot& here = slots[at];
+            if (!here.length) return nullptr;
+            if (here.length == length && here.folded.head == folded.head &&
+                here.folded.tail == folded.tail)
+                return here.entry;
+        }
     }
 
-    keyword_table<Entry> table;
-    const Entry* slots[INDEX_SLOTS] = {};
+    slot slots[INDEX_SLOTS] = {};
 };
 
 }  // namespace

@@ -276,7 +276,7 @@ TEST(Lexer, EveryElementInEveryForm) {
 }
 
 // Every keyword token appears exactly once in the tables of its vocabulary,
-// and the tables are sorted for the binary search.
+// and the tables are sorted by name.
 TEST(Lexer, KeywordTablesCoverEachTokenOnce) {
     struct expectation {
         vocabulary vocab;
@@ -318,6 +318,69 @@ TEST(Lexer, KeywordTablesCoverEachTokenOnce) {
     EXPECT_EQ(STRG, 265);
     EXPECT_EQ(ASTRUCT, 332);
     EXPECT_EQ(PARAM, 277);
+}
+
+// Keyword look-up against a plain case-blind scan of the tables: every
+// keyword in mixed case, and near misses of each (cut short at either end,
+// one letter more, a letter changed, a letter's byte with another bit than
+// the case bit flipped), in both vocabularies.
+TEST(Lexer, KeywordLookUpMatchesPlainScan) {
+    auto same_folded = [](const std::string& text, const char* keyword) {
+        if (text.size() != std::strlen(keyword)) return false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            char c = text[i];
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+            if (c != keyword[i]) return false;
+        }
+        return true;
+    };
+    for (vocabulary vocab : {vocabulary::xob, vocabulary::configuration}) {
+        keyword_table<element_keyword> elements = element_table(vocab);
+        keyword_table<attribute_keyword> attributes = attribute_table(vocab);
+        auto expected_attribute = [&](const std::string& text) {
+            for (std::size_t i = 0; i < attributes.count; ++i)
+                if (same_folded(text, attributes.entries[i].name)) return attributes.entries[i].kind;
+            return static_cast<int>(IDNT);
+        };
+        auto expected_element = [&](const std::string& text) {
+            for (std::size_t i = 0; i < elements.count; ++i)
+                if (same_folded(text, elements.entries[i].name)) return elements.entries[i].open_kind;
+            return static_cast<int>(STAG);
+        };
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < attributes.count; ++i) names.push_back(attributes.entries[i].name);
+        for (std::size_t i = 0; i < elements.count; ++i) names.push_back(elements.entries[i].name);
+        names.insert(names.end(), {"", "a", "ab", "xobjx", "storageclassx", "sourcefilesourcefile"});
+        std::vector<std::string> probes;
+        unsigned seed = 7;
+        for (const std::string& name : names) {
+            std::string mixed = name;
+            for (char& c : mixed)
+                if ((seed = seed * 1103515245 + 12345) & 0x10000) c = static_cast<char>(c - 'a' + 'A');
+            probes.push_back(name);
+            probes.push_back(mixed);
+            probes.push_back(name + "s");
+            if (name.empty()) continue;
+            probes.push_back(name.substr(1));
+            probes.push_back(name.substr(0, name.size() - 1));
+            for (std::size_t at = 0; at < name.size(); ++at) {
+                std::string changed = name;
+                changed[at] = static_cast<char>(changed[at] == 'z' ? 'a' : changed[at] + 1);
+                probes.push_back(changed);
+                for (int bit : {0x40, 0x80}) {  // no letter, whatever its case bit
+                    changed[at] = static_cast<char>(name[at] ^ bit);
+                    probes.push_back(changed);
+                }
+            }
+        }
+        for (const std::string& probe : probes) {
+            EXPECT_EQ(attribute_kind(probe.data(), probe.size(), vocab), expected_attribute(probe))
+                << "attribute [" << probe << "]";
+            EXPECT_EQ(element_kind(probe.data(), probe.size(), tag_form::open, vocab),
+                      expected_element(probe))
+                << "element [" << probe << "]";
+        }
+    }
 }
 
 std::vector<int> lines_of(const std::vector<token>& tokens) {
