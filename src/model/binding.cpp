@@ -47,7 +47,7 @@ binding_cell* scan_own_kind(name* identifier, std::int32_t kind, xob_node*& posi
     while (accepted && !accepts(accepted->node)) accepted = accepted->older_here;
     if (also && (!accepted || also->order > accepted->order)) accepted = also;
     if (clashes) {
-        for (binding_cell* cell = bindings_of(identifier)->newest(kind); cell && cell != accepted;
+        for (binding_cell* cell = newest_of_kind(identifier, kind); cell && cell != accepted;
              cell = cell->older)
             if (!same_position(cell->node->position, position)) clash(cell);
     }
@@ -60,11 +60,10 @@ binding_cell* scan_own_kind(name* identifier, std::int32_t kind, xob_node*& posi
 template <class Visit>
 void walk_kinds(name* identifier, std::int32_t first_kind, std::int32_t second_kind,
                 std::int32_t third_kind, Visit visit) {
-    name_bindings* bindings = bindings_of(identifier);
     binding_cell* heads[3] = {};
     std::int32_t kinds[3] = {first_kind, second_kind, third_kind};
     for (int i = 0; i < 3; ++i)
-        if (kinds[i] >= 0) heads[i] = bindings->newest(kinds[i]);
+        if (kinds[i] >= 0) heads[i] = newest_of_kind(identifier, kinds[i]);
     for (;;) {
         int newest = -1;
         for (int i = 0; i < 3; ++i)
@@ -263,7 +262,7 @@ xob_node* bind_function(name* identifier, name* fulldef, name* storage, xob_node
         [&](const binding_cell* other) {
             report_function_clash(clashes, other, storage, position, identifier);
         },
-        bindings_of(identifier)->placeholders);
+        placeholders_of(identifier));
     if (accepted) {
         xob_node* function = accepted->node;
         if (!function->position) {  // the call placeholder takes this definition
@@ -306,7 +305,7 @@ xob_node* resolve_object(name* identifier, name* mode, xob_node*& position) {
     // A function used before any definition of it: calls, and any use of a
     // name with a prototype (its address taken for a table of handlers),
     // wait in one placeholder per name for the definition.
-    if (is_call_mode(mode) || bindings_of(identifier)->newest(a_function_declaration)) {
+    if (is_call_mode(mode) || newest_of_kind(identifier, a_function_declaration)) {
         xob_node* placeholder = new_named_node(a_function, identifier, nullptr);
         add_binding(identifier, placeholder);
         append_to_global_list(placeholder);

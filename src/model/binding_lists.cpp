@@ -25,44 +25,122 @@ void index_cell(const name* identifier, binding_cell* cell) {
 
 }  // namespace
 
-binding_cell*& name_bindings::newest(std::int32_t kind) {
-    // Kinds a_declaration (4) to a_field (12); a_reference and a_source bind nothing.
-    static constexpr std::int8_t SLOT_OF_KIND[13] = {-1, -1, -1, -1, 0, 1, -1, 2, 3, -1, 4, 5, 6};
-    static binding_cell* unbound = nullptr;
-    std::int8_t slot = kind >= 0 && kind < 13 ? SLOT_OF_KIND[kind] : -1;
-    if (slot < 0) {
-        unbound = nullptr;  // no list: always empty, whatever a caller stored
-        return unbound;
-    }
-    return heads[slot];
+namespace {
+
+constexpr int NONSTATIC_LIST = BOUND_KIND_COUNT;
+constexpr int PLACEHOLDER_LIST = BOUND_KIND_COUNT + 1;
+constexpr int LIST_COUNT = BOUND_KIND_COUNT + 2;
+
+// Kinds a_declaration (4) to a_field (12); a_reference and a_source bind nothing.
+int list_of_kind(std::int32_t kind) {
+    static constexpr std::int8_t LIST_OF_KIND[13] = {-1, -1, -1, -1, 0, 1, -1, 2, 3, -1, 4, 5, 6};
+    return kind >= 0 && kind < 13 ? LIST_OF_KIND[kind] : -1;
 }
 
-name_bindings* bindings_of(name* identifier) {
-    auto* bindings = static_cast<name_bindings*>(name_binding(identifier));
-    if (!bindings) {
-        bindings = static_cast<name_bindings*>(arena_alloc(sizeof(name_bindings)));
-        name_set_binding(identifier, bindings);
+// Blocks left by names that outgrew them, by room, linked through
+// similarity_keys: the next name to grow to that room takes one.
+name_bindings* recycled[LIST_COUNT + 1];
+
+name_bindings* new_bindings(int room) {
+    name_bindings* bindings = recycled[room];
+    if (bindings) {
+        recycled[room] = static_cast<name_bindings*>(bindings->similarity_keys);
+        return bindings;
     }
+    bindings = static_cast<name_bindings*>(arena_alloc(offsetof(name_bindings, heads) +
+                                                       room * sizeof(binding_cell*)));
+    bindings->room = static_cast<std::uint8_t>(room);
     return bindings;
 }
 
-binding_cell* add_binding(name* identifier, xob_node* node) {
+name_bindings* bindings_of(const name* identifier) {
+    return static_cast<name_bindings*>(name_binding(identifier));
+}
+
+// The head of list `list`, or null when the name does not keep it.
+binding_cell** head_of(name_bindings* bindings, int list) {
+    if (!bindings || list < 0 || !(bindings->present >> list & 1)) return nullptr;
+    return &bindings->heads[__builtin_popcount(bindings->present & ((1u << list) - 1))];
+}
+
+binding_cell* list_of(const name* identifier, int list) {
+    binding_cell** head = head_of(bindings_of(identifier), list);
+    return head ? *head : nullptr;
+}
+
+// The head of list `list`, kept from now on (empty when new); the name's
+// block is replaced by a larger one when it has no room for it.
+binding_cell** kept_head(name* identifier, int list) {
     name_bindings* bindings = bindings_of(identifier);
+    if (binding_cell** head = head_of(bindings, list)) return head;
+    int count = bindings ? __builtin_popcount(bindings->present) : 0;
+    if (!bindings || count == bindings->room) {
+        name_bindings* larger = new_bindings(count + 1);
+        larger->similarity_keys = bindings ? bindings->similarity_keys : nullptr;
+        larger->present = bindings ? bindings->present : 0;
+        for (int i = 0; i < count; ++i) larger->heads[i] = bindings->heads[i];
+        if (bindings) {
+            bindings->similarity_keys = recycled[bindings->room];
+            recycled[bindings->room] = bindings;
+        }
+        bindings = larger;
+        name_set_binding(identifier, bindings);
+    }
+    // Make room at the list's place in order.
+    int at = __builtin_popcount(bindings->present & ((1u << list) - 1));
+    for (int i = count; i > at; --i) bindings->heads[i] = bindings->heads[i - 1];
+    bindings->heads[at] = nullptr;
+    bindings->present = static_cast<std::uint16_t>(bindings->present | 1u << list);
+    return &bindings->heads[at];
+}
+
+}  // namespace
+
+binding_cell* newest_of_kind(const name* identifier, std::int32_t kind) {
+    return list_of(identifier, list_of_kind(kind));
+}
+
+binding_cell* placeholders_of(const name* identifier) {
+    return list_of(identifier, PLACEHOLDER_LIST);
+}
+
+void* similarity_keys_of(name* identifier) {
+    name_bindings* bindings = bindings_of(identifier);
+    return bindings ? bindings->similarity_keys : nullptr;
+}
+
+void set_similarity_keys(name* identifier, void* keys) {
+    name_bindings* bindings = bindings_of(identifier);
+    if (!bindings) {
+        bindings = new_bindings(0);
+        bindings->present = 0;
+        name_set_binding(identifier, bindings);
+    }
+    bindings->similarity_keys = keys;
+}
+
+binding_cell* add_binding(name* identifier, xob_node* node) {
     auto* cell = static_cast<binding_cell*>(arena_alloc(
         node->kind == a_function ? sizeof(binding_cell) : offsetof(binding_cell, older_nonstatic)));
     cell->node = node;
     cell->order = ++binding_count;
-    cell->older = bindings->newest(node->kind);
-    bindings->newest(node->kind) = cell;
+    // Every head is looked up again after kept_head, which may move the block.
+    if (list_of_kind(node->kind) >= 0) {
+        binding_cell** head = kept_head(identifier, list_of_kind(node->kind));
+        cell->older = *head;
+        *head = cell;
+    }
     if (node->kind == a_function && !node->position) {
-        cell->older_here = bindings->placeholders;
-        bindings->placeholders = cell;
+        binding_cell** head = kept_head(identifier, PLACEHOLDER_LIST);
+        cell->older_here = *head;
+        *head = cell;
     } else if (node->position) {
         index_cell(identifier, cell);
     }
     if (node->kind == a_function && node->storage != static_name()) {
-        cell->older_nonstatic = bindings->nonstatic_functions;
-        bindings->nonstatic_functions = cell;
+        binding_cell** head = kept_head(identifier, NONSTATIC_LIST);
+        cell->older_nonstatic = *head;
+        *head = cell;
     }
     return cell;
 }
@@ -71,8 +149,7 @@ binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_nod
     if (!position) return nullptr;
     // A name with no node of the kind has none at any position: most names
     // are new, and their look-up would miss the index's cache lines for nothing.
-    auto* bindings = static_cast<name_bindings*>(name_binding(identifier));
-    if (!bindings || !bindings->newest(kind)) return nullptr;
+    if (!newest_of_kind(identifier, kind)) return nullptr;
     return positions.find(identifier, kind, position);
 }
 
@@ -82,18 +159,17 @@ void prefetch_newest_at(std::uint32_t name_hash, std::int32_t kind, std::int32_t
 }
 
 void placeholder_filled(name* identifier, binding_cell* cell) {
-    name_bindings* bindings = bindings_of(identifier);
-    binding_cell** link = &bindings->placeholders;
-    while (*link && *link != cell) link = &(*link)->older_here;
-    if (*link) *link = cell->older_here;
+    binding_cell** link = head_of(bindings_of(identifier), PLACEHOLDER_LIST);
+    while (link && *link && *link != cell) link = &(*link)->older_here;
+    if (link && *link) *link = cell->older_here;
     cell->older_here = nullptr;
     if (cell->node->position) index_cell(identifier, cell);
 }
 
 binding_cell* newest_nonstatic_function(name* identifier) {
-    name_bindings* bindings = bindings_of(identifier);
     // A placeholder filled with a static function leaves the list when met.
-    binding_cell** link = &bindings->nonstatic_functions;
+    binding_cell** link = head_of(bindings_of(identifier), NONSTATIC_LIST);
+    if (!link) return nullptr;
     while (*link && (*link)->node->storage == static_name()) *link = (*link)->older_nonstatic;
     return *link;
 }

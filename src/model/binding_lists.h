@@ -29,21 +29,29 @@ struct binding_cell {
 // definition, function, function declaration, typedef, enumeration, field.
 constexpr int BOUND_KIND_COUNT = 7;
 
+// What a name's binding slot holds. Most names bear nodes of one or two
+// kinds, so only the lists a name has are kept, in list order: the bound
+// kinds, then the functions whose storage is not "static", then the
+// functions still without position (call placeholders).
 struct name_bindings {
-    binding_cell* heads[BOUND_KIND_COUNT];  // newest first, per bound kind
-    binding_cell* nonstatic_functions;      // functions whose storage is not "static"
-    binding_cell* placeholders;             // functions still without position
-    void* similarity_keys;                  // what the similarity checks keep for the name
-
-    // The newest node of a bound kind (see head_slot).
-    binding_cell*& newest(std::int32_t kind);
+    void* similarity_keys;  // what the similarity checks keep for the name
+    std::uint16_t present;  // bit n: the list n is kept
+    std::uint8_t room;      // heads allocated
+    binding_cell* heads[1];  // allocated to `room`
 };
+
+// The newest node of a bound kind bearing the name, or null (also for a
+// kind that binds nothing).
+binding_cell* newest_of_kind(const name* identifier, std::int32_t kind);
+// The call placeholders of the name, newest first, through older_here.
+binding_cell* placeholders_of(const name* identifier);
+// What the similarity checks keep for a name that bears a node.
+void* similarity_keys_of(name* identifier);
+void set_similarity_keys(name* identifier, void* keys);
 
 // Bindings made so far; the next cell's creation number.
 extern std::uint64_t binding_count;
 
-// The bindings of a name, made empty on first use.
-name_bindings* bindings_of(name* identifier);
 // Binds a new node to the name: it becomes the newest of its kind.
 binding_cell* add_binding(name* identifier, xob_node* node);
 // The newest node of this name and kind at a position equal to the given

@@ -110,8 +110,7 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
     if (!identifier || !entry) return;
     // Every entry is bound to its identifier: a record keeps the entry alone.
     assert(entry->name == identifier);
-    name_bindings* bindings = bindings_of(identifier);
-    auto* known = static_cast<similarity_keys_of_name*>(bindings->similarity_keys);
+    auto* known = static_cast<similarity_keys_of_name*>(similarity_keys_of(identifier));
     if (known && known->tables == tables.generation) {
         if (known->owns_all) return;
         for (int table = 0; table < 3; ++table)
@@ -138,13 +137,13 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
                      found.records[1]->owner == identifier &&
                      found.records[2]->owner == identifier;
     if (found.owns_all) {
-        bindings->similarity_keys = tables.owns_all_keys;
+        set_similarity_keys(identifier, tables.owns_all_keys);
         return;
     }
     // A name's own copy; the shared one of some tables (no records) stays as it is.
     if (!known || !known->records[0]) {
         known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
-        bindings->similarity_keys = known;
+        set_similarity_keys(identifier, known);
     }
     *known = found;
 }
