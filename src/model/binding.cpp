@@ -290,12 +290,14 @@ xob_node* resolve_object(name* identifier, name* mode, xob_node*& position) {
     identifier = usable(identifier);
     // The newest node that matches: a declaration, definition or function at
     // the same position, or a function elsewhere that is not static.
+    // The name's lists first: the index is probed only for kinds it bears.
+    binding_cell* elsewhere = newest_nonstatic_function(identifier);
     binding_cell* match = nullptr;
     for (std::int32_t kind : {a_declaration, a_definition, a_function}) {
+        if (!newest_of_kind(identifier, kind)) continue;
         binding_cell* here = newest_at(identifier, kind, position);
         if (here && (!match || here->order > match->order)) match = here;
     }
-    binding_cell* elsewhere = newest_nonstatic_function(identifier);
     if (elsewhere && (!match || elsewhere->order > match->order)) match = elsewhere;
     if (match) {
         share_position(position, match->node->position);

@@ -37,6 +37,16 @@ int list_of_kind(std::int32_t kind) {
     return kind >= 0 && kind < 13 ? LIST_OF_KIND[kind] : -1;
 }
 
+// The lists kept before list `list` (masks of at most 16 bits; no
+// instruction for it is assumed of the processor).
+int lists_before(std::uint16_t present, int list) {
+    unsigned v = present & ((1u << list) - 1);
+    v = v - ((v >> 1) & 0x5555u);
+    v = (v & 0x3333u) + ((v >> 2) & 0x3333u);
+    v = (v + (v >> 4)) & 0x0F0Fu;
+    return static_cast<int>((v + (v >> 8)) & 0x1Fu);
+}
+
 // Blocks left by names that outgrew them, by room, linked through
 // similarity_keys: the next name to grow to that room takes one.
 name_bindings* recycled[LIST_COUNT + 1];
@@ -60,7 +70,7 @@ name_bindings* bindings_of(const name* identifier) {
 // The head of list `list`, or null when the name does not keep it.
 binding_cell** head_of(name_bindings* bindings, int list) {
     if (!bindings || list < 0 || !(bindings->present >> list & 1)) return nullptr;
-    return &bindings->heads[__builtin_popcount(bindings->present & ((1u << list) - 1))];
+    return &bindings->heads[lists_before(bindings->present, list)];
 }
 
 binding_cell* list_of(const name* identifier, int list) {
@@ -73,7 +83,7 @@ binding_cell* list_of(const name* identifier, int list) {
 binding_cell** kept_head(name* identifier, int list) {
     name_bindings* bindings = bindings_of(identifier);
     if (binding_cell** head = head_of(bindings, list)) return head;
-    int count = bindings ? __builtin_popcount(bindings->present) : 0;
+    int count = bindings ? lists_before(bindings->present, 16) : 0;
     if (!bindings || count == bindings->room) {
         name_bindings* larger = new_bindings(count + 1);
         larger->similarity_keys = bindings ? bindings->similarity_keys : nullptr;
@@ -87,7 +97,7 @@ binding_cell** kept_head(name* identifier, int list) {
         name_set_binding(identifier, bindings);
     }
     // Make room at the list's place in order.
-    int at = __builtin_popcount(bindings->present & ((1u << list) - 1));
+    int at = lists_before(bindings->present, list);
     for (int i = count; i > at; --i) bindings->heads[i] = bindings->heads[i - 1];
     bindings->heads[at] = nullptr;
     bindings->present = static_cast<std::uint16_t>(bindings->present | 1u << list);
@@ -146,10 +156,9 @@ binding_cell* add_binding(name* identifier, xob_node* node) {
 }
 
 binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_node* position) {
-    if (!position) return nullptr;
-    // A name with no node of the kind has none at any position: most names
-    // are new, and their look-up would miss the index's cache lines for nothing.
-    if (!newest_of_kind(identifier, kind)) return nullptr;
+    // A name that bears no node yet has none at any position: most names are
+    // new, and their look-up would miss the index's cache lines for nothing.
+    if (!position || !name_binding(identifier)) return nullptr;
     return positions.find(identifier, kind, position);
 }
 
