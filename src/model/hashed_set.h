@@ -33,21 +33,30 @@ inline std::uint64_t hash_bytes(const char* bytes, std::size_t length) {
 
 // T holds `std::uint32_t hash`. Records are owned elsewhere; the set holds
 // pointers and never removes one.
+//
+// A slot holds the record's address with sixteen bits of its hash in the
+// address's top bits, which user-space addresses leave clear: a probe
+// passes a slot of another hash without reading its record, so a look-up
+// reads one record where it would read one for every slot it passes. An
+// address that uses the top bits turns the tags off for the set.
 template <class T>
 class hashed_set {
 public:
     hashed_set() = default;
     hashed_set(const hashed_set&) = delete;
     hashed_set& operator=(const hashed_set&) = delete;
-    ~hashed_set() { zeroed_table_free(slots_, capacity() * sizeof(T*)); }
+    ~hashed_set() { zeroed_table_free(slots_, capacity() * sizeof(std::uintptr_t)); }
 
     // The record with this hash for which equal(record) holds, or null.
     template <class Equal>
     T* find(std::uint32_t hash, Equal equal) const {
         if (!slots_) return nullptr;
+        std::uintptr_t tag = tag_of(hash);
         for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
-            T* record = slots_[at];
-            if (!record) return nullptr;
+            std::uintptr_t slot = slots_[at];
+            if (!slot) return nullptr;
+            if ((slot & tag_mask_) != tag) continue;
+            T* record = reinterpret_cast<T*>(slot & ~tag_mask_);
             if (record->hash == hash && equal(record)) return record;
         }
     }
@@ -58,11 +67,12 @@ public:
         if (slots_) __builtin_prefetch(&slots_[hash & mask_]);
     }
     void prefetch_record(std::uint32_t hash) const {
-        if (slots_) __builtin_prefetch(slots_[hash & mask_]);
+        if (slots_) __builtin_prefetch(reinterpret_cast<const void*>(slots_[hash & mask_] & ~tag_mask_));
     }
 
     // Adds a record that find said is absent.
     void add(T* record) {
+        if (reinterpret_cast<std::uintptr_t>(record) & tag_mask_) untag();
         // Up to three quarters full: linear probes stay short, and the slots
         // are a small part of what each record costs.
         if ((count_ + 1) * 4 > capacity() * 3) grow();
@@ -73,25 +83,44 @@ public:
     std::size_t size() const { return count_; }
 
 private:
-    std::size_t capacity() const { return slots_ ? mask_ + 1 : 0; }
+    static constexpr int TAG_SHIFT = 48;
+    static constexpr std::uintptr_t ADDRESS_TOP = ~std::uintptr_t{0} << TAG_SHIFT;
 
-    static void place(T** slots, std::size_t mask, T* record) {
-        std::size_t at = record->hash & mask;
-        while (slots[at]) at = (at + 1) & mask;
-        slots[at] = record;
+    std::uintptr_t tag_of(std::uint32_t hash) const {
+        // From the high bits, which the slot's index leaves out.
+        return (static_cast<std::uintptr_t>(hash >> 16) << TAG_SHIFT) & tag_mask_;
     }
 
-    void grow() {
-        std::size_t capacity = slots_ ? 2 * (mask_ + 1) : 64;
-        auto** slots = static_cast<T**>(zeroed_table_alloc(capacity * sizeof(T*)));
+    std::size_t capacity() const { return slots_ ? mask_ + 1 : 0; }
+
+    void place(std::uintptr_t* slots, std::size_t mask, T* record) const {
+        std::size_t at = record->hash & mask;
+        while (slots[at]) at = (at + 1) & mask;
+        slots[at] = reinterpret_cast<std::uintptr_t>(record) | tag_of(record->hash);
+    }
+
+    void grow() { rebuild(slots_ ? 2 * (mask_ + 1) : 64, tag_mask_); }
+
+    // The records again in a table of this capacity, placed with the tags
+    // of tag_mask_; old_tag_mask is what the present slots carry.
+    void rebuild(std::size_t capacity, std::uintptr_t old_tag_mask) {
+        auto* slots = static_cast<std::uintptr_t*>(zeroed_table_alloc(capacity * sizeof(std::uintptr_t)));
         for (std::size_t at = 0; slots_ && at <= mask_; ++at)
-            if (slots_[at]) place(slots, capacity - 1, slots_[at]);
-        zeroed_table_free(slots_, this->capacity() * sizeof(T*));
+            if (slots_[at]) place(slots, capacity - 1, reinterpret_cast<T*>(slots_[at] & ~old_tag_mask));
+        zeroed_table_free(slots_, this->capacity() * sizeof(std::uintptr_t));
         slots_ = slots;
         mask_ = capacity - 1;
     }
 
-    T** slots_ = nullptr;
+    // Every slot again without a tag: a slot then holds the whole address.
+    void untag() {
+        std::uintptr_t old_tag_mask = tag_mask_;
+        tag_mask_ = 0;
+        if (slots_) rebuild(mask_ + 1, old_tag_mask);
+    }
+
+    std::uintptr_t* slots_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
+    std::uintptr_t tag_mask_ = ADDRESS_TOP;  // the bits that hold tags; 0 when off
 };

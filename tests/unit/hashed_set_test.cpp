@@ -1,0 +1,47 @@
+#include "model/hashed_set.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <deque>
+#include <random>
+
+namespace {
+
+struct keyed {
+    std::uint32_t hash;
+    int key;
+};
+
+}  // namespace
+
+// Hashes chosen to collide: equal in all 32 bits, equal in the low bits that
+// choose the slot but not in the high bits that tag it, and equal in the high
+// bits only. Every record stays found through growth, absent keys are not,
+// and a slot's tag never hides a record of its hash.
+TEST(HashedSet, CollidingHashesAcrossGrowth) {
+    std::mt19937 random(11);
+    std::deque<keyed> records;
+    hashed_set<keyed> set;
+    auto find = [&](std::uint32_t hash, int key) {
+        return set.find(hash, [&](const keyed* record) { return record->key == key; });
+    };
+    auto hash_of = [&](int key) -> std::uint32_t {
+        switch (key % 3) {
+            case 0: return 0x5A5A0042u;                                // all equal
+            case 1: return (static_cast<std::uint32_t>(key) << 16) | 0x42u;  // slot equal, tag not
+            default: return 0x77770000u | (static_cast<std::uint32_t>(key) & 0xFFFFu);  // tag equal
+        }
+    };
+    for (int key = 0; key < 3000; ++key) {
+        ASSERT_EQ(find(hash_of(key), key), nullptr) << key;
+        records.push_back({hash_of(key), key});
+        set.add(&records.back());
+        int probe = static_cast<int>(random() % (key + 1));
+        EXPECT_EQ(find(hash_of(probe), probe), &records[probe]) << probe << " after " << key;
+    }
+    EXPECT_EQ(set.size(), records.size());
+    for (const keyed& record : records) EXPECT_EQ(find(record.hash, record.key), &record);
+    EXPECT_EQ(find(hash_of(3000), 3000), nullptr);
+    EXPECT_EQ(find(0x5A5A0042u, -1), nullptr);
+}
