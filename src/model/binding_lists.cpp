@@ -14,15 +14,6 @@ namespace {
 
 position_index positions;
 
-// Keeps each chain newest first, also for a placeholder filled long after it was made.
-void index_cell(const name* identifier, binding_cell* cell) {
-    const xob_node* node = cell->node;
-    binding_cell** link = positions.chain(identifier, node->kind, node->position);
-    while (*link && (*link)->order > cell->order) link = &(*link)->older_here;
-    cell->older_here = *link;
-    *link = cell;
-}
-
 }  // namespace
 
 namespace {
@@ -145,7 +136,7 @@ binding_cell* add_binding(name* identifier, xob_node* node) {
         cell->older_here = *head;
         *head = cell;
     } else if (node->position) {
-        index_cell(identifier, cell);
+        positions.insert(identifier, cell);
     }
     if (node->kind == a_function && node->storage != static_name()) {
         binding_cell** head = kept_head(identifier, NONSTATIC_LIST);
@@ -172,7 +163,7 @@ void placeholder_filled(name* identifier, binding_cell* cell) {
     while (link && *link && *link != cell) link = &(*link)->older_here;
     if (link && *link) *link = cell->older_here;
     cell->older_here = nullptr;
-    if (cell->node->position) index_cell(identifier, cell);
+    if (cell->node->position) positions.insert(identifier, cell);
 }
 
 binding_cell* newest_nonstatic_function(name* identifier) {

@@ -1,5 +1,6 @@
 #include "model/position_index.h"
 
+#include <cassert>
 #include <cstdlib>
 #include <initializer_list>
 
@@ -23,41 +24,71 @@ std::size_t hash_key(std::uint32_t name_hash, std::int32_t kind, std::int32_t fi
     return static_cast<std::size_t>(hash ^ (hash >> 29));
 }
 
+std::uint64_t hash_of_node(const name* identifier, const xob_node* node) {
+    return hash_key(identifier->hash, node->kind, node->position->file, node->position->line,
+                    node->position->row);
+}
+
 }  // namespace
 
 position_index::~position_index() {
-    if (slots_) zeroed_table_free(slots_, (mask_ + 1) * sizeof(slot));
+    if (slots_) zeroed_table_free(slots_, (mask_ + 1) * sizeof(std::uintptr_t));
 }
 
-position_index::slot* position_index::lookup(const name* identifier, std::int32_t kind,
-                                             const xob_node* position) const {
-    for (std::size_t at = hash_key(identifier->hash, kind, position->file, position->line,
-                                   position->row) & mask_;;
-         at = (at + 1) & mask_) {
-        slot& here = slots_[at];
-        if (!here.identifier) return &here;
-        if (here.identifier != identifier) continue;
-        const xob_node* node = here.newest->node;
-        if (node->kind == kind && same_position(node->position, position)) return &here;
+std::uintptr_t position_index::tag_of(std::uint64_t hash) const {
+    return (static_cast<std::uintptr_t>(hash >> TAG_SHIFT) << TAG_SHIFT) & tag_mask_;
+}
+
+std::uintptr_t* position_index::lookup(std::uint64_t hash, const name* identifier,
+                                       std::int32_t kind, const xob_node* position) const {
+    std::uintptr_t tag = tag_of(hash);
+    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+        std::uintptr_t& here = slots_[at];
+        if (!here) return &here;
+        if ((here & tag_mask_) != tag) continue;
+        const xob_node* node = reinterpret_cast<binding_cell*>(here & ~tag_mask_)->node;
+        if (node->name == identifier && node->kind == kind && same_position(node->position, position))
+            return &here;
     }
 }
 
 binding_cell* position_index::find(const name* identifier, std::int32_t kind,
                                    const xob_node* position) const {
     if (!slots_) return nullptr;
-    slot* found = lookup(identifier, kind, position);
-    return found->identifier ? found->newest : nullptr;
+    std::uint64_t hash = hash_key(identifier->hash, kind, position->file, position->line, position->row);
+    return reinterpret_cast<binding_cell*>(*lookup(hash, identifier, kind, position) & ~tag_mask_);
 }
 
-binding_cell** position_index::chain(const name* identifier, std::int32_t kind,
-                                     const xob_node* position) {
-    if (!slots_ || (count_ + 1) * 4 > (mask_ + 1) * 3) grow();
-    slot* found = lookup(identifier, kind, position);
-    if (!found->identifier) {
-        *found = {identifier, nullptr};
-        ++count_;
+void position_index::insert(const name* identifier, binding_cell* cell) {
+    assert(cell->node->name == identifier);
+    if (reinterpret_cast<std::uintptr_t>(cell) & tag_mask_) {
+        std::uintptr_t old_tag_mask = tag_mask_;
+        tag_mask_ = 0;
+        if (slots_) rebuild(mask_ + 1, old_tag_mask);
     }
-    return &found->newest;
+    if (!slots_) {
+        mask_ = 1023;
+        slots_ = static_cast<std::uintptr_t*>(zeroed_table_alloc((mask_ + 1) * sizeof(std::uintptr_t)));
+    } else if ((count_ + 1) * 4 > (mask_ + 1) * 3) {
+        std::size_t old_capacity = mask_ + 1;
+        mask_ = 2 * old_capacity - 1;
+        rebuild(old_capacity, tag_mask_);
+    }
+    const xob_node* node = cell->node;
+    std::uint64_t hash = hash_of_node(identifier, node);
+    std::uintptr_t* slot = lookup(hash, identifier, node->kind, node->position);
+    auto* head = reinterpret_cast<binding_cell*>(*slot & ~tag_mask_);
+    if (!head) ++count_;
+    // Each chain newest first, also for a placeholder filled long after it was made.
+    if (!head || head->order < cell->order) {
+        cell->older_here = head;
+        *slot = reinterpret_cast<std::uintptr_t>(cell) | tag_of(hash);
+        return;
+    }
+    binding_cell* before = head;
+    while (before->older_here && before->older_here->order > cell->order) before = before->older_here;
+    cell->older_here = before->older_here;
+    before->older_here = cell;
 }
 
 void position_index::prefetch(std::uint32_t name_hash, std::int32_t kind, std::int32_t file,
@@ -65,16 +96,17 @@ void position_index::prefetch(std::uint32_t name_hash, std::int32_t kind, std::i
     if (slots_) __builtin_prefetch(&slots_[hash_key(name_hash, kind, file, line, row) & mask_]);
 }
 
-void position_index::grow() {
-    slot* old = slots_;
-    std::size_t old_capacity = old ? mask_ + 1 : 0;
-    std::size_t capacity = old ? 2 * old_capacity : 1024;
-    slots_ = static_cast<slot*>(zeroed_table_alloc(capacity * sizeof(slot)));
-    mask_ = capacity - 1;
-    for (std::size_t at = 0; at < old_capacity; ++at)
-        if (old[at].identifier) {
-            const xob_node* node = old[at].newest->node;
-            *lookup(old[at].identifier, node->kind, node->position) = old[at];
-        }
-    if (old) zeroed_table_free(old, old_capacity * sizeof(slot));
+void position_index::rebuild(std::size_t old_capacity, std::uintptr_t old_tag_mask) {
+    std::uintptr_t* old = slots_;
+    slots_ = static_cast<std::uintptr_t*>(zeroed_table_alloc((mask_ + 1) * sizeof(std::uintptr_t)));
+    for (std::size_t from = 0; from < old_capacity; ++from) {
+        auto* head = reinterpret_cast<binding_cell*>(old[from] & ~old_tag_mask);
+        if (!head) continue;
+        const xob_node* node = head->node;
+        std::uint64_t hash = hash_of_node(node->name, node);
+        std::size_t at = hash & mask_;
+        while (slots_[at]) at = (at + 1) & mask_;  // keys are distinct: the first free slot
+        slots_[at] = reinterpret_cast<std::uintptr_t>(head) | tag_of(hash);
+    }
+    zeroed_table_free(old, old_capacity * sizeof(std::uintptr_t));
 }

@@ -19,27 +19,29 @@ public:
 
     // The head of the chain of this key, or null.
     binding_cell* find(const name* identifier, std::int32_t kind, const xob_node* position) const;
-    // The head of the chain of this key, made empty when the key is new; the
-    // caller links a cell of this key in at once.
-    binding_cell** chain(const name* identifier, std::int32_t kind, const xob_node* position);
+    // Links a cell into the chain of its node's key (the identifier, the
+    // node's kind and position), which is kept newest first by creation
+    // number, through older_here.
+    void insert(const name* identifier, binding_cell* cell);
     // Fetch the slot a look-up of this key starts at: the identifier given by
     // its text's hash, so that a reader can ask before interning the text.
     void prefetch(std::uint32_t name_hash, std::int32_t kind, std::int32_t file, std::int32_t line,
                   std::int32_t row) const;
 
 private:
-    // Open addressing over flat slots; a free slot has no identifier. The
-    // kind and position of a key are those of the node of its newest cell,
-    // so a slot is two words.
-    struct slot {
-        const name* identifier;
-        binding_cell* newest;
-    };
-
-    slot* lookup(const name* identifier, std::int32_t kind, const xob_node* position) const;
-    void grow();
-
-    slot* slots_ = nullptr;
+    // Open addressing over one word a slot: the newest cell of the key, with
+    // sixteen bits of the key's hash in the top bits, which user-space
+    // addresses leave clear, so that a probe passes slots of other keys
+    // without reading their cells. The key itself is read from the node of
+    // that cell. An address that uses the top bits turns the tags off.
+    std::uintptr_t* lookup(std::uint64_t hash, const name* identifier, std::int32_t kind,
+                           const xob_node* position) const;
+    std::uintptr_t tag_of(std::uint64_t hash) const;
+    // Every key again in a table of mask_ + 1 slots, tagged by tag_mask_.
+    void rebuild(std::size_t old_capacity, std::uintptr_t old_tag_mask);
+    static constexpr int TAG_SHIFT = 48;
+    std::uintptr_t* slots_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
+    std::uintptr_t tag_mask_ = ~std::uintptr_t{0} << TAG_SHIFT;  // 0 when the tags are off
 };
