@@ -24,13 +24,13 @@ namespace {
 
 // Allocation sizes, smallest first: the common part and the kind's own fields.
 constexpr std::size_t NODE_SIZES[4] = {
-    offsetof(xob_node, row) + sizeof(std::int32_t) + 4,         // free, number, string, position
+    offsetof(xob_node, row) + sizeof(std::int32_t),             // free, number, string, position
     offsetof(xob_node, name),                                   // a_reference
     offsetof(xob_node, system_include) + sizeof(std::int32_t),  // a_source
     sizeof(xob_node),                                           // the named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
-static_assert(NODE_SIZES[0] == 24 && sizeof(xob_node) == 104, "node sizes");
+static_assert(NODE_SIZES[0] == 16 && sizeof(xob_node) == 96, "node sizes");
 
 // Numbers, strings and positions have neither scope nor list link.
 bool has_scope(std::int32_t kind) {

@@ -46,18 +46,23 @@ enum : std::uint8_t {
 // kinds named beside it. A function declaration carries the function fields,
 // all zero. Fields naming a text hold an interned `name` (name_table.h).
 // Numbers, strings and positions, the most numerous nodes, have no scope and
-// no list link: they are allocated to 24 bytes.
+// no list link: they are allocated to 16 bytes.
 struct xob_node {
     std::uint8_t flags;
     std::uint8_t link_flags;         // function: CALLED, RECURSIVE, ON_STACK, DEPTH_KNOWN
     std::uint8_t in_system_include;  // declaration: read inside a system include file
-    std::int32_t kind;               // node_kind
+    std::uint8_t kind;               // node_kind
+    // The one number of a kind that has one, beside the common part.
+    union {
+        std::int32_t value;       // a_number
+        std::int32_t file;        // a_position: file-table index, -1 for an unknown file
+        std::int32_t level;       // declaration (-1 when implicit), definition, typedef
+        std::int32_t call_depth;  // function
+    };
     union {
         xob_node* free_next;  // free_xob
-        std::int32_t value;   // a_number
         struct name* text;    // a_string
         struct {              // a_position
-            std::int32_t file;  // file-table index, -1 for an unknown file
             std::int32_t line;
             std::int32_t row;
         };
@@ -100,13 +105,11 @@ struct xob_node {
                         xob_node* next_enum;
                         xob_node* next_field;
                     };
-                    std::int32_t level;       // declaration (-1 when implicit), definition, typedef
                     std::int32_t type_index;  // definition, typedef (its own index), enum, field
                     std::int32_t old_type_index;     // typedef: the type it renames
                     std::int32_t struct_type_index;  // field: the structure that holds it
                     std::int32_t scope_code;  // definition: 0 global, 1 local, 2 global static,
                                               // 3 local static, 4 parameter
-                    std::int32_t call_depth;  // function
                 };
             };
         };
