@@ -18,19 +18,23 @@ node_cell* undefined_declarations = nullptr;
 xob_node* current_scope = nullptr;
 xob_node* first_xob_scope = nullptr;
 xob_node* last_closed_xob_scope = nullptr;
-xob_node* free_nodes[4] = {};
+xob_node* free_nodes[6] = {};
 
 namespace {
 
 // Allocation sizes, smallest first: the common part and the kind's own fields.
-constexpr std::size_t NODE_SIZES[4] = {
+constexpr std::size_t NODE_SIZES[6] = {
     offsetof(xob_node, row) + sizeof(std::int32_t),             // free, number, string, position
     offsetof(xob_node, name),                                   // a_reference
     offsetof(xob_node, system_include) + sizeof(std::int32_t),  // a_source
-    sizeof(xob_node),                                           // the named kinds
+    offsetof(xob_node, next_definition),                        // a_declaration
+    offsetof(xob_node, indirection),                            // function, function declaration
+    sizeof(xob_node),                                           // the other named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
-static_assert(NODE_SIZES[0] == 16 && sizeof(xob_node) == 96, "node sizes");
+static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[3] == 64 && NODE_SIZES[4] == 72 &&
+                  sizeof(xob_node) == 88,
+              "node sizes");
 
 // Numbers, strings and positions have neither scope nor list link.
 bool has_scope(std::int32_t kind) {
@@ -48,8 +52,13 @@ int size_class(std::int32_t kind) {
             return 1;
         case a_source:
             return 2;
-        default:
+        case a_declaration:
             return 3;
+        case a_function:
+        case a_function_declaration:
+            return 4;
+        default:
+            return 5;
     }
 }
 

@@ -81,8 +81,11 @@ struct xob_node {
                     struct name* version;    // or null
                     std::int32_t system_include;  // 0 or 1
                 };
-                // The named kinds and a_reference. A reference uses only the
-                // first three fields and is allocated that far.
+                // The named kinds and a_reference, in the order of the kinds
+                // that use them, each kind allocated only as far as its own
+                // fields reach: a reference to mode, a declaration to
+                // storage, a function (and function declaration) to its list
+                // link, the others to the end.
                 struct {
                     xob_node* position;  // every named kind and a_reference; null for a call placeholder
                     union {
@@ -96,20 +99,22 @@ struct xob_node {
                         struct name* mode;           // a_reference: the kind of use
                         struct name* fulldef;        // a_function: the full definition text
                     };
-                    struct name* name;         // all named kinds (not a_reference)
-                    struct name* storage;      // declaration, definition, function, function declaration
-                    struct name* indirection;  // definition, typedef, field
-                    union {                    // the global list that holds the node
+                    struct name* name;     // all named kinds (not a_reference)
+                    struct name* storage;  // declaration, definition, function, function declaration
+                    union {                // the global list that holds the node
                         xob_node* next_definition;
                         xob_node* next_function;
                         xob_node* next_enum;
                         xob_node* next_field;
                     };
-                    std::int32_t type_index;  // definition, typedef (its own index), enum, field
-                    std::int32_t old_type_index;     // typedef: the type it renames
-                    std::int32_t struct_type_index;  // field: the structure that holds it
-                    std::int32_t scope_code;  // definition: 0 global, 1 local, 2 global static,
-                                              // 3 local static, 4 parameter
+                    struct name* indirection;  // definition, typedef, field
+                    std::int32_t type_index;   // definition, typedef (its own index), enum, field
+                    union {
+                        std::int32_t old_type_index;     // typedef: the type it renames
+                        std::int32_t struct_type_index;  // field: the structure that holds it
+                        std::int32_t scope_code;  // definition: 0 global, 1 local, 2 global static,
+                                                  // 3 local static, 4 parameter
+                    };
                 };
             };
         };
@@ -144,7 +149,7 @@ extern xob_node* first_xob_scope;
 extern xob_node* last_closed_xob_scope;
 
 // Recycled nodes, linked through free_next, one list per allocation size.
-extern xob_node* free_nodes[4];
+extern xob_node* free_nodes[6];
 
 // Node management. new_node takes a node from the free list or allocates one,
 // with scope = current_scope, no next, LINKED clear and the kind's fields zero.
