@@ -7,17 +7,88 @@
 #include <string>
 
 #include "model/arena.h"
+#include "model/hashed_set.h"
 #include "model/binding_lists.h"
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
 #include "rules/rule_catalogue.h"
 
-similarity_tables::similarity_tables() {
-    static std::uint64_t made = 0;
+similarity_tables::similarity_tables() : by_key{similarity_key_table(0), similarity_key_table(1), similarity_key_table(2)} {
+    static std::uint32_t made = 0;
     generation = ++made;
-    owns_all_keys = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
-    *owns_all_keys = {generation, {nullptr, nullptr, nullptr}, true};
+}
+
+similarity_key_table::~similarity_key_table() {
+    if (slots_) zeroed_table_free(slots_, (mask_ + 1) * sizeof(std::uintptr_t));
+}
+
+std::uintptr_t similarity_key_table::tag_of(std::uint32_t hash) const {
+    // From the high bits, which the slot's index leaves out.
+    return (static_cast<std::uintptr_t>(hash >> 16) << 48) & tag_mask_;
+}
+
+std::uint32_t similarity_key_table::hash_at(std::uintptr_t slot) const {
+    if (slot & NOTE_BIT) return reinterpret_cast<similarity_keys_of_name*>(address_of(slot))->hashes[table_];
+    return reinterpret_cast<similarity_record*>(address_of(slot))->hash;
+}
+
+name* similarity_key_table::owner_at(std::uintptr_t slot) const {
+    if (slot & NOTE_BIT) return reinterpret_cast<similarity_keys_of_name*>(address_of(slot))->first_entry->name;
+    return reinterpret_cast<similarity_record*>(address_of(slot))->owner;
+}
+
+similarity_record* similarity_key_table::record_at(std::uintptr_t* slot) {
+    if (!(*slot & NOTE_BIT)) return reinterpret_cast<similarity_record*>(address_of(*slot));
+    auto* note = reinterpret_cast<similarity_keys_of_name*>(address_of(*slot));
+    auto* record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
+    *record = {note->hashes[table_], note->first_entry->name, note->first_entry};
+    *slot = reinterpret_cast<std::uintptr_t>(record) | tag_of(record->hash);
+    return record;
+}
+
+void similarity_key_table::add_owned(std::uintptr_t* slot, similarity_keys_of_name* note) {
+    auto address = reinterpret_cast<std::uintptr_t>(note);
+    if (address & tag_mask_) {
+        // An address that uses the top bits: every slot again without a tag.
+        std::uintptr_t old_tag_mask = tag_mask_;
+        tag_mask_ = 0;
+        if (slots_) rebuild(mask_ + 1, old_tag_mask);
+        slot = nullptr;
+    }
+    // Up to three quarters full: linear probes stay short.
+    if (!slots_ || (count_ + 1) * 4 > (mask_ + 1) * 3) {
+        rebuild(slots_ ? 2 * (mask_ + 1) : 64, tag_mask_);
+        slot = nullptr;
+    }
+    std::uint32_t hash = note->hashes[table_];
+    if (!slot) {  // the key is absent: the first free slot of its probe sequence
+        std::size_t at = hash & mask_;
+        while (slots_[at]) at = (at + 1) & mask_;
+        slot = &slots_[at];
+    }
+    *slot = address | tag_of(hash) | NOTE_BIT;
+    ++count_;
+}
+
+void similarity_key_table::prefetch_slot(std::uint32_t hash) const {
+    if (slots_) __builtin_prefetch(&slots_[hash & mask_]);
+}
+
+void similarity_key_table::rebuild(std::size_t capacity, std::uintptr_t old_tag_mask) {
+    std::uintptr_t* old = slots_;
+    std::size_t old_capacity = old ? mask_ + 1 : 0;
+    slots_ = static_cast<std::uintptr_t*>(zeroed_table_alloc(capacity * sizeof(std::uintptr_t)));
+    mask_ = capacity - 1;
+    for (std::size_t from = 0; from < old_capacity; ++from) {
+        if (!old[from]) continue;
+        std::uintptr_t entry = old[from] & ~old_tag_mask;
+        std::uint32_t hash = hash_at(entry);
+        std::size_t at = hash & mask_;
+        while (slots_[at]) at = (at + 1) & mask_;
+        slots_[at] = entry | tag_of(hash);
+    }
+    zeroed_table_free(old, old_capacity * sizeof(std::uintptr_t));
 }
 
 similarity_tables similarity;
@@ -65,24 +136,6 @@ void key_of_name(key_builder build, const name* identifier, std::string& key) {
     build(text, std::strlen(text), key);
 }
 
-// The record of a key in one table, made with `identifier` as its owner and
-// `entry` as its only entry when the key is new (`created`: nothing more to do).
-similarity_record* record_of_key(hashed_set<similarity_record>& table, key_builder build,
-                                 const std::string& key, std::uint32_t hash, name* identifier,
-                                 xob_node* entry, bool* created) {
-    static std::string candidate_key;
-    similarity_record* record = table.find(hash, [&](const similarity_record* candidate) {
-        key_of_name(build, candidate->owner, candidate_key);
-        return candidate_key == key;
-    });
-    *created = !record;
-    if (record) return record;
-    record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
-    *record = {hash, identifier, entry};
-    table.add(record);
-    return record;
-}
-
 // The first name to produce a key owns it; every later entry of another name
 // is paired with the entry registered last under the key.
 void register_entry(similarity_record* record, std::int32_t rule, name* identifier,
@@ -114,10 +167,10 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
     if (known && known->tables == tables.generation) {
         if (known->owns_all) return;
         for (int table = 0; table < 3; ++table)
-            register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
+            if (known->records[table])
+                register_entry(known->records[table], TABLE_RULES[table], identifier, entry);
         return;
     }
-    similarity_keys_of_name found{tables.generation, {}, false};
     // All three keys first, their slots asked for at once: the three look-ups
     // then wait for memory side by side rather than one after the other.
     static std::string keys[3];
@@ -127,23 +180,38 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
         hashes[table] = static_cast<std::uint32_t>(hash_bytes(keys[table].data(), keys[table].size()));
         tables.by_key[table].prefetch_slot(hashes[table]);
     }
+    static std::string candidate_key;
+    std::uintptr_t* free_slots[3] = {};
+    bool absent[3] = {};
+    similarity_record* records[3] = {};
+    bool owns_all = true;
     for (int table = 0; table < 3; ++table) {
-        bool created;
-        found.records[table] = record_of_key(tables.by_key[table], TABLE_KEYS[table], keys[table],
-                                             hashes[table], identifier, entry, &created);
-        if (!created) register_entry(found.records[table], TABLE_RULES[table], identifier, entry);
+        similarity_key_table& keyed = tables.by_key[table];
+        std::uintptr_t* slot = keyed.find(hashes[table], [&](const name* owner) {
+            key_of_name(TABLE_KEYS[table], owner, candidate_key);
+            return candidate_key == keys[table];
+        });
+        if (!slot || !*slot) {
+            absent[table] = true;
+            free_slots[table] = slot;
+            continue;
+        }
+        owns_all = false;
+        // A key this name owns (entered in other tables before) changes nothing.
+        if (keyed.owner_at(*slot) == identifier) continue;
+        records[table] = keyed.record_at(slot);
+        register_entry(records[table], TABLE_RULES[table], identifier, entry);
     }
-    found.owns_all = found.records[0]->owner == identifier &&
-                     found.records[1]->owner == identifier &&
-                     found.records[2]->owner == identifier;
-    if (found.owns_all) {
-        set_similarity_keys(identifier, tables.owns_all_keys);
-        return;
+    auto* note = static_cast<similarity_keys_of_name*>(arena_alloc(
+        owns_all ? offsetof(similarity_keys_of_name, records) : sizeof(similarity_keys_of_name)));
+    note->tables = tables.generation;
+    note->owns_all = owns_all ? 1 : 0;
+    note->first_entry = entry;
+    for (int table = 0; table < 3; ++table) {
+        note->hashes[table] = hashes[table];
+        if (!owns_all) note->records[table] = records[table];
     }
-    // A name's own copy; the shared one of some tables (no records) stays as it is.
-    if (!known || !known->records[0]) {
-        known = static_cast<similarity_keys_of_name*>(arena_alloc(sizeof(similarity_keys_of_name)));
-        set_similarity_keys(identifier, known);
-    }
-    *known = found;
+    for (int table = 0; table < 3; ++table)
+        if (absent[table]) tables.by_key[table].add_owned(free_slots[table], note);
+    set_similarity_keys(identifier, note);
 }

@@ -6,28 +6,69 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/hashed_set.h"
-
 struct name;
 struct xob_node;
 
-// One key of one table. The key itself is not kept: it is the key of the
-// owner's text, rebuilt when a search finds a record with the same hash.
-// Only the entry registered last under the key is ever paired with a new
-// one, so it is the only one kept.
+// What the checks keep for a name, made when it is first entered: the keys
+// it was first to produce (it owns them), and the records of the others.
+// A key the name owns needs nothing more until an entry of another name
+// meets it: its newest entry is the name's first. Most names are unique
+// and own all three keys; their note ends after the hashes.
+struct similarity_keys_of_name {
+    std::uint32_t tables;    // the generation of the tables the note is for
+    std::uint32_t owns_all;  // 1: the name owns all three keys, and the note has no records
+    xob_node* first_entry;   // the entry that produced the keys
+    std::uint32_t hashes[3];
+    // Where owns_all is 0: the record of each key the name does not own
+    // (null for the keys it owns).
+    struct similarity_record* records[3];
+};
+
+// A key that an entry of another name than its owner has met. The key
+// itself is not kept: it is the key of the owner's text, rebuilt when a
+// search finds a record with the same hash. Only the entry registered last
+// under the key is ever paired with a new one, so it is the only one kept.
 struct similarity_record {
-    std::uint32_t hash;  // of the key
-    name* owner;         // the name that produced the key first
+    std::uint32_t hash;      // of the key
+    name* owner;             // the name that produced the key first
     xob_node* newest_entry;  // its name is the name registered last
 };
 
-// The three records a name's keys lead to, kept with the name's bindings, so
-// that a name entered again (a declaration read again by the next unit) needs
-// no key built or searched.
-struct similarity_keys_of_name {
-    std::uint64_t tables;  // the generation of the tables whose records these are
-    similarity_record* records[3];
-    bool owns_all;  // the name owns all three keys: entering it again changes nothing
+// The keys of one table: open addressing over one word a slot, the owner's
+// note (its name owning the key) or the key's record, with sixteen bits of
+// the key's hash in the top bits that user-space addresses leave clear.
+class similarity_key_table {
+public:
+    explicit similarity_key_table(int table) : table_(table) {}
+    similarity_key_table(const similarity_key_table&) = delete;
+    similarity_key_table& operator=(const similarity_key_table&) = delete;
+    ~similarity_key_table();
+
+    // The slot of the key with this hash whose owner's text `same_key` says
+    // has the key, or the free slot where it would go.
+    template <class SameKey>
+    std::uintptr_t* find(std::uint32_t hash, SameKey same_key) const;
+    // The owner and the record of a slot find gave; a key still held by its
+    // owner's note gets a record of its own (newest entry: the owner's first).
+    name* owner_at(std::uintptr_t slot) const;
+    similarity_record* record_at(std::uintptr_t* slot);
+    // Enters a key the note's name owns in the free slot find gave (the slot
+    // may move: the table grows first when it must).
+    void add_owned(std::uintptr_t* slot, similarity_keys_of_name* note);
+    void prefetch_slot(std::uint32_t hash) const;
+
+private:
+    static constexpr std::uintptr_t NOTE_BIT = 1;  // the slot holds an owner's note
+    std::uint32_t hash_at(std::uintptr_t slot) const;
+    std::uintptr_t tag_of(std::uint32_t hash) const;
+    std::uintptr_t address_of(std::uintptr_t slot) const { return slot & ~(tag_mask_ | NOTE_BIT); }
+    void rebuild(std::size_t capacity, std::uintptr_t old_tag_mask);
+
+    int table_;  // which of the three
+    std::uintptr_t* slots_ = nullptr;
+    std::size_t mask_ = 0;
+    std::size_t count_ = 0;
+    std::uintptr_t tag_mask_ = ~std::uintptr_t{0} << 48;  // 0 when the tags are off
 };
 
 // The tables of one run. Keyed by the name cut to significant_length
@@ -36,12 +77,8 @@ struct similarity_keys_of_name {
 // reduced to one (KYV_50_12). Their order is never observed.
 struct similarity_tables {
     similarity_tables();
-    hashed_set<similarity_record> by_key[3];
-    std::uint64_t generation;  // distinct for every instance made in the process
-    // What every name that owns all three of its keys keeps (no records):
-    // most names are unique, and need nothing of their own. Kept for the
-    // whole process, as the names that point to it are.
-    similarity_keys_of_name* owns_all_keys;
+    similarity_key_table by_key[3];
+    std::uint32_t generation;  // distinct for every instance made in the process
 };
 
 // The run's tables.
@@ -53,3 +90,15 @@ extern similarity_tables similarity;
 void check_similarity(name* identifier, xob_node* entry);
 // The same against tables of the caller's.
 void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* entry);
+
+template <class SameKey>
+std::uintptr_t* similarity_key_table::find(std::uint32_t hash, SameKey same_key) const {
+    if (!slots_) return nullptr;
+    std::uintptr_t tag = tag_of(hash);
+    for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
+        std::uintptr_t& here = slots_[at];
+        if (!here) return &here;
+        if ((here & tag_mask_) != tag || hash_at(here) != hash) continue;
+        if (same_key(owner_at(here))) return &here;
+    }
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,71 @@ TEST_F(Similarity, LongNamesAreCheckedWhole) {
     EXPECT_EQ(found[0].substr(0, 40), "trap KYV_50_10 level=2 a.c:2:1 second=/s");
     EXPECT_EQ(found[1].substr(0, 40), "trap KYV_50_11 level=2 a.c:2:1 second=/s");
     EXPECT_EQ(found[2].substr(0, 40), "trap KYV_50_12 level=2 a.c:3:1 second=/s");
+}
+
+// Random names over a few confusable characters, some entered again, in
+// fresh tables for each run (the names met again in a later run start
+// over): the traps must be those of a plain model in which every key keeps
+// its first name and its newest entry.
+TEST_F(Similarity, RandomNamesPairLikeAPlainModel) {
+    significant_length = 2;
+    const char alphabet[] = "al1IO0";
+    const std::int32_t rules[3] = {19, 20, 21};
+    unsigned seed = 2026;
+    auto pick = [&](unsigned count) { return (seed = seed * 1103515245u + 12345u) / 65536u % count; };
+    auto key_of = [&](int table, const std::string& text) {
+        std::string key;
+        for (char c : text) {
+            unsigned char mapped = confusion_map[static_cast<unsigned char>(c)];
+            if (table == 1) key += mapped ? static_cast<char>(mapped) : c;
+            if (table == 2 && (key.empty() || key.back() != c)) key += c;
+        }
+        return table == 0 ? text.substr(0, 2) : key;
+    };
+    std::size_t total = 0;
+    for (int run = 0; run < 20; ++run) {
+        similarity_tables fresh;
+        std::string path = "/sim/random/" + std::to_string(run) + ".c";
+        std::int32_t file = open_file(path);
+        struct carrier {
+            std::string owner, newest;
+            int newest_line;
+        };
+        std::map<std::string, carrier> plain[3];
+        std::vector<std::string> named;
+        std::vector<std::string> expected;
+        for (int line = 1; line <= 150; ++line) {
+            std::string text;
+            if (!named.empty() && pick(4) == 0) {
+                text = named[pick(static_cast<unsigned>(named.size()))];
+            } else {
+                for (unsigned length = 1 + pick(4); length > 0; --length) text += alphabet[pick(6)];
+                named.push_back(text);
+            }
+            xob_node* position = at(file, line, 1);
+            xob_node* entry = bind_definition(id(text.c_str()), 0, id("extern"), position, 0, nullptr, 0);
+            check_similarity_in(fresh, id(text.c_str()), entry);
+            for (int table = 0; table < 3; ++table) {
+                auto found = plain[table].find(key_of(table, text));
+                if (found == plain[table].end()) {
+                    plain[table][key_of(table, text)] = {text, text, line};
+                    continue;
+                }
+                carrier& key = found->second;
+                if (key.owner == text) continue;
+                if (key.newest != text)
+                    expected.push_back("trap KYV_50_1" + std::to_string(rules[table] - 19) +
+                                       " level=2 " + std::to_string(run) + ".c:" + std::to_string(line) +
+                                       ":1 second=" + path + ":" + std::to_string(key.newest_line) +
+                                       ":1 names=" + key.newest + "|" + text + " comment=-");
+                key.newest = text;
+                key.newest_line = line;
+            }
+        }
+        EXPECT_EQ(traps(path), expected) << "run " << run;
+        total += expected.size();
+    }
+    EXPECT_GT(total, 1000u);  // the names collide often enough to test something
 }
 
 }  // namespace
