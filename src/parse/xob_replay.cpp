@@ -60,9 +60,14 @@ public:
         return index < values_.size() ? values_[index] : none_;
     }
 
+    // A number made is at most one past the last: it ends every later one.
     void made(std::uint32_t number, const xob_value& value) {
-        values_.resize(number);
-        values_.push_back(value);
+        if (number < values_.size()) {
+            values_[number] = value;
+            values_.resize(number + 1);
+        } else {
+            values_.push_back(value);
+        }
     }
 
 private:
@@ -117,12 +122,11 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
     return no_value();
 }
 
-// How many entries ahead the names of string values are fetched: first the
-// table slot, then the name the slot holds.
+// How many entries ahead the replay fetches what it will read: the table
+// slots of string values and the position index slots that binding will
+// probe first, then, once a slot is at hand, the name it holds.
 constexpr int SLOT_AHEAD = 24;
 constexpr int NAME_AHEAD = 8;
-// ... and the position index slots that binding will probe.
-constexpr int BINDING_AHEAD = 16;
 
 // One entry of a record, read out of its bytes.
 struct record_entry {
@@ -133,86 +137,56 @@ struct record_entry {
     const char* next;  // the entry after it
 };
 
-// The header of the entry at `at`, and where its text begins and it ends.
-struct entry_layout {
-    std::int32_t header[2];  // operation, text length (-1 without a text)
-    const char* text;
-    const char* next;
-};
-
-entry_layout layout_of(const char* at) {
-    entry_layout layout;
-    std::memcpy(layout.header, at, sizeof layout.header);
-    layout.text = at + sizeof layout.header +
-                  sizeof(std::int32_t) * RECORD_OP_SHAPES[layout.header[0]].arguments;
-    layout.next = layout.text + (layout.header[1] >= 0 ? layout.header[1] + 1 : 0);
-    return layout;
-}
-
 record_entry read_entry(const char* at) {
-    entry_layout layout = layout_of(at);
     record_entry entry;
-    entry.op = static_cast<record_op>(layout.header[0]);
-    entry.text_length = layout.header[1];
-    std::memcpy(entry.arguments, at + sizeof layout.header,
-                sizeof(std::int32_t) * RECORD_OP_SHAPES[entry.op].arguments);
-    entry.text = layout.text;
-    entry.next = layout.next;
+    std::int32_t header[2];  // operation, text length
+    std::memcpy(header, at, sizeof header);
+    entry.op = static_cast<record_op>(header[0]);
+    entry.text_length = header[1];
+    const char* arguments = at + sizeof header;
+    int count = RECORD_OP_SHAPES[entry.op].arguments;
+    // One fixed-size copy an argument: no library call for a few bytes.
+    for (int i = 0; i < count; ++i)
+        std::memcpy(&entry.arguments[i], arguments + i * sizeof(std::int32_t), sizeof(std::int32_t));
+    entry.text = arguments + count * sizeof(std::int32_t);
+    entry.next = entry.text + (entry.text_length >= 0 ? entry.text_length + 1 : 0);
     return entry;
 }
 
-// A cursor kept `distance` entries after the one being replayed (within its
-// chunk), handing each entry it passes to `visit`.
-template <class Visit>
-class entry_lookahead {
+// A cursor kept SLOT_AHEAD entries after the one being replayed (within its
+// chunk). Each entry it passes is read once: a string value's table slot is
+// fetched at once and its name NAME_AHEAD entries before the replay reaches
+// it; the values are followed, so that the position index slots that the
+// named elements and uses will probe (the look-up in binding that misses the
+// cache most) are fetched too.
+class record_lookahead {
 public:
-    entry_lookahead(int distance, Visit visit) : distance_(distance), visit_(std::move(visit)) {}
-
     void restart(const char* at, const char* end) {
         end_ = end;
         cursor_ = at;
-        for (int i = 0; i < distance_ && cursor_ < end_; ++i) step();
+        for (int i = 0; i < SLOT_AHEAD && cursor_ < end_; ++i) step();
     }
+    // The replay goes on to its next entry.
     void advance() {
         if (cursor_ < end_) step();
+        std::size_t near = replayed_++ + NAME_AHEAD;  // passed, and not yet overwritten
+        if (near < stepped_ && passed_[near % PASSED].string) name_prefetch_name(passed_[near % PASSED].hash);
     }
 
 private:
     void step() {
-        visit_(cursor_);
-        cursor_ = layout_of(cursor_).next;
-    }
-
-    int distance_;
-    Visit visit_;
-    const char* cursor_ = nullptr;
-    const char* end_ = nullptr;
-};
-
-// Fetches for each string value it is shown.
-struct string_prefetcher {
-    void (*fetch)(std::uint32_t);
-    void operator()(const char* entry) const {
-        std::int32_t op;
-        std::memcpy(&op, entry, sizeof op);
-        if (op != OP_STRING) return;
-        std::uint32_t hash;
-        std::memcpy(&hash, entry + 2 * sizeof(std::int32_t), sizeof hash);
-        fetch(hash);
-    }
-};
-
-// Follows the values of the entries it is shown, in order, and fetches the
-// position index slots that the named elements and uses among them will
-// probe: that look-up misses the cache more than any other in binding.
-class binding_prefetcher {
-public:
-    void operator()(const char* bytes) {
-        record_entry entry = read_entry(bytes);
+        record_entry entry = read_entry(cursor_);
+        cursor_ = entry.next;
         const std::int32_t* a = entry.arguments;
+        passed& here = passed_[stepped_++ % PASSED];
+        here.string = entry.op == OP_STRING;
         known made;
         switch (entry.op) {
-            case OP_STRING: made = {known::string, a[0], 0, 0}; break;
+            case OP_STRING:
+                here.hash = static_cast<std::uint32_t>(a[0]);
+                name_prefetch_slot(here.hash);
+                made = {known::string, a[0], 0, 0};
+                break;
             case OP_NUMBER: made = {known::number, a[0], 0, 0}; break;
             case OP_POSITION_BY_NUMBER:
                 if (at(a[0]).what == known::number && at(a[1]).what == known::number &&
@@ -233,11 +207,14 @@ public:
         }
         if (!RECORD_OP_SHAPES[entry.op].makes) return;
         std::uint32_t number = numbering_.number_made(entry.op, a);
-        values_.resize(number);
-        values_.push_back(made);
+        if (number < values_.size()) {
+            values_[number] = made;
+            values_.resize(number + 1);
+        } else {
+            values_.push_back(made);
+        }
     }
 
-private:
     // What is known of a value: a string's hash, a number, or the file
     // number, line and row of a position.
     struct known {
@@ -259,6 +236,19 @@ private:
                            position.b, position.c);
     }
 
+    // The string values among the entries passed last.
+    struct passed {
+        bool string = false;
+        std::uint32_t hash = 0;
+    };
+    static constexpr std::size_t PASSED = 32;
+    static_assert(PASSED > SLOT_AHEAD, "the entries between the replay and the cursor");
+
+    const char* cursor_ = nullptr;
+    const char* end_ = nullptr;
+    std::size_t stepped_ = 0;   // entries passed by the cursor
+    std::size_t replayed_ = 0;  // entries the replay went on to
+    passed passed_[PASSED];
     value_numbering numbering_;
     std::vector<known> values_;
 };
@@ -271,21 +261,15 @@ void replay_xob_record(chunk_source& record) {
     value_numbering numbering;
     const char* at = nullptr;
     const char* end = nullptr;
-    entry_lookahead<string_prefetcher> slots(SLOT_AHEAD, string_prefetcher{name_prefetch_slot});
-    entry_lookahead<string_prefetcher> names(NAME_AHEAD, string_prefetcher{name_prefetch_name});
-    entry_lookahead<binding_prefetcher> bindings(BINDING_AHEAD, binding_prefetcher());
+    record_lookahead ahead;
     for (;;) {
         if (at == end) {
             // A record always ends with OP_END; one cut short counts as abandoned.
             if (!record.next_chunk(at, end)) break;
-            slots.restart(at, end);
-            names.restart(at, end);
-            bindings.restart(at, end);
+            ahead.restart(at, end);
             continue;
         }
-        slots.advance();
-        names.advance();
-        bindings.advance();
+        ahead.advance();
         record_entry entry = read_entry(at);
         at = entry.next;
         if (entry.op == OP_END) {
