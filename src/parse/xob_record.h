@@ -11,6 +11,7 @@
 // makes one gives it the number that value_numbering says.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 
 #include "parse/record_chunks.h"
@@ -61,6 +62,27 @@ struct record_op_shape {
 };
 
 extern const record_op_shape RECORD_OP_SHAPES[OP_COUNT];
+
+// Copies `count` arguments (at most nine) of four bytes, one load and one
+// store each: a loop, or a copy of a size not known when compiling, would
+// call the library for a few bytes.
+inline void copy_arguments(void* to, const void* from, int count) {
+    auto* out = static_cast<char*>(to);
+    const auto* in = static_cast<const char*>(from);
+    auto one = [&](int i) { std::memcpy(out + 4 * i, in + 4 * i, 4); };
+    switch (count) {
+        case 9: one(8); [[fallthrough]];
+        case 8: one(7); [[fallthrough]];
+        case 7: one(6); [[fallthrough]];
+        case 6: one(5); [[fallthrough]];
+        case 5: one(4); [[fallthrough]];
+        case 4: one(3); [[fallthrough]];
+        case 3: one(2); [[fallthrough]];
+        case 2: one(1); [[fallthrough]];
+        case 1: one(0); [[fallthrough]];
+        default: break;
+    }
+}
 
 // The numbers of values, kept alike by the recorder and the replay. The
 // parser's values live on its stack, so an action that consumes values ends

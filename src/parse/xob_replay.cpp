@@ -145,9 +145,7 @@ record_entry read_entry(const char* at) {
     entry.text_length = header[1];
     const char* arguments = at + sizeof header;
     int count = RECORD_OP_SHAPES[entry.op].arguments;
-    // One fixed-size copy an argument: no library call for a few bytes.
-    for (int i = 0; i < count; ++i)
-        std::memcpy(&entry.arguments[i], arguments + i * sizeof(std::int32_t), sizeof(std::int32_t));
+    copy_arguments(entry.arguments, arguments, count);
     entry.text = arguments + count * sizeof(std::int32_t);
     entry.next = entry.text + (entry.text_length >= 0 ? entry.text_length + 1 : 0);
     return entry;
