@@ -14,10 +14,6 @@ namespace {
 
 position_index positions;
 
-}  // namespace
-
-namespace {
-
 constexpr int NONSTATIC_LIST = BOUND_KIND_COUNT;
 constexpr int PLACEHOLDER_LIST = BOUND_KIND_COUNT + 1;
 constexpr int LIST_COUNT = BOUND_KIND_COUNT + 2;

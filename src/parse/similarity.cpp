@@ -14,7 +14,8 @@
 #include "model/xob_node.h"
 #include "rules/rule_catalogue.h"
 
-similarity_tables::similarity_tables() : by_key{similarity_key_table(0), similarity_key_table(1), similarity_key_table(2)} {
+similarity_tables::similarity_tables()
+    : by_key{similarity_key_table(0), similarity_key_table(1), similarity_key_table(2)} {
     static std::uint32_t made = 0;
     generation = ++made;
 }
@@ -29,21 +30,35 @@ std::uintptr_t similarity_key_table::tag_of(std::uint32_t hash) const {
 }
 
 std::uint32_t similarity_key_table::hash_at(std::uintptr_t slot) const {
-    if (slot & NOTE_BIT) return reinterpret_cast<similarity_keys_of_name*>(address_of(slot))->hashes[table_];
+    if (slot & NOTE_BIT)
+        return reinterpret_cast<similarity_keys_of_name*>(address_of(slot))->hashes[table_];
     return reinterpret_cast<similarity_record*>(address_of(slot))->hash;
 }
 
 name* similarity_key_table::owner_at(std::uintptr_t slot) const {
-    if (slot & NOTE_BIT) return reinterpret_cast<similarity_keys_of_name*>(address_of(slot))->first_entry->name;
+    if (slot & NOTE_BIT)
+        return reinterpret_cast<similarity_keys_of_name*>(address_of(slot))->first_entry->name;
     return reinterpret_cast<similarity_record*>(address_of(slot))->owner;
 }
 
 similarity_record* similarity_key_table::record_at(std::uintptr_t* slot) {
     if (!(*slot & NOTE_BIT)) return reinterpret_cast<similarity_record*>(address_of(*slot));
-    auto* note = reinterpret_cast<similarity_keys_of_name*>(address_of(*slot));
+    std::uintptr_t note_address = address_of(*slot);
+    auto* note = reinterpret_cast<similarity_keys_of_name*>(note_address);
     auto* record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
     *record = {note->hashes[table_], note->first_entry->name, note->first_entry};
-    *slot = reinterpret_cast<std::uintptr_t>(record) | tag_of(record->hash);
+    auto address = reinterpret_cast<std::uintptr_t>(record);
+    if (address & tag_mask_) {
+        // An address that uses the top bits: every slot again without a
+        // tag, and the note's slot found again where that put it.
+        std::uintptr_t old_tag_mask = tag_mask_;
+        tag_mask_ = 0;
+        rebuild(mask_ + 1, old_tag_mask);
+        std::size_t at = record->hash & mask_;
+        while (slots_[at] != (note_address | NOTE_BIT)) at = (at + 1) & mask_;
+        slot = &slots_[at];
+    }
+    *slot = address | tag_of(record->hash);
     return record;
 }
 
