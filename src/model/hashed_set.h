@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "model/arena.h"
+#include "model/slot_tags.h"
 
 // A 64-bit hash of a byte string, eight bytes at a time.
 inline std::uint64_t hash_bytes(const char* bytes, std::size_t length) {
@@ -34,11 +35,9 @@ inline std::uint64_t hash_bytes(const char* bytes, std::size_t length) {
 // T holds `std::uint32_t hash`. Records are owned elsewhere; the set holds
 // pointers and never removes one.
 //
-// A slot holds the record's address with sixteen bits of its hash in the
-// address's top bits, which user-space addresses leave clear: a probe
-// passes a slot of another hash without reading its record, so a look-up
-// reads one record where it would read one for every slot it passes. An
-// address that uses the top bits turns the tags off for the set.
+// A slot holds the record's address tagged with the high half of its hash
+// (slot_tags.h): a look-up reads one record where it would read one for
+// every slot it passes.
 template <class T>
 class hashed_set {
 public:
@@ -55,8 +54,8 @@ public:
         for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
             std::uintptr_t slot = slots_[at];
             if (!slot) return nullptr;
-            if ((slot & tag_mask_) != tag) continue;
-            T* record = reinterpret_cast<T*>(slot & ~tag_mask_);
+            if (!tags_.matches(slot, tag)) continue;
+            T* record = reinterpret_cast<T*>(tags_.address(slot));
             if (record->hash == hash && equal(record)) return record;
         }
     }
@@ -67,12 +66,15 @@ public:
         if (slots_) __builtin_prefetch(&slots_[hash & mask_]);
     }
     void prefetch_record(std::uint32_t hash) const {
-        if (slots_) __builtin_prefetch(reinterpret_cast<const void*>(slots_[hash & mask_] & ~tag_mask_));
+        if (slots_) __builtin_prefetch(reinterpret_cast<const void*>(tags_.address(slots_[hash & mask_])));
     }
 
     // Adds a record that find said is absent.
     void add(T* record) {
-        if (reinterpret_cast<std::uintptr_t>(record) & tag_mask_) untag();
+        if (!tags_.fit(record)) {
+            std::uintptr_t old_tag_mask = tags_.turn_off();
+            if (slots_) rebuild(mask_ + 1, old_tag_mask);
+        }
         // Up to three quarters full: linear probes stay short, and the slots
         // are a small part of what each record costs.
         if ((count_ + 1) * 4 > capacity() * 3) grow();
@@ -83,13 +85,8 @@ public:
     std::size_t size() const { return count_; }
 
 private:
-    static constexpr int TAG_SHIFT = 48;
-    static constexpr std::uintptr_t ADDRESS_TOP = ~std::uintptr_t{0} << TAG_SHIFT;
-
-    std::uintptr_t tag_of(std::uint32_t hash) const {
-        // From the high bits, which the slot's index leaves out.
-        return (static_cast<std::uintptr_t>(hash >> 16) << TAG_SHIFT) & tag_mask_;
-    }
+    // From the high bits, which the slot's index leaves out.
+    std::uintptr_t tag_of(std::uint32_t hash) const { return tags_.of(hash >> 16); }
 
     std::size_t capacity() const { return slots_ ? mask_ + 1 : 0; }
 
@@ -99,10 +96,10 @@ private:
         slots[at] = reinterpret_cast<std::uintptr_t>(record) | tag_of(record->hash);
     }
 
-    void grow() { rebuild(slots_ ? 2 * (mask_ + 1) : 64, tag_mask_); }
+    void grow() { rebuild(slots_ ? 2 * (mask_ + 1) : 64, tags_.mask()); }
 
-    // The records again in a table of this capacity, placed with the tags
-    // of tag_mask_; old_tag_mask is what the present slots carry.
+    // The records again in a table of this capacity, placed with the
+    // present tags; old_tag_mask is what the present slots carry.
     void rebuild(std::size_t capacity, std::uintptr_t old_tag_mask) {
         auto* slots = static_cast<std::uintptr_t*>(zeroed_table_alloc(capacity * sizeof(std::uintptr_t)));
         for (std::size_t at = 0; slots_ && at <= mask_; ++at)
@@ -112,15 +109,8 @@ private:
         mask_ = capacity - 1;
     }
 
-    // Every slot again without a tag: a slot then holds the whole address.
-    void untag() {
-        std::uintptr_t old_tag_mask = tag_mask_;
-        tag_mask_ = 0;
-        if (slots_) rebuild(mask_ + 1, old_tag_mask);
-    }
-
     std::uintptr_t* slots_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
-    std::uintptr_t tag_mask_ = ADDRESS_TOP;  // the bits that hold tags; 0 when off
+    slot_tags tags_;
 };

@@ -35,18 +35,14 @@ position_index::~position_index() {
     if (slots_) zeroed_table_free(slots_, (mask_ + 1) * sizeof(std::uintptr_t));
 }
 
-std::uintptr_t position_index::tag_of(std::uint64_t hash) const {
-    return (static_cast<std::uintptr_t>(hash >> TAG_SHIFT) << TAG_SHIFT) & tag_mask_;
-}
-
 std::uintptr_t* position_index::lookup(std::uint64_t hash, const name* identifier,
                                        std::int32_t kind, const xob_node* position) const {
     std::uintptr_t tag = tag_of(hash);
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
         std::uintptr_t& here = slots_[at];
         if (!here) return &here;
-        if ((here & tag_mask_) != tag) continue;
-        const xob_node* node = reinterpret_cast<binding_cell*>(here & ~tag_mask_)->node;
+        if (!tags_.matches(here, tag)) continue;
+        const xob_node* node = reinterpret_cast<binding_cell*>(tags_.address(here))->node;
         if (node->name == identifier && node->kind == kind && same_position(node->position, position))
             return &here;
     }
@@ -56,14 +52,13 @@ binding_cell* position_index::find(const name* identifier, std::int32_t kind,
                                    const xob_node* position) const {
     if (!slots_) return nullptr;
     std::uint64_t hash = hash_key(identifier->hash, kind, position->file, position->line, position->row);
-    return reinterpret_cast<binding_cell*>(*lookup(hash, identifier, kind, position) & ~tag_mask_);
+    return reinterpret_cast<binding_cell*>(tags_.address(*lookup(hash, identifier, kind, position)));
 }
 
 void position_index::insert(const name* identifier, binding_cell* cell) {
     assert(cell->node->name == identifier);
-    if (reinterpret_cast<std::uintptr_t>(cell) & tag_mask_) {
-        std::uintptr_t old_tag_mask = tag_mask_;
-        tag_mask_ = 0;
+    if (!tags_.fit(cell)) {
+        std::uintptr_t old_tag_mask = tags_.turn_off();
         if (slots_) rebuild(mask_ + 1, old_tag_mask);
     }
     if (!slots_) {
@@ -72,12 +67,12 @@ void position_index::insert(const name* identifier, binding_cell* cell) {
     } else if ((count_ + 1) * 4 > (mask_ + 1) * 3) {
         std::size_t old_capacity = mask_ + 1;
         mask_ = 2 * old_capacity - 1;
-        rebuild(old_capacity, tag_mask_);
+        rebuild(old_capacity, tags_.mask());
     }
     const xob_node* node = cell->node;
     std::uint64_t hash = hash_of_node(identifier, node);
     std::uintptr_t* slot = lookup(hash, identifier, node->kind, node->position);
-    auto* head = reinterpret_cast<binding_cell*>(*slot & ~tag_mask_);
+    auto* head = reinterpret_cast<binding_cell*>(tags_.address(*slot));
     if (!head) ++count_;
     // Each chain newest first, also for a placeholder filled long after it was made.
     if (!head || head->order < cell->order) {

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/slot_tags.h"
+
 struct name;
 struct xob_node;
 struct binding_cell;
@@ -29,19 +31,17 @@ public:
                   std::int32_t row) const;
 
 private:
-    // Open addressing over one word a slot: the newest cell of the key, with
-    // sixteen bits of the key's hash in the top bits, which user-space
-    // addresses leave clear, so that a probe passes slots of other keys
-    // without reading their cells. The key itself is read from the node of
-    // that cell. An address that uses the top bits turns the tags off.
+    // Open addressing over one word a slot: the newest cell of the key,
+    // tagged with the top bits of the key's hash (slot_tags.h), so that a
+    // probe passes slots of other keys without reading their cells. The key
+    // itself is read from the node of that cell.
     std::uintptr_t* lookup(std::uint64_t hash, const name* identifier, std::int32_t kind,
                            const xob_node* position) const;
-    std::uintptr_t tag_of(std::uint64_t hash) const;
-    // Every key again in a table of mask_ + 1 slots, tagged by tag_mask_.
+    std::uintptr_t tag_of(std::uint64_t hash) const { return tags_.of(hash >> 48); }
+    // Every key again in a table of mask_ + 1 slots, with the present tags.
     void rebuild(std::size_t old_capacity, std::uintptr_t old_tag_mask);
-    static constexpr int TAG_SHIFT = 48;
     std::uintptr_t* slots_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
-    std::uintptr_t tag_mask_ = ~std::uintptr_t{0} << TAG_SHIFT;  // 0 when the tags are off
+    slot_tags tags_;
 };

@@ -24,11 +24,6 @@ similarity_key_table::~similarity_key_table() {
     if (slots_) zeroed_table_free(slots_, (mask_ + 1) * sizeof(std::uintptr_t));
 }
 
-std::uintptr_t similarity_key_table::tag_of(std::uint32_t hash) const {
-    // From the high bits, which the slot's index leaves out.
-    return (static_cast<std::uintptr_t>(hash >> 16) << 48) & tag_mask_;
-}
-
 std::uint32_t similarity_key_table::hash_at(std::uintptr_t slot) const {
     if (slot & NOTE_BIT)
         return reinterpret_cast<similarity_keys_of_name*>(address_of(slot))->hashes[table_];
@@ -48,11 +43,10 @@ similarity_record* similarity_key_table::record_at(std::uintptr_t* slot) {
     auto* record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
     *record = {note->hashes[table_], note->first_entry->name, note->first_entry};
     auto address = reinterpret_cast<std::uintptr_t>(record);
-    if (address & tag_mask_) {
-        // An address that uses the top bits: every slot again without a
-        // tag, and the note's slot found again where that put it.
-        std::uintptr_t old_tag_mask = tag_mask_;
-        tag_mask_ = 0;
+    if (!tags_.fit(record)) {
+        // Every slot again without a tag, and the note's slot found again
+        // where that put it.
+        std::uintptr_t old_tag_mask = tags_.turn_off();
         rebuild(mask_ + 1, old_tag_mask);
         std::size_t at = record->hash & mask_;
         while (slots_[at] != (note_address | NOTE_BIT)) at = (at + 1) & mask_;
@@ -64,16 +58,14 @@ similarity_record* similarity_key_table::record_at(std::uintptr_t* slot) {
 
 void similarity_key_table::add_owned(std::uintptr_t* slot, similarity_keys_of_name* note) {
     auto address = reinterpret_cast<std::uintptr_t>(note);
-    if (address & tag_mask_) {
-        // An address that uses the top bits: every slot again without a tag.
-        std::uintptr_t old_tag_mask = tag_mask_;
-        tag_mask_ = 0;
+    if (!tags_.fit(note)) {
+        std::uintptr_t old_tag_mask = tags_.turn_off();
         if (slots_) rebuild(mask_ + 1, old_tag_mask);
         slot = nullptr;
     }
     // Up to three quarters full: linear probes stay short.
     if (!slots_ || (count_ + 1) * 4 > (mask_ + 1) * 3) {
-        rebuild(slots_ ? 2 * (mask_ + 1) : 64, tag_mask_);
+        rebuild(slots_ ? 2 * (mask_ + 1) : 64, tags_.mask());
         slot = nullptr;
     }
     std::uint32_t hash = note->hashes[table_];

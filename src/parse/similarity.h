@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/slot_tags.h"
+
 struct name;
 struct xob_node;
 
@@ -35,8 +37,8 @@ struct similarity_record {
 };
 
 // The keys of one table: open addressing over one word a slot, the owner's
-// note (its name owning the key) or the key's record, with sixteen bits of
-// the key's hash in the top bits that user-space addresses leave clear.
+// note (its name owning the key) or the key's record, tagged with the high
+// half of the key's hash (slot_tags.h).
 class similarity_key_table {
 public:
     explicit similarity_key_table(int table) : table_(table) {}
@@ -60,15 +62,16 @@ public:
 private:
     static constexpr std::uintptr_t NOTE_BIT = 1;  // the slot holds an owner's note
     std::uint32_t hash_at(std::uintptr_t slot) const;
-    std::uintptr_t tag_of(std::uint32_t hash) const;
-    std::uintptr_t address_of(std::uintptr_t slot) const { return slot & ~(tag_mask_ | NOTE_BIT); }
+    // From the high bits, which the slot's index leaves out.
+    std::uintptr_t tag_of(std::uint32_t hash) const { return tags_.of(hash >> 16); }
+    std::uintptr_t address_of(std::uintptr_t slot) const { return tags_.address(slot) & ~NOTE_BIT; }
     void rebuild(std::size_t capacity, std::uintptr_t old_tag_mask);
 
     int table_;  // which of the three
     std::uintptr_t* slots_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
-    std::uintptr_t tag_mask_ = ~std::uintptr_t{0} << 48;  // 0 when the tags are off
+    slot_tags tags_;
 };
 
 // The tables of one run. Keyed by the name cut to significant_length
@@ -98,7 +101,7 @@ std::uintptr_t* similarity_key_table::find(std::uint32_t hash, SameKey same_key)
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
         std::uintptr_t& here = slots_[at];
         if (!here) return &here;
-        if ((here & tag_mask_) != tag || hash_at(here) != hash) continue;
+        if (!tags_.matches(here, tag) || hash_at(here) != hash) continue;
         if (same_key(owner_at(here))) return &here;
     }
 }

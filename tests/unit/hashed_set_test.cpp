@@ -1,4 +1,5 @@
 #include "model/hashed_set.h"
+#include "model/slot_tags.h"
 
 #include <gtest/gtest.h>
 
@@ -44,4 +45,25 @@ TEST(HashedSet, CollidingHashesAcrossGrowth) {
     for (const keyed& record : records) EXPECT_EQ(find(record.hash, record.key), &record);
     EXPECT_EQ(find(hash_of(3000), 3000), nullptr);
     EXPECT_EQ(find(0x5A5A0042u, -1), nullptr);
+}
+
+// Tags sit above the address and come off whole; turned off, a slot holds
+// the whole address, which may then use the top bits.
+TEST(SlotTags, TagsOnAndOff) {
+    slot_tags tags;
+    const std::uintptr_t address = 0x00007F1234567890u;
+    std::uintptr_t slot = address | tags.of(0x1ABCD);  // sixteen bits taken: 0xABCD
+    EXPECT_EQ(slot, 0xABCD7F1234567890u);
+    EXPECT_EQ(tags.address(slot), address);
+    EXPECT_TRUE(tags.matches(slot, tags.of(0xABCD)));
+    EXPECT_FALSE(tags.matches(slot, tags.of(0xABCE)));
+    const auto* high = reinterpret_cast<const void*>(0x8000000000001000u);
+    EXPECT_TRUE(tags.fit(reinterpret_cast<const void*>(address)));
+    EXPECT_FALSE(tags.fit(high));
+
+    EXPECT_EQ(tags.turn_off(), 0xFFFF000000000000u);
+    EXPECT_EQ(tags.of(0xABCD), 0u);
+    EXPECT_TRUE(tags.fit(high));
+    EXPECT_EQ(tags.address(0x8000000000001000u), 0x8000000000001000u);
+    EXPECT_TRUE(tags.matches(0x8000000000001000u, tags.of(0x1234)));
 }
