@@ -36,16 +36,14 @@ static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[3] == 64 && NODE_SIZES[4] == 72 
                   sizeof(xob_node) == 88,
               "node sizes");
 
-// Numbers, strings and positions have neither scope nor list link.
+// Positions have neither scope nor list link.
 bool has_scope(std::int32_t kind) {
-    return kind != free_xob && kind != a_number && kind != a_string && kind != a_position;
+    return kind != free_xob && kind != a_position;
 }
 
 int size_class(std::int32_t kind) {
     switch (kind) {
         case free_xob:
-        case a_number:
-        case a_string:
         case a_position:
             return 0;
         case a_reference:
@@ -89,14 +87,6 @@ void release_node(xob_node*& node) {
     node = nullptr;
 }
 
-xob_node* new_number(std::int32_t value) {
-    xob_node* node = new_node(a_number);
-    node->value = value;
-    return node;
-}
-
-xob_node* new_string(const char* text) { return new_string_bytes(text, std::strlen(text)); }
-
 void string_node_text(const char** bytes, std::size_t* length) {
     if (*length >= 2 && (*bytes)[0] == '"' && (*bytes)[*length - 1] == '"') {
         ++*bytes;
@@ -104,15 +94,9 @@ void string_node_text(const char** bytes, std::size_t* length) {
     }
 }
 
-xob_node* new_string_bytes(const char* bytes, std::size_t length) {
+name* intern_string_value(const char* bytes, std::size_t length) {
     string_node_text(&bytes, &length);
-    return new_string_hashed(bytes, length, name_hash(bytes, length));
-}
-
-xob_node* new_string_hashed(const char* bytes, std::size_t length, std::uint32_t hash) {
-    xob_node* node = new_node(a_string);
-    node->text = name_intern_hashed(bytes, length, hash);
-    return node;
+    return name_intern_hashed(bytes, length, name_hash(bytes, length));
 }
 
 xob_node* new_position_by_name(name*, name* full_path, std::int32_t line, std::int32_t row) {

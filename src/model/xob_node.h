@@ -11,8 +11,6 @@ struct name;
 
 enum node_kind : std::int32_t {
     free_xob = 0,  // on the free list
-    a_number = 1,
-    a_string = 2,
     a_position = 3,
     a_declaration = 4,
     a_definition = 5,
@@ -45,8 +43,8 @@ enum : std::uint8_t {
 // Fields after the common part overlap by kind: read a field only for the
 // kinds named beside it. A function declaration carries the function fields,
 // all zero. Fields naming a text hold an interned `name` (name_table.h).
-// Numbers, strings and positions, the most numerous nodes, have no scope and
-// no list link: they are allocated to 16 bytes.
+// Positions, the most numerous nodes, have no scope and no list link: they
+// are allocated to 16 bytes.
 struct xob_node {
     std::uint8_t flags;
     std::uint8_t link_flags;         // function: CALLED, RECURSIVE, ON_STACK, DEPTH_KNOWN
@@ -54,14 +52,12 @@ struct xob_node {
     std::uint8_t kind;               // node_kind
     // The one number of a kind that has one, beside the common part.
     union {
-        std::int32_t value;       // a_number
         std::int32_t file;        // a_position: file-table index, -1 for an unknown file
         std::int32_t level;       // declaration (-1 when implicit), definition, typedef
         std::int32_t call_depth;  // function
     };
     union {
         xob_node* free_next;  // free_xob
-        struct name* text;    // a_string
         struct {              // a_position
             std::int32_t line;
             std::int32_t row;
@@ -161,16 +157,10 @@ xob_node* new_node(std::int32_t kind);
 void release_node(xob_node*& node);
 
 // Constructors called by the xob reader.
-xob_node* new_number(std::int32_t value);
-// Interns the text, without its surrounding double quotes when it has them.
-xob_node* new_string(const char* text);
-// The same for the first `length` bytes, which hold no NUL byte.
-xob_node* new_string_bytes(const char* bytes, std::size_t length);
-// What new_string_bytes interns of these bytes (the bytes without their
-// surrounding double quotes when they have them).
+// What an attribute value's text interns as: the bytes without their
+// surrounding double quotes when they have them. The bytes hold no NUL byte.
 void string_node_text(const char** bytes, std::size_t* length);
-// A string node of the bytes string_node_text gave, given their name_hash.
-xob_node* new_string_hashed(const char* bytes, std::size_t length, std::uint32_t hash);
+struct name* intern_string_value(const char* bytes, std::size_t length);
 // The file is the file-table index of the full path, -1 if not registered;
 // the short name is not used.
 xob_node* new_position_by_name(name* file_name, name* full_path, std::int32_t line,

@@ -19,27 +19,16 @@
 
 namespace {
 
-xob_value value_of(xob_node* node) { return xob_value{node, nullptr, false}; }
+xob_value value_of(xob_node* node) { return xob_value{node, nullptr, false, NOT_ATTRIBUTE}; }
 
-// Working values: what an action takes out of an attribute value node.
+// Working values: what an action takes out of an attribute value.
 name* text_of(const xob_value& value) {
-    return value.node && value.node->kind == a_string ? value.node->text : nullptr;
+    return value.attribute == STRING_ATTRIBUTE ? value.text : nullptr;
 }
 std::int32_t number_of(const xob_value& value) {
-    return value.node && value.node->kind == a_number ? value.node->value : 0;
+    return value.attribute == NUMBER_ATTRIBUTE ? value.number : 0;
 }
-bool present(const xob_value& value) { return value.node != nullptr; }
-
-// Gives attribute value nodes back to the free pool once their values are out.
-void release(xob_value& value) {
-    if (value.node && (value.node->kind == a_number || value.node->kind == a_string))
-        release_node(value.node);
-}
-template <class... Values>
-void release(xob_value& first, Values&... rest) {
-    release(first);
-    release(rest...);
-}
+bool present(const xob_value& value) { return value.node || value.attribute != NOT_ATTRIBUTE; }
 
 bool is_open_scope(const xob_node* node) {
     for (const xob_node* scope = current_scope; scope; scope = scope->scope)
@@ -67,6 +56,20 @@ void xob_syntax_error(const markup_lexer& lexer) {
 
 xob_value no_value() { return value_of(nullptr); }
 
+xob_value string_attribute(name* text) {
+    xob_value value = no_value();
+    value.text = text;
+    value.attribute = STRING_ATTRIBUTE;
+    return value;
+}
+
+xob_value number_attribute(std::int32_t number) {
+    xob_value value = no_value();
+    value.number = number;
+    value.attribute = NUMBER_ATTRIBUTE;
+    return value;
+}
+
 xob_value diagnostic(const markup_lexer& lexer, const char* label) {
     print_pair(label, current_token_text(lexer));
     return no_value();
@@ -78,13 +81,13 @@ xob_value string_node_value(const markup_lexer& lexer) {
     const char* inner;
     std::size_t length;
     quoted_characters(current_token_text(lexer), current_token_length(lexer), &inner, &length);
-    return value_of(new_string_bytes(inner, length));
+    return string_attribute(intern_string_value(inner, length));
 }
 xob_value number_node_value(const markup_lexer& lexer) {
-    return value_of(new_number(number_value(current_token_text(lexer))));
+    return number_attribute(number_value(current_token_text(lexer)));
 }
 xob_value line_count_value(const markup_lexer& lexer) {
-    return value_of(new_number(line_count_number(current_token_text(lexer))));
+    return number_attribute(line_count_number(current_token_text(lexer)));
 }
 
 namespace {
@@ -111,7 +114,7 @@ xob_node* chain_end(xob_node* from) {
 }  // namespace
 
 xob_value append_block(xob_value list, xob_value block) {
-    if (!list.node) return xob_value{block.node, block.node, false};
+    if (!list.node) return xob_value{block.node, block.node, false, NOT_ATTRIBUTE};
     xob_node* node = block.node;
     // A node not marked LINKED can be in this list only as its head.
     if (!node || (node->flags & LINKED) || node == list.node) return list;
@@ -137,13 +140,11 @@ xob_value act_position_by_name(xob_value file_name, xob_value full_path, xob_val
                                xob_value row) {
     xob_node* position =
         new_position_by_name(text_of(file_name), text_of(full_path), number_of(line), number_of(row));
-    release(file_name, full_path, line, row);
     return value_of(position);
 }
 
 xob_value act_position_by_number(xob_value file_number, xob_value line, xob_value row) {
     xob_node* position = new_position_by_number(number_of(file_number), number_of(line), number_of(row));
-    release(file_number, line, row);
     return value_of(position);
 }
 
@@ -153,7 +154,6 @@ xob_value act_define(xob_value name_value, xob_value level, xob_value storage, x
     xob_node* entry = bind_definition(identifier, number_of(level), text_of(storage), position.node,
                                       number_of(type), text_of(indirection), number_of(scope));
     check_similarity(identifier, entry);
-    release(name_value, level, storage, type, indirection, scope);
     return value_of(entry);
 }
 
@@ -161,17 +161,15 @@ xob_value act_field(xob_value name_value, xob_value struct_number, xob_value typ
                     xob_value indirection, xob_value& position) {
     xob_node* entry = bind_field(text_of(name_value), number_of(struct_number), number_of(type),
                                  text_of(indirection), position.node);
-    release(name_value, struct_number, type, indirection);
     return value_of(entry);
 }
 
 xob_value act_enum(xob_value name_value, xob_value enum_number, xob_value& position) {
     xob_node* entry = bind_enum(text_of(name_value), number_of(enum_number), position.node);
-    release(name_value, enum_number);
     return value_of(entry);
 }
 
-xob_value act_typedef(xob_value name_value, xob_value level, xob_value scope, xob_value type,
+xob_value act_typedef(xob_value name_value, xob_value level, xob_value, xob_value type,
                       xob_value base, xob_value indirection, xob_value& position) {
     name* identifier = text_of(name_value);
     // The three type attributes count only together.
@@ -180,7 +178,6 @@ xob_value act_typedef(xob_value name_value, xob_value level, xob_value scope, xo
                                    typed ? number_of(type) : 0, typed ? number_of(base) : 0,
                                    typed ? text_of(indirection) : nullptr);
     check_similarity(identifier, entry);
-    release(name_value, level, scope, type, base, indirection);
     return value_of(entry);
 }
 
@@ -190,7 +187,6 @@ xob_value act_declare(xob_value name_value, xob_value level, xob_value storage,
     xob_node* entry =
         bind_declaration(identifier, number_of(level), text_of(storage), position.node);
     check_similarity(identifier, entry);
-    release(name_value, level, storage);
     return value_of(entry);
 }
 
@@ -206,7 +202,6 @@ static xob_node* enter_file(name* file_name, const xob_value& full_path, const x
 xob_value act_file(xob_value full_path, xob_value system, xob_value file_number,
                    xob_value version) {
     xob_node* source = enter_file(nullptr, full_path, system, file_number, version);
-    release(full_path, system, file_number, version);
     return value_of(source);
 }
 
@@ -219,12 +214,11 @@ xob_value act_source_start(xob_value file_name, xob_value full_path, xob_value d
     return value_of(source);
 }
 
-xob_value act_source_end(xob_value file_name, xob_value full_path, xob_value date, xob_value key,
-                         xob_value system, xob_value file_number, xob_value version,
+xob_value act_source_end(xob_value file_name, xob_value full_path, xob_value, xob_value,
+                         xob_value, xob_value, xob_value,
                          xob_value source, xob_value blocks) {
     record_file_end(text_of(file_name), text_of(full_path));
     if (source.node && !source.node->blocks) source.node->blocks = adopt_list(blocks);
-    release(file_name, full_path, date, key, system, file_number, version);
     return value_of(source.node);
 }
 
@@ -232,7 +226,6 @@ xob_value act_function_declaration(xob_value name_value, xob_value storage, xob_
     name* identifier = text_of(name_value);
     xob_node* entry = bind_function_declaration(identifier, text_of(storage), position.node);
     check_similarity(identifier, entry);
-    release(name_value, storage);
     return no_value();
 }
 
@@ -251,12 +244,11 @@ xob_value act_function_start(xob_value name_value, xob_value fulldef, xob_value 
     return value;
 }
 
-xob_value act_function_end(xob_value name_value, xob_value fulldef, xob_value storage,
+xob_value act_function_end(xob_value name_value, xob_value, xob_value,
                            xob_value function, xob_value blocks, xob_value end_position) {
     if (function.node && !function.node->body) function.node->body = adopt_list(blocks);
     if (function.opened_scope) pop_scope();
     record_function_end(text_of(name_value), end_position.node);
-    release(name_value, fulldef, storage);
     return value_of(function.node);
 }
 
@@ -271,24 +263,21 @@ xob_value act_xob_start(xob_value file_name, xob_value date, xob_value command) 
     return value_of(scope_node);
 }
 
-xob_value act_xob_end(xob_value file_name, xob_value date, xob_value command, xob_value xob,
+xob_value act_xob_end(xob_value, xob_value, xob_value, xob_value xob,
                       xob_value blocks) {
     if (xob.node) xob.node->blocks = adopt_list(blocks);
     pop_scope();
     end_xob_file();
-    release(file_name, date, command);
     return value_of(xob.node);
 }
 
 xob_value act_object(xob_value name_value, xob_value mode, xob_value& position) {
     xob_node* entry = resolve_object(text_of(name_value), text_of(mode), position.node);
-    release(name_value, mode);
     return value_of(entry);
 }
 
 xob_value act_reference(xob_value mode, xob_value object, xob_value position) {
     xob_node* reference = new_reference(text_of(mode), object.node, position.node);
-    release(mode);
     return value_of(reference);
 }
 
@@ -296,7 +285,6 @@ xob_value act_justify(xob_value name_value, xob_value line_count, xob_value comm
                       xob_value all, xob_value position) {
     record_justify_element(name_text(text_of(name_value)), position.node, number_of(line_count),
                            present(all), text_of(comment));
-    release(name_value, line_count, comment, all);
     release_node(position.node);
     return no_value();
 }
@@ -305,7 +293,6 @@ xob_value act_trap(xob_value name_value, xob_value param, xob_value position,
                    xob_value second_position) {
     record_trap_element(name_text(text_of(name_value)), position.node, text_of(param),
                         second_position.node);
-    release(name_value, param);
     release_node(position.node);
     release_node(second_position.node);
     return no_value();

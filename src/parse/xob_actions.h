@@ -1,20 +1,38 @@
 // The actions of the xob grammar, kept out of the grammar file so that it
 // reads as the grammar alone.
 #pragma once
+#include <cstdint>
 #include <string>
 
 struct markup_lexer;
 struct xob_node;
 
-// A parser value: a model node, or none. A block list also carries its last
-// node, so appending a block costs no walk along the list.
+// What an attribute value is, when a parser value is one.
+enum : std::uint8_t {
+    NOT_ATTRIBUTE = 0,
+    STRING_ATTRIBUTE = 1,
+    NUMBER_ATTRIBUTE = 2,
+};
+
+// A parser value: a model node, an attribute value, or none. A block list
+// also carries its last node, so appending a block costs no walk along the
+// list. Attribute values are held here rather than in nodes: they die with
+// the action that reads them, and most elements have several.
 struct xob_value {
     xob_node* node;
-    xob_node* tail;
+    union {
+        xob_node* tail;       // a block list
+        struct name* text;    // STRING_ATTRIBUTE: the interned text
+        std::int32_t number;  // NUMBER_ATTRIBUTE
+    };
     // A function's start: whether it opened a scope that its end must close
     // (not when the function is open already, written again inside itself).
     bool opened_scope;
+    std::uint8_t attribute;  // NOT_ATTRIBUTE, STRING_ATTRIBUTE or NUMBER_ATTRIBUTE
 };
+
+xob_value string_attribute(struct name* text);
+xob_value number_attribute(std::int32_t number);
 
 // The generated parser, reading one file from `lexer`: 0 when the file was
 // accepted. The form without a lexer reads from the default lexer.

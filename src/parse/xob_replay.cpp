@@ -80,9 +80,9 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
               replay_values& v) {
     switch (op) {
         case OP_STRING:
-            return xob_value{new_string_hashed(text, static_cast<std::size_t>(text_length), static_cast<std::uint32_t>(a[0])),
-                             nullptr, false};
-        case OP_NUMBER: return xob_value{new_number(a[0]), nullptr, false};
+            return string_attribute(
+                name_intern_hashed(text, static_cast<std::size_t>(text_length), static_cast<std::uint32_t>(a[0])));
+        case OP_NUMBER: return number_attribute(a[0]);
         case OP_PRINT_PAIR: print_pair(text, text + std::strlen(text) + 1); break;
         case OP_PRINT: std::fwrite(text, 1, static_cast<std::size_t>(text_length), stdout); break;
         case OP_APPEND_BLOCK: return append_block(v.at(a[0]), v.at(a[1]));

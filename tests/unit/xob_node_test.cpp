@@ -2,28 +2,33 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "model/name_table.h"
 
+// What an attribute value of this token text interns as.
+name* string_value(const char* text) { return intern_string_value(text, std::strlen(text)); }
+
 TEST(XobNode, StringsLoseSurroundingQuotesOnly) {
-    EXPECT_EQ(new_string("\"abc\"")->text, name_intern("abc"));
-    EXPECT_EQ(new_string("abc")->text, name_intern("abc"));
-    EXPECT_EQ(new_string("\"\"")->text, name_intern(""));
-    EXPECT_EQ(new_string("\"")->text, name_intern("\""));  // one quote is not a pair
-    EXPECT_EQ(new_string("\"abc")->text, name_intern("\"abc"));
-    EXPECT_EQ(new_string("a\"b\"")->text, name_intern("a\"b\""));
-    EXPECT_EQ(new_string("\"a\"b\"")->text, name_intern("a\"b"));
+    EXPECT_EQ(string_value("\"abc\""), name_intern("abc"));
+    EXPECT_EQ(string_value("abc"), name_intern("abc"));
+    EXPECT_EQ(string_value("\"\""), name_intern(""));
+    EXPECT_EQ(string_value("\""), name_intern("\""));  // one quote is not a pair
+    EXPECT_EQ(string_value("\"abc"), name_intern("\"abc"));
+    EXPECT_EQ(string_value("a\"b\""), name_intern("a\"b\""));
+    EXPECT_EQ(string_value("\"a\"b\""), name_intern("a\"b"));
 }
 
 TEST(XobNode, ReleasedNodesAreRecycledButLinkedOnesStay) {
-    xob_node* linked = new_number(7);
+    xob_node* linked = new_position_by_number(0, 7, 3);
     linked->flags |= LINKED;
     xob_node* held = linked;
     release_node(held);
     EXPECT_EQ(held, linked);
-    EXPECT_EQ(linked->kind, a_number);
-    EXPECT_EQ(linked->value, 7);
+    EXPECT_EQ(linked->kind, a_position);
+    EXPECT_EQ(linked->line, 7);
 
-    xob_node* spare = new_number(9);
+    xob_node* spare = new_position_by_number(0, 9, 1);
     xob_node* address = spare;
     release_node(spare);
     EXPECT_EQ(spare, nullptr);
