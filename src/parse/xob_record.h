@@ -30,6 +30,9 @@ enum record_op : std::int32_t {
     OP_MODULE,
     OP_POSITION_BY_NAME,
     OP_POSITION_BY_NUMBER,
+    // A position by number whose three values were the three numbers made
+    // last, with those numbers as its arguments in their place.
+    OP_POSITION_AT,
     OP_DEFINE,
     OP_FIELD,
     OP_ENUM,

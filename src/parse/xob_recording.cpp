@@ -21,18 +21,68 @@ class recorder {
 public:
     explicit recorder(chunk_writer& out) : out_(out) {}
 
-    // Writes an entry; the number of the value it makes (0 for none).
+    // Records an entry; the number of the value it makes (0 for none).
     std::uint32_t entry(record_op op, const std::int32_t* arguments, const char* text,
                         std::size_t text_length) {
         const record_op_shape& shape = RECORD_OP_SHAPES[op];
         std::uint32_t made = shape.makes ? numbering_.number_made(op, arguments) : 0;
         if (gone_) return made;
+        if (op == OP_NUMBER) {
+            hold_number(made, arguments[0]);
+            return made;
+        }
+        if (op == OP_POSITION_BY_NUMBER && holds_exactly(arguments)) {
+            std::int32_t numbers[3] = {held_[0].value, held_[1].value, held_[2].value};
+            held_count_ = 0;
+            write(OP_POSITION_AT, numbers, nullptr, 0);
+            return made;
+        }
+        write_held(held_count_);
+        write(op, arguments, text, text_length);
+        return made;
+    }
+
+    bool gone() const { return gone_; }
+    bool failed = false;  // the scanner failed: only end of input from now on
+
+private:
+    // The newest numbers are held back, so that a position made of the three
+    // newest is written as one entry holding them. Held numbers are the
+    // values made last, so the position's value takes the number the replay
+    // gives next, as the first of them would have: the numbering agrees.
+    struct held_number {
+        std::uint32_t number;
+        std::int32_t value;
+    };
+
+    void hold_number(std::uint32_t number, std::int32_t value) {
+        if (held_count_ == 3) write_held(1);
+        held_[held_count_++] = {number, value};
+    }
+
+    bool holds_exactly(const std::int32_t* arguments) const {
+        if (held_count_ != 3) return false;
+        for (int i = 0; i < 3; ++i)
+            if (static_cast<std::uint32_t>(arguments[i]) != held_[i].number) return false;
+        return true;
+    }
+
+    // Writes the oldest `count` held numbers, in the order they were made.
+    void write_held(int count) {
+        for (int i = 0; i < count; ++i) write(OP_NUMBER, &held_[i].value, nullptr, 0);
+        for (int i = count; i < held_count_; ++i) held_[i - count] = held_[i];
+        held_count_ -= count;
+    }
+
+    void write(record_op op, const std::int32_t* arguments, const char* text, std::size_t text_length) {
+        if (gone_) return;
+        const record_op_shape& shape = RECORD_OP_SHAPES[op];
         std::size_t argument_bytes = sizeof(std::int32_t) * static_cast<std::size_t>(shape.arguments);
         std::size_t size = 2 * sizeof(std::int32_t) + argument_bytes + (text ? text_length + 1 : 0);
         char* at = out_.reserve(size);
         if (!at) {
             gone_ = true;
-            return made;
+            return;
         }
         std::int32_t header[2] = {op, text ? static_cast<std::int32_t>(text_length) : -1};
         std::memcpy(at, header, sizeof header);
@@ -42,15 +92,12 @@ public:
             at[size - 1] = '\0';
         }
         out_.commit(size);
-        return made;
     }
 
-    bool gone() const { return gone_; }
-    bool failed = false;  // the scanner failed: only end of input from now on
-
-private:
     chunk_writer& out_;
     value_numbering numbering_;
+    held_number held_[3];
+    int held_count_ = 0;
     bool gone_ = false;
 };
 

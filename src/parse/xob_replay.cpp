@@ -23,6 +23,7 @@ const record_op_shape RECORD_OP_SHAPES[OP_COUNT] = {
     {1, true, true, true},    // OP_MODULE
     {4, true, true, true},    // OP_POSITION_BY_NAME
     {3, true, true, true},    // OP_POSITION_BY_NUMBER
+    {3, false, true, false},  // OP_POSITION_AT
     {7, true, true, true},    // OP_DEFINE
     {5, true, true, true},    // OP_FIELD
     {3, true, true, true},    // OP_ENUM
@@ -89,6 +90,8 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
         case OP_MODULE: return act_module(v.at(a[0]));
         case OP_POSITION_BY_NAME: return act_position_by_name(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
         case OP_POSITION_BY_NUMBER: return act_position_by_number(v.at(a[0]), v.at(a[1]), v.at(a[2]));
+        case OP_POSITION_AT:
+            return act_position_by_number(number_attribute(a[0]), number_attribute(a[1]), number_attribute(a[2]));
         case OP_DEFINE:
             return act_define(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]), v.at(a[6]));
         case OP_FIELD: return act_field(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]));
@@ -191,6 +194,7 @@ private:
                     at(a[2]).what == known::number)
                     made = {known::position, at(a[0]).a, at(a[1]).a, at(a[2]).a};
                 break;
+            case OP_POSITION_AT: made = {known::position, a[0], a[1], a[2]}; break;
             case OP_DEFINE: fetch(a[0], a_definition, a[6]); break;
             case OP_DECLARE: fetch(a[0], a_declaration, a[3]); break;
             case OP_TYPEDEF: fetch(a[0], a_typedef, a[6]); break;
