@@ -94,6 +94,7 @@ struct xob_node {
                         xob_node* next_declaration;  // a_declaration: in its definition's declarations
                         struct name* mode;           // a_reference: the kind of use
                         struct name* fulldef;        // a_function: the full definition text
+                        struct name* indirection;    // definition, typedef, field
                     };
                     struct name* name;     // all named kinds (not a_reference)
                     struct name* storage;  // declaration, definition, function, function declaration
@@ -103,7 +104,6 @@ struct xob_node {
                         xob_node* next_enum;
                         xob_node* next_field;
                     };
-                    struct name* indirection;  // definition, typedef, field
                     std::int32_t type_index;   // definition, typedef (its own index), enum, field
                     union {
                         std::int32_t old_type_index;     // typedef: the type it renames
