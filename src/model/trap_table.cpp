@@ -118,6 +118,19 @@ trap_event key_at(const xob_node* position, std::int32_t kind, std::int32_t rule
 
 bool valid_rule(std::int32_t rule) { return rule >= 0 && rule < RULE_COUNT; }
 
+constexpr std::size_t FOLDED_WORDS = (RULE_COUNT + 63) / 64;
+
+bool has_folded(const trap_event* file_start, std::int32_t rule) {
+    return file_start->folded_rules && (file_start->folded_rules[rule / 64] >> (rule % 64) & 1);
+}
+
+void set_folded(trap_event* file_start, std::int32_t rule) {
+    if (!file_start->folded_rules)
+        file_start->folded_rules =
+            static_cast<std::uint64_t*>(arena_alloc(FOLDED_WORDS * sizeof(std::uint64_t)));
+    file_start->folded_rules[rule / 64] |= std::uint64_t{1} << (rule % 64);
+}
+
 // Index of trap_counts for an unjustified trap of the rule.
 int severity_slot(std::int32_t rule) { return std::clamp(rule_severity(rule), 1, 2); }
 
@@ -150,8 +163,7 @@ void record_file_start(name*, name* full_path, std::int32_t date, bool system_in
         event->data = version;
         event->value = date;
         event->counter = 0;
-        event->first_trap_by_rule =
-            static_cast<trap_event**>(arena_alloc(sizeof(trap_event*) * RULE_COUNT));
+        event->folded_rules = nullptr;
         if (!system_include) ++file_count;
         file_start_events.set(event->file, event);
     }
@@ -217,7 +229,7 @@ void record_trap(std::int32_t rule, const xob_node* position, const xob_node* se
     if (!valid_rule(rule) || rule_severity(rule) == 0 || in_system_include) return;
     bool folds = rule_repeat(rule) != 0;
     trap_event* open_file = open_files.empty() ? nullptr : open_files.back();
-    if (folds && open_file && open_file->first_trap_by_rule[rule]) return;
+    if (folds && open_file && has_folded(open_file, rule)) return;
 
     trap_event key = key_at(position, TRAP, rule);
     key.flag = 1;
@@ -239,7 +251,7 @@ void record_trap(std::int32_t rule, const xob_node* position, const xob_node* se
     trap_event* counted = file_start_events.get(trap->file);
     if (!counted) counted = open_file;
     if (counted && counted->counter++ == 0) ++files_with_traps;
-    if (folds && open_file) open_file->first_trap_by_rule[rule] = trap;
+    if (folds && open_file) set_folded(open_file, rule);
 }
 
 void record_trap_pair(std::int32_t rule, const xob_node* position,

@@ -52,7 +52,9 @@ struct trap_event {
         std::int32_t second_row;  // TRAP
     };
     union {
-        trap_event** first_trap_by_rule;  // FILE_START: one slot per rule number
+        // FILE_START: a bit per rule number, set by the file's first trap of a rule
+        // that reports once a file; null before the first.
+        std::uint64_t* folded_rules;
         struct name* name;                // TRAP: fills %name%; several joined with "#"
     };
 };
