@@ -25,20 +25,20 @@ namespace {
 // Allocation sizes, smallest first: the common part and the kind's own fields.
 constexpr std::size_t NODE_SIZES[6] = {
     offsetof(xob_node, row) + sizeof(std::int32_t),             // free, position
-    offsetof(xob_node, name),                                   // a_reference
+    offsetof(xob_node, scope),                                  // a_reference
     offsetof(xob_node, system_include) + sizeof(std::int32_t),  // a_source
     offsetof(xob_node, next_definition),                        // a_declaration
     offsetof(xob_node, type_index),                             // function, function declaration
     sizeof(xob_node),                                           // the other named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
-static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[3] == 64 && NODE_SIZES[4] == 72 &&
+static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[1] == 40 && NODE_SIZES[3] == 64 && NODE_SIZES[4] == 72 &&
                   sizeof(xob_node) == 80,
               "node sizes");
 
-// Positions have neither scope nor list link.
+// Positions have neither scope nor list link, uses no scope.
 bool has_scope(std::int32_t kind) {
-    return kind != free_xob && kind != a_position;
+    return kind != free_xob && kind != a_position && kind != a_reference;
 }
 
 int size_class(std::int32_t kind) {

@@ -44,7 +44,7 @@ enum : std::uint8_t {
 // kinds named beside it. A function declaration carries the function fields,
 // all zero. Fields naming a text hold an interned `name` (name_table.h).
 // Positions, the most numerous nodes, have no scope and no list link: they
-// are allocated to 16 bytes.
+// are allocated to 16 bytes; uses, the next most numerous, have no scope.
 struct xob_node {
     std::uint8_t flags;
     std::uint8_t link_flags;         // function: CALLED, RECURSIVE, ON_STACK, DEPTH_KNOWN
@@ -62,28 +62,21 @@ struct xob_node {
             std::int32_t line;
             std::int32_t row;
         };
-        // Every other kind.
+        // Every other kind, in the order of the kinds that use the fields,
+        // each kind allocated only as far as its own fields reach: a
+        // reference to its mode, a source to its system flag, a declaration
+        // to its storage, a function (and function declaration) to its list
+        // link, the others to the end.
         struct {
-            // The innermost open scope when the node was made. For an xob scope
-            // node: the scope stack link while open, then the link to the next
-            // xob scope node.
-            xob_node* scope;
             xob_node* next;  // block list, or the xob list
             union {
                 struct {  // a_source
                     struct name* file_name;
                     struct name* full_path;  // null for an xob scope node
                     xob_node* blocks;        // its block list
-                    struct name* version;    // or null
-                    std::int32_t system_include;  // 0 or 1
                 };
-                // The named kinds and a_reference, in the order of the kinds
-                // that use them, each kind allocated only as far as its own
-                // fields reach: a reference to mode, a declaration to
-                // storage, a function (and function declaration) to its list
-                // link, the others to the end.
-                struct {
-                    xob_node* position;  // every named kind and a_reference; null for a call placeholder
+                struct {  // the named kinds and a_reference
+                    xob_node* position;  // null for a call placeholder
                     union {
                         xob_node* definition;    // a_declaration: what it resolved to, or null
                         xob_node* declarations;  // a_definition: head of the declarations resolved to it
@@ -96,7 +89,19 @@ struct xob_node {
                         struct name* fulldef;        // a_function: the full definition text
                         struct name* indirection;    // definition, typedef, field
                     };
-                    struct name* name;     // all named kinds (not a_reference)
+                };
+            };
+            // Every kind but a reference: the innermost open scope when the
+            // node was made. For an xob scope node: the scope stack link while
+            // open, then the link to the next xob scope node.
+            xob_node* scope;
+            union {
+                struct {  // a_source
+                    struct name* version;         // or null
+                    std::int32_t system_include;  // 0 or 1
+                };
+                struct {                   // the named kinds
+                    struct name* name;
                     struct name* storage;  // declaration, definition, function, function declaration
                     union {                // the global list that holds the node
                         xob_node* next_definition;
