@@ -7,6 +7,7 @@ namespace {
 struct search_result {
     tree_item* found = nullptr;
     tree_item* neighbour = nullptr;  // where a new item would hang
+    tree_item* predecessor = nullptr;  // the largest item below the key
     bool key_below_neighbour = false;
     int steps = 0;
 };
@@ -23,7 +24,7 @@ search_result search(keyed_tree* tree, const void* key, tree_compare compare) {
         return result;
     }
     if (compare(tree->last, key) > 0) {
-        result.neighbour = tree->last;
+        result.neighbour = result.predecessor = tree->last;
         return result;
     }
     for (tree_item* item = tree->root; item;) {
@@ -35,6 +36,7 @@ search_result search(keyed_tree* tree, const void* key, tree_compare compare) {
         ++result.steps;
         result.neighbour = item;
         result.key_below_neighbour = order < 0;
+        if (order > 0) result.predecessor = item;
         item = order < 0 ? item->left : item->right;
     }
     return result;
@@ -125,33 +127,37 @@ tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_si
         return item;
     }
     // The neighbour is the last item the search passed, or an end of the
-    // list: either way the side the item goes to is free.
+    // list: either way the side the item goes to is free. The item comes
+    // right after the largest item below its key, the last one the search
+    // passed on its left.
     item->parent = neighbour;
-    if (where.key_below_neighbour) {
+    if (where.key_below_neighbour)
         neighbour->left = item;
-        item->next = neighbour;
-        item->prev = neighbour->prev;
-        neighbour->prev = item;
-        if (item->prev) item->prev->next = item; else tree->first = item;
-    } else {
+    else
         neighbour->right = item;
-        item->prev = neighbour;
-        item->next = neighbour->next;
-        neighbour->next = item;
-        if (item->next) item->next->prev = item; else tree->last = item;
-    }
+    tree_item* before = where.predecessor;
+    item->next = before ? before->next : tree->first;
+    if (before)
+        before->next = item;
+    else
+        tree->first = item;
+    if (!item->next) tree->last = item;
     rebalance_upwards(tree, neighbour);
     return item;
 }
 
 tree_item* tree_find(keyed_tree* tree, const void* key, tree_compare compare) {
     if (!tree) return nullptr;
-    search_result where = search(tree, key, compare);
-    last_steps = where.steps;
-    tree_item* item = where.found;
-    if (!item) return nullptr;
-    while (item->prev && compare(item->prev, key) == 0) item = item->prev;
-    return item;
+    // Equal items are neighbours in order: on finding one, look further left.
+    tree_item* found = nullptr;
+    int steps = 0;
+    for (tree_item* item = tree->root; item;) {
+        int order = compare(item, key);
+        if (order == 0) found = item; else ++steps;
+        item = order <= 0 ? item->left : item->right;
+    }
+    last_steps = steps;
+    return found;
 }
 
 void tree_walk(tree_item* start, void* argument, tree_visit visit) {

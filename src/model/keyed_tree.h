@@ -13,8 +13,7 @@ enum : std::int32_t {
 };
 
 struct tree_item {
-    tree_item* prev;    // next smaller item
-    tree_item* next;    // next larger item
+    tree_item* next;  // next larger item
     tree_item* left;
     tree_item* right;
     tree_item* parent;
@@ -35,9 +34,11 @@ struct keyed_tree {
 using tree_compare = int (*)(const tree_item* item, const void* key);
 using tree_visit = void (*)(tree_item* item, void* argument);
 
-// The payload sits right after the links, aligned for any type.
+// The payload sits right after the links, aligned to eight bytes: payloads
+// hold integers and pointers, and the trees hold many small items.
+constexpr std::size_t TREE_PAYLOAD_ALIGN = 8;
 constexpr std::size_t TREE_LINK_SIZE =
-    (sizeof(tree_item) + alignof(std::max_align_t) - 1) & ~(alignof(std::max_align_t) - 1);
+    (sizeof(tree_item) + TREE_PAYLOAD_ALIGN - 1) & ~(TREE_PAYLOAD_ALIGN - 1);
 
 inline void* tree_payload(const tree_item* item) {
     return const_cast<char*>(reinterpret_cast<const char*>(item)) + TREE_LINK_SIZE;

@@ -117,6 +117,8 @@ trap_event key_at(const xob_node* position, std::int32_t kind, std::int32_t rule
 }
 
 bool valid_rule(std::int32_t rule) { return rule >= 0 && rule < RULE_COUNT; }
+static_assert(RULE_COUNT <= INT16_MAX, "a rule number fits a trap event");
+static_assert(sizeof(trap_event) == 48 && alignof(trap_event) <= TREE_PAYLOAD_ALIGN, "trap events");
 
 constexpr std::size_t FOLDED_WORDS = (RULE_COUNT + 63) / 64;
 

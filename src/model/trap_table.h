@@ -31,10 +31,10 @@ struct trap_event {
     std::int32_t file;  // file-table index
     std::int32_t line;
     std::int32_t row;
-    std::int32_t event_kind;
-    std::int32_t rule;  // rule number of a justification or trap, else 0
+    std::int8_t event_kind;
     // FILE_START: a system include file; JUSTIFICATION: the all attribute; TRAP: 1.
-    std::int32_t flag;
+    std::int8_t flag;
+    std::int16_t rule;  // rule number (below RULE_COUNT) of a justification or trap, else 0
     // FILE_START: the version; FUNCTION_START/END: the function's name;
     // JUSTIFICATION: the comment.
     struct name* data;

@@ -26,6 +26,8 @@ const char SECTION_END[] = "</TABLE>\n<TEXT> </TEXT>\n</SECTION>\n</XROD:NODE>\n
 
 void text(const char* value) { write_xml(report_stream, value, xml_place::element_text); }
 
+static_assert(alignof(rule_statistic) <= TREE_PAYLOAD_ALIGN, "rule statistics in a keyed tree");
+
 // Never equal: a new entry goes after the existing ones with more hits and
 // before all others, so equal hits come out newest first.
 int compare_hits(const tree_item* item, const void* key) {
