@@ -39,7 +39,6 @@ TEST(XobNode, ReleasedNodesAreRecycledButLinkedOnesStay) {
     EXPECT_EQ(reused, address);
     EXPECT_EQ(reused->kind, a_position);
     EXPECT_EQ(reused->flags, 0);
-    EXPECT_EQ(reused->scope, current_scope);
     EXPECT_EQ(reused->line, 0);
 }
 
