@@ -66,15 +66,20 @@ void write_file_node(const char* short_name, const char* full_path, int count,
     attribute(name);
     std::fputs("\" type=\"Files ", out);
     attribute(current_extension.c_str());
-    std::fprintf(out, "\" state=\"%s\" sum=\"1\" icone=\"referencefile.xpm\" base=\"",
-                 file_state_of(count));
+    std::fputs("\" state=\"", out);
+    std::fputs(file_state_of(count), out);
+    std::fputs("\" sum=\"1\" icone=\"referencefile.xpm\" base=\"", out);
     attribute(full_path);
     std::fputs("\">\n", out);
-    std::fprintf(out, "<SECTION TAG=\"ccF%d\">\n", file_node_number);
-    std::fprintf(out, "<TITLE LEVEL=\"0\" TAG=\"cctF%d\" STYLE=\"Title1 %s\">\n", file_node_number,
-                 result);
-    std::fputs("<LINK TARGET=\" line 1\" >\n", out);
-    std::fprintf(out, "<TEXT STYLE=\"Title1 %s\" >", result);
+    std::fputs("<SECTION TAG=\"ccF", out);
+    write_number(out, file_node_number);
+    std::fputs("\">\n<TITLE LEVEL=\"0\" TAG=\"cctF", out);
+    write_number(out, file_node_number);
+    std::fputs("\" STYLE=\"Title1 ", out);
+    std::fputs(result, out);
+    std::fputs("\">\n<LINK TARGET=\" line 1\" >\n<TEXT STYLE=\"Title1 ", out);
+    std::fputs(result, out);
+    std::fputs("\" >", out);
     text(full_path);
     std::fputs("</TEXT>\n</LINK>\n</TITLE>\n<TABLE BORDER=\"1\">\n", out);
     std::fputs("<ROW>\n<CELL_TEXT STYLE=\"Array\">File date</CELL_TEXT>\n"
@@ -88,7 +93,11 @@ void write_file_node(const char* short_name, const char* full_path, int count,
         std::fputs("</CELL_TEXT>\n</ROW>\n", out);
     }
     std::fputs("<ROW>\n<CELL_TEXT STYLE=\"Array\">Number of errors and warnings</CELL_TEXT>\n", out);
-    std::fprintf(out, "<CELL_TEXT STYLE=\"Array %s\">%d</CELL_TEXT>\n</ROW>\n", result, count);
+    std::fputs("<CELL_TEXT STYLE=\"Array ", out);
+    std::fputs(result, out);
+    std::fputs("\">", out);
+    write_number(out, count);
+    std::fputs("</CELL_TEXT>\n</ROW>\n", out);
     std::fputs("</TABLE>\n", out);
     ++file_node_number;
 }
@@ -103,12 +112,17 @@ void write_function_node(const char* name, int count, const char* full_path, int
     std::fputs("\" type=\"Files ", out);
     attribute(current_extension.c_str());
     std::fputs("\" icone=\"method.xpm\">\n", out);
-    std::fprintf(out, "<TITLE LEVEL=\"1\" TAG=\"ccM%d\" STYLE=\"Title2 %s\">\n",
-                 function_node_number, result);
-    std::fputs("<LINK TARGET=\"", out);
+    std::fputs("<TITLE LEVEL=\"1\" TAG=\"ccM", out);
+    write_number(out, function_node_number);
+    std::fputs("\" STYLE=\"Title2 ", out);
+    std::fputs(result, out);
+    std::fputs("\">\n<LINK TARGET=\"", out);
     attribute(full_path);
-    std::fprintf(out, " line %d\">\n", line);
-    std::fprintf(out, "<TEXT STYLE=\"Title2 %s\">", result);
+    std::fputs(" line ", out);
+    write_number(out, line);
+    std::fputs("\">\n<TEXT STYLE=\"Title2 ", out);
+    std::fputs(result, out);
+    std::fputs("\">", out);
     text(name);
     std::fputs("</TEXT>\n</LINK>\n</TITLE>\n", out);
     ++function_node_number;
@@ -136,18 +150,32 @@ void write_trap_line(const char* rule_name, const char* group, int level, const 
     const display_row& display = display_of(level);
     std::fputs("<XROD:NODE name=\"", out);
     attribute(rule_name);
-    std::fprintf(out, "\" type=\"%s ", display.state);
+    std::fputs("\" type=\"", out);
+    std::fputs(display.state, out);
+    std::fputc(' ', out);
     attribute(group);
-    std::fprintf(out, "\" icone=\"%s\">\n", display.icon);
-    std::fprintf(out, "<TITLE LEVEL=\"%d\" TAG=\"ccl%d\" STYLE=\"%s\">\n", 1 + function_depth,
-                 trap_node_number, display.title_style);
-    std::fprintf(out, "<LINK TARGET=\" line %d\">\n", line);
-    std::fprintf(out, "<TEXT>line %d", line);
-    if (row != 0) std::fprintf(out, " row %d", row);
+    std::fputs("\" icone=\"", out);
+    std::fputs(display.icon, out);
+    std::fputs("\">\n<TITLE LEVEL=\"", out);
+    write_number(out, 1 + function_depth);
+    std::fputs("\" TAG=\"ccl", out);
+    write_number(out, trap_node_number);
+    std::fputs("\" STYLE=\"", out);
+    std::fputs(display.title_style, out);
+    std::fputs("\">\n<LINK TARGET=\" line ", out);
+    write_number(out, line);
+    std::fputs("\">\n<TEXT>line ", out);
+    write_number(out, line);
+    if (row != 0) {
+        std::fputs(" row ", out);
+        write_number(out, row);
+    }
     std::fputs(": ", out);
     text(rule_name);
     std::fputs(" </TEXT>\n</LINK>\n</TITLE>\n", out);
-    std::fprintf(out, "<TEXT>%s: ", display.state);
+    std::fputs("<TEXT>", out);
+    std::fputs(display.state, out);
+    std::fputs(": ", out);
     write_trap_message(out, trap_message{message_template, full_path, second_path, second_line,
                                          second_row, names, param});
     std::fputs("</TEXT>\n", out);

@@ -34,19 +34,22 @@ const char* text_or_empty(const char* text) { return text ? text : ""; }
 void write_location(std::FILE* stream, const trap_message& message) {
     const char* second_path = text_or_empty(message.second_path);
     std::fputs("</TEXT>\n", stream);
-    if (std::strcmp(second_path, text_or_empty(message.full_path)) != 0) {
-        std::fputs("<LINK TARGET=\"", stream);
+    std::fputs("<LINK TARGET=\"", stream);
+    // A link into the same file names no file.
+    if (std::strcmp(second_path, text_or_empty(message.full_path)) != 0)
         write_xml(stream, second_path, xml_place::attribute_value);
-        std::fprintf(stream, " line %d\">\n", message.second_line);
-    } else {
-        std::fprintf(stream, "<LINK TARGET=\" line %d\">\n", message.second_line);
-    }
-    std::fputs("<TEXT STYLE=\"Link\" >", stream);
+    std::fputs(" line ", stream);
+    write_number(stream, message.second_line);
+    std::fputs("\">\n<TEXT STYLE=\"Link\" >", stream);
     write_xml(stream, second_path, xml_place::element_text);
-    std::fprintf(stream, " line %d</TEXT>", message.second_line);
-    std::fputs("</LINK>\n", stream);
-    if (message.second_row != 0) std::fprintf(stream, "<TEXT> row %d ", message.second_row);
-    else std::fputs("<TEXT> ", stream);
+    std::fputs(" line ", stream);
+    write_number(stream, message.second_line);
+    std::fputs("</TEXT></LINK>\n<TEXT> ", stream);
+    if (message.second_row != 0) {
+        std::fputs("row ", stream);
+        write_number(stream, message.second_row);
+        std::fputc(' ', stream);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <charconv>
 #include <cstring>
 
 #include <stdio_ext.h>
@@ -166,4 +167,10 @@ void write_escaped(std::FILE* stream, const char* text) {
                 else if (!is_forbidden_control(*p)) std::fputc(*p, stream);
         }
     }
+}
+
+void write_number(std::FILE* stream, long long value) {
+    char digits[24];
+    std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    std::fwrite(digits, 1, static_cast<std::size_t>(end.ptr - digits), stream);
 }

@@ -43,3 +43,6 @@ void write_xml(std::FILE* stream, const char* text, xml_place place);
 // Converts to UTF-8 and escapes every markup character (", &, ', <, >): the
 // DOCUMENT attributes and the report-file cell. Null writes nothing.
 void write_escaped(std::FILE* stream, const char* text);
+
+// Writes the number in decimal, as "%d" would.
+void write_number(std::FILE* stream, long long value);
