@@ -35,6 +35,11 @@ char* block_next = nullptr;
 std::size_t block_left = 0;
 #endif
 
+// Writes a zero into every page of fresh zero-filled memory.
+void touch_for_writing(void* memory, std::size_t bytes) {
+    for (std::size_t at = 0; at < bytes; at += 4096) static_cast<volatile char*>(memory)[at] = 0;
+}
+
 #if !defined(KYV_ARENA_CHECKED)
 // One block prepared ahead at most: memory touched before it is needed
 // counts in the peak as much as memory in use.
@@ -79,9 +84,8 @@ bool arena_prepare_block() {
         block_in_preparation = true;
     }
     void* block = map_on_huge_pages(BLOCK_SIZE);
-    // One write a page: the kernel clears each page (or huge page) now.
-    if (block)
-        for (std::size_t at = 0; at < BLOCK_SIZE; at += 4096) static_cast<volatile char*>(block)[at] = 0;
+    // The kernel clears each page (or huge page) now.
+    if (block) touch_for_writing(block, BLOCK_SIZE);
     std::lock_guard<std::mutex> lock(prepared_mutex);
     block_in_preparation = false;
     prepared_block = block;
@@ -105,11 +109,17 @@ void* zeroed_table_alloc(std::size_t bytes) {
     if (bytes >= HUGE_PAGE) {
         void* table = map_on_huge_pages(bytes);
         if (!table) arena_out_of_memory();
+        // A table is probed before it is written: a page first read maps the
+        // shared zero page, and the first write then copies it, a second
+        // fault that on two threads also stops the other processor to flush
+        // its address cache. One write a page makes each page once.
+        touch_for_writing(table, bytes);
         return table;
     }
 #endif
     void* memory = std::calloc(1, bytes);
     if (!memory) arena_out_of_memory();
+    touch_for_writing(memory, bytes);
     return memory;
 }
 
