@@ -242,20 +242,38 @@ void check_unreferenced_functions() {
     model_walk(xob_list.head, &used_at_file_level, report_if_never_called);
 }
 
+namespace {
+
+// The flag bits that no walk has used yet. Each walk marks the nodes it
+// meets with a bit of its own and leaves the marks behind, so that it never
+// has to visit its nodes again to clear them; once all are used up, the
+// walks mark with WALKED and clear it at their end.
+std::uint8_t unused_walk_marks = static_cast<std::uint8_t>(~LINKED & ~WALKED);
+
+std::uint8_t take_walk_mark() {
+    std::uint8_t mark = unused_walk_marks & static_cast<std::uint8_t>(-unused_walk_marks);
+    unused_walk_marks = static_cast<std::uint8_t>(unused_walk_marks & ~mark);
+    return mark;
+}
+
+}  // namespace
+
 int model_walk(xob_node* list, void* argument, model_visit callback) {
     growing_stack<model_frame> frames;
     frames.push(model_frame{list, list, nullptr});
     int last_result = 0;
+    const std::uint8_t fresh_mark = take_walk_mark();
+    const std::uint8_t mark = fresh_mark ? fresh_mark : static_cast<std::uint8_t>(WALKED);
     // Lists can share their tail: a node met again ends its list, whose rest
     // the walk has entered already from that node.
     std::vector<xob_node*> visited;
     while (!frames.empty()) {
         model_frame& frame = frames.top();
         xob_node* node = frame.cursor;
-        if (node && (node->flags & WALKED)) node = frame.cursor = nullptr;
+        if (node && (node->flags & mark)) node = frame.cursor = nullptr;
         if (node) {
-            node->flags |= WALKED;
-            visited.push_back(node);
+            node->flags |= mark;
+            if (!fresh_mark) visited.push_back(node);
         }
         if (!node) {
             if (frame.function)

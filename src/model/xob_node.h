@@ -28,7 +28,8 @@ enum : std::uint8_t {
     // In a block list or the xob list, made the contents of another node, or
     // kept as another node's position: never recycled, never put in a second list.
     LINKED = 1,
-    // Visited by the model walk under way; cleared when it ends.
+    // Visited by the model walk under way, once the walks have used up the
+    // other bits as marks of their own (link_pass.cpp); cleared when it ends.
     WALKED = 2,
 };
 

@@ -234,6 +234,24 @@ TEST(LinkPass, FunctionHeldInItsOwnBodyEndsBothWalks) {
     for (xob_node* function : {f, g}) EXPECT_FALSE(has(function, ON_STACK));
 }
 
+TEST(LinkPass, EveryModelWalkSeesTheWholeModelHoweverManyRanBefore) {
+    // More walks than a node has flag bits: the later ones mark and clear.
+    xob_node* f = function("again_f");
+    xob_node* g = function("again_g");
+    f->body = g;
+    g->body = f;
+    xob_node* scope = xob_scope(chain({f}));
+    auto visit_all = [](xob_node* node, void* argument) {
+        static_cast<std::vector<int>*>(argument)->push_back(node->kind);
+        return 1;
+    };
+    for (int walk = 0; walk < 12; ++walk) {
+        std::vector<int> kinds;
+        model_walk(scope, &kinds, visit_all);
+        EXPECT_EQ(kinds, (std::vector<int>{a_source, a_function, a_function})) << "walk " << walk;
+    }
+}
+
 TEST(LinkPass, UndefinedDeclarationsOutsideSystemFiles) {
     xob_node* plain = new_node(a_declaration);
     plain->name = name_intern("undef_plain");
