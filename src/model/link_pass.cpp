@@ -119,6 +119,8 @@ bool walk_acts_on(const xob_node* node) {
 // run is passed over in one step however many lists lead into it.
 std::int64_t examined = 0;  // nodes the last link_walk looked at
 
+constexpr std::int64_t REMEMBERED_RUN = 8;
+
 class run_skipper {
 public:
     xob_node* next_acted_on(xob_node* node) {
@@ -126,8 +128,11 @@ public:
         auto known = run_ends_.find(node);
         if (known != run_ends_.end()) return known->second;
         xob_node* end = node->next;
-        for (++examined; end && !walk_acts_on(end); end = end->next) ++examined;
-        run_ends_.emplace(node, end);
+        std::int64_t length = 1;
+        for (++examined; end && !walk_acts_on(end); end = end->next, ++length) ++examined;
+        // A short run costs little to pass again; only long ones, which lists
+        // sharing their tail would pass again and again, are remembered.
+        if (length >= REMEMBERED_RUN) run_ends_.emplace(node, end);
         return end;
     }
 
