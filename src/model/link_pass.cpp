@@ -128,11 +128,11 @@ public:
         auto known = run_ends_.find(node);
         if (known != run_ends_.end()) return known->second;
         xob_node* end = node->next;
-        std::int64_t length = 1;
-        for (++examined; end && !walk_acts_on(end); end = end->next, ++length) ++examined;
+        std::int64_t start = examined;
+        for (++examined; end && !walk_acts_on(end); end = end->next) ++examined;
         // A short run costs little to pass again; only long ones, which lists
         // sharing their tail would pass again and again, are remembered.
-        if (length >= REMEMBERED_RUN) run_ends_.emplace(node, end);
+        if (examined - start >= REMEMBERED_RUN) run_ends_.emplace(node, end);
         return end;
     }
 

@@ -87,7 +87,7 @@ void release_node(xob_node*& node) {
     node = nullptr;
 }
 
-void string_node_text(const char** bytes, std::size_t* length) {
+void attribute_value_text(const char** bytes, std::size_t* length) {
     if (*length >= 2 && (*bytes)[0] == '"' && (*bytes)[*length - 1] == '"') {
         ++*bytes;
         *length -= 2;
@@ -95,7 +95,7 @@ void string_node_text(const char** bytes, std::size_t* length) {
 }
 
 name* intern_string_value(const char* bytes, std::size_t length) {
-    string_node_text(&bytes, &length);
+    attribute_value_text(&bytes, &length);
     return name_intern_hashed(bytes, length, name_hash(bytes, length));
 }
 

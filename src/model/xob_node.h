@@ -165,7 +165,7 @@ void release_node(xob_node*& node);
 // Constructors called by the xob reader.
 // What an attribute value's text interns as: the bytes without their
 // surrounding double quotes when they have them. The bytes hold no NUL byte.
-void string_node_text(const char** bytes, std::size_t* length);
+void attribute_value_text(const char** bytes, std::size_t* length);
 struct name* intern_string_value(const char* bytes, std::size_t length);
 // The file is the file-table index of the full path, -1 if not registered;
 // the short name is not used.

@@ -77,13 +77,13 @@ xob_value diagnostic(const markup_lexer& lexer, const char* label) {
 
 // The quotes are cut by the token's length: a NUL byte inside the value ends
 // the C text early, and the value must not keep its opening quote then.
-xob_value string_node_value(const markup_lexer& lexer) {
+xob_value string_attribute_value(const markup_lexer& lexer) {
     const char* inner;
     std::size_t length;
     quoted_characters(current_token_text(lexer), current_token_length(lexer), &inner, &length);
     return string_attribute(intern_string_value(inner, length));
 }
-xob_value number_node_value(const markup_lexer& lexer) {
+xob_value number_attribute_value(const markup_lexer& lexer) {
     return number_attribute(number_value(current_token_text(lexer)));
 }
 xob_value line_count_value(const markup_lexer& lexer) {

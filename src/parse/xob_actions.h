@@ -49,9 +49,9 @@ xob_value no_value();
 // Prints "label : <current token text> " for content outside the vocabulary.
 xob_value diagnostic(const markup_lexer& lexer, const char* label);
 
-// Value nodes made from the current STRG token.
-xob_value string_node_value(const markup_lexer& lexer);
-xob_value number_node_value(const markup_lexer& lexer);
+// Attribute values read from the current STRG token.
+xob_value string_attribute_value(const markup_lexer& lexer);
+xob_value number_attribute_value(const markup_lexer& lexer);
 xob_value line_count_value(const markup_lexer& lexer);
 
 xob_value append_block(xob_value list, xob_value block);

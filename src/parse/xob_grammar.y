@@ -101,8 +101,8 @@ block : TEXT { $$ = diagnostic(*lexer, "EVBLTEXT"); }
       | fildef
       | justify
       ;
-a_string : STRG { $$ = string_node_value(*lexer); } ;
-a_number : STRG { $$ = number_node_value(*lexer); } ;
+a_string : STRG { $$ = string_attribute_value(*lexer); } ;
+a_number : STRG { $$ = number_attribute_value(*lexer); } ;
 a_number_or_everywhere : STRG { $$ = line_count_value(*lexer); } ;
 position : STAGPOS option_filename option_fullname option_line option_row XTAG
              { $$ = act_position_by_name($2, $3, $4, $5); }

@@ -17,8 +17,8 @@
 #include "parse/record_chunks.h"
 
 enum record_op : std::int32_t {
-    // Value nodes of attribute values: the text a string value interns
-    // (string_node_text of the text between the quotes) with its name_hash
+    // Attribute values: the text a string value interns
+    // (attribute_value_text of the text between the quotes) with its name_hash
     // as argument, or the number (argument) a numeric value reads as.
     OP_STRING,
     OP_NUMBER,

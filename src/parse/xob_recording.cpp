@@ -153,16 +153,16 @@ rec_value diagnostic(const markup_lexer& lexer, const char* label) {
 
 // The name's hash is computed here, on the reading thread, and lets the
 // replay fetch the name table's entries before it needs them.
-rec_value string_node_value(const markup_lexer& lexer) {
+rec_value string_attribute_value(const markup_lexer& lexer) {
     const char* inner;
     std::size_t length;
     quoted_characters(current_token_text(lexer), current_token_length(lexer), &inner, &length);
-    string_node_text(&inner, &length);
+    attribute_value_text(&inner, &length);
     auto hash = static_cast<std::int32_t>(name_hash(inner, length));
     return made(active->entry(OP_STRING, &hash, inner, length));
 }
 
-rec_value number_node_value(const markup_lexer& lexer) {
+rec_value number_attribute_value(const markup_lexer& lexer) {
     return with_number(OP_NUMBER, number_value(current_token_text(lexer)));
 }
 

@@ -23,8 +23,8 @@ void xob_syntax_error(const markup_lexer& lexer);
 
 rec_value no_value();
 rec_value diagnostic(const markup_lexer& lexer, const char* label);
-rec_value string_node_value(const markup_lexer& lexer);
-rec_value number_node_value(const markup_lexer& lexer);
+rec_value string_attribute_value(const markup_lexer& lexer);
+rec_value number_attribute_value(const markup_lexer& lexer);
 rec_value line_count_value(const markup_lexer& lexer);
 rec_value append_block(rec_value list, rec_value block);
 
