@@ -73,10 +73,14 @@ binding_cell** kept_head(name* identifier, int list) {
     int count = bindings ? lists_before(bindings->present, 16) : 0;
     if (!bindings || count == bindings->room) {
         name_bindings* larger = new_bindings(count + 1);
-        larger->similarity_keys = bindings ? bindings->similarity_keys : nullptr;
-        larger->present = bindings ? bindings->present : 0;
-        for (int i = 0; i < count; ++i) larger->heads[i] = bindings->heads[i];
+        larger->similarity_keys = nullptr;
+        larger->similarity_tables = 0;
+        larger->present = 0;
         if (bindings) {
+            larger->similarity_keys = bindings->similarity_keys;
+            larger->similarity_tables = bindings->similarity_tables;
+            larger->present = bindings->present;
+            for (int i = 0; i < count; ++i) larger->heads[i] = bindings->heads[i];
             bindings->similarity_keys = recycled[bindings->room];
             recycled[bindings->room] = bindings;
         }
@@ -101,12 +105,12 @@ binding_cell* placeholders_of(const name* identifier) {
     return list_of(identifier, PLACEHOLDER_LIST);
 }
 
-void* similarity_keys_of(name* identifier) {
+void* similarity_keys_of(const name* identifier, std::uint32_t tables) {
     name_bindings* bindings = bindings_of(identifier);
-    return bindings ? bindings->similarity_keys : nullptr;
+    return bindings && bindings->similarity_tables == tables ? bindings->similarity_keys : nullptr;
 }
 
-void set_similarity_keys(name* identifier, void* keys) {
+void set_similarity_keys(name* identifier, void* keys, std::uint32_t tables) {
     name_bindings* bindings = bindings_of(identifier);
     if (!bindings) {
         bindings = new_bindings(0);
@@ -114,6 +118,7 @@ void set_similarity_keys(name* identifier, void* keys) {
         name_set_binding(identifier, bindings);
     }
     bindings->similarity_keys = keys;
+    bindings->similarity_tables = tables;
 }
 
 binding_cell* add_binding(name* identifier, xob_node* node) {

@@ -37,6 +37,7 @@ struct name_bindings {
     void* similarity_keys;  // what the similarity checks keep for the name
     std::uint16_t present;  // bit n: the list n is kept
     std::uint8_t room;      // heads allocated
+    std::uint32_t similarity_tables;  // the tables similarity_keys is for
     binding_cell* heads[1];  // allocated to `room`
 };
 
@@ -45,9 +46,10 @@ struct name_bindings {
 binding_cell* newest_of_kind(const name* identifier, std::int32_t kind);
 // The call placeholders of the name, newest first, through older_here.
 binding_cell* placeholders_of(const name* identifier);
-// What the similarity checks keep for a name that bears a node.
-void* similarity_keys_of(name* identifier);
-void set_similarity_keys(name* identifier, void* keys);
+// What the similarity checks keep for a name that bears a node, in the
+// tables of this generation; null when the name has not met those tables.
+void* similarity_keys_of(const name* identifier, std::uint32_t tables);
+void set_similarity_keys(name* identifier, void* keys, std::uint32_t tables);
 
 // Bindings made so far; the next cell's creation number.
 extern std::uint64_t binding_count;

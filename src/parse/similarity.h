@@ -11,20 +11,17 @@
 struct name;
 struct xob_node;
 
-// What the checks keep for a name, made when it is first entered: the keys
-// it was first to produce (it owns them), and the records of the others.
-// A key the name owns needs nothing more until an entry of another name
-// meets it: its newest entry is the name's first. Most names are unique
-// and own all three keys; their note ends after the hashes.
-struct similarity_keys_of_name {
-    std::uint32_t tables;    // the generation of the tables the note is for
-    std::uint32_t owns_all;  // 1: the name owns all three keys, and the note has no records
-    xob_node* first_entry;   // the entry that produced the keys
-    std::uint32_t hashes[3];
-    // Where owns_all is 0: the record of each key the name does not own
-    // (null for the keys it owns).
+// What the checks keep for a name, made when it is first entered: most
+// names are unique and own all three keys (they were first to produce
+// them), and keep only their first entry, tagged with OWNS_ALL_KEYS; a key
+// a name owns needs nothing more until an entry of another name meets it,
+// as its newest entry is the owner's first. A name that does not own all
+// three keeps this note: the record of each key it does not own (null for
+// the keys it owns).
+struct similarity_records_of_name {
     struct similarity_record* records[3];
 };
+constexpr std::uintptr_t OWNS_ALL_KEYS = 1;
 
 // A key that an entry of another name than its owner has met. The key
 // itself is not kept: it is the key of the owner's text, rebuilt when a
@@ -37,8 +34,8 @@ struct similarity_record {
 };
 
 // The keys of one table: open addressing over one word a slot, the owner's
-// note (its name owning the key) or the key's record, tagged with the high
-// half of the key's hash (slot_tags.h).
+// first entry (while no entry of another name has met the key) or the key's
+// record, tagged with the high half of the key's hash (slot_tags.h).
 class similarity_key_table {
 public:
     explicit similarity_key_table(int table) : table_(table) {}
@@ -50,21 +47,24 @@ public:
     // has the key, or the free slot where it would go.
     template <class SameKey>
     std::uintptr_t* find(std::uint32_t hash, SameKey same_key) const;
-    // The owner and the record of a slot find gave; a key still held by its
-    // owner's note gets a record of its own (newest entry: the owner's first).
+    // The owner and the record of a slot find gave for the key of this hash;
+    // a key still held by its owner's first entry gets a record of its own
+    // (newest entry: the owner's first).
     name* owner_at(std::uintptr_t slot) const;
-    similarity_record* record_at(std::uintptr_t* slot);
-    // Enters a key the note's name owns in the free slot find gave (the slot
-    // may move: the table grows first when it must).
-    void add_owned(std::uintptr_t* slot, similarity_keys_of_name* note);
+    similarity_record* record_at(std::uintptr_t* slot, std::uint32_t hash);
+    // Enters a key of this hash, produced first by this entry, in the free
+    // slot find gave (the slot may move: the table grows first when it must).
+    void add_owned(std::uintptr_t* slot, xob_node* first_entry, std::uint32_t hash);
     void prefetch_slot(std::uint32_t hash) const;
 
 private:
-    static constexpr std::uintptr_t NOTE_BIT = 1;  // the slot holds an owner's note
+    static constexpr std::uintptr_t ENTRY_BIT = 1;  // the slot holds the owner's first entry
+    // The key's hash: kept in a record, made again from the owner's text
+    // for an entry (only when the table grows).
     std::uint32_t hash_at(std::uintptr_t slot) const;
     // From the high bits, which the slot's index leaves out.
     std::uintptr_t tag_of(std::uint32_t hash) const { return tags_.of(hash >> 16); }
-    std::uintptr_t address_of(std::uintptr_t slot) const { return tags_.address(slot) & ~NOTE_BIT; }
+    std::uintptr_t address_of(std::uintptr_t slot) const { return tags_.address(slot) & ~ENTRY_BIT; }
     void rebuild(std::size_t capacity, std::uintptr_t old_tag_mask);
 
     int table_;  // which of the three
@@ -101,7 +101,9 @@ std::uintptr_t* similarity_key_table::find(std::uint32_t hash, SameKey same_key)
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
         std::uintptr_t& here = slots_[at];
         if (!here) return &here;
-        if (!tags_.matches(here, tag) || hash_at(here) != hash) continue;
+        if (!tags_.matches(here, tag)) continue;
+        // An entry keeps no hash: the key of its owner's text is compared.
+        if (!(here & ENTRY_BIT) && hash_at(here) != hash) continue;
         if (same_key(owner_at(here))) return &here;
     }
 }
