@@ -25,14 +25,14 @@ namespace {
 // Allocation sizes, smallest first: the common part and the kind's own fields.
 constexpr std::size_t NODE_SIZES[6] = {
     offsetof(xob_node, row) + sizeof(std::int32_t),             // free, position
-    offsetof(xob_node, scope),                                  // a_reference
+    offsetof(xob_node, next_declaration),                       // a_reference
     offsetof(xob_node, system_include) + sizeof(std::int32_t),  // a_source
     offsetof(xob_node, next_definition),                        // a_declaration
     offsetof(xob_node, type_index),                             // function, function declaration
     sizeof(xob_node),                                           // the other named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
-static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[1] == 40 && NODE_SIZES[3] == 64 && NODE_SIZES[4] == 72 &&
+static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[1] == 32 && NODE_SIZES[3] == 64 && NODE_SIZES[4] == 72 &&
                   sizeof(xob_node) == 80,
               "node sizes");
 
@@ -124,9 +124,8 @@ xob_node* new_source(name* file_name, name* full_path, bool system_include, name
     return node;
 }
 
-xob_node* new_reference(name* mode, xob_node* target, xob_node* position) {
+xob_node* new_reference(xob_node* target, xob_node* position) {
     xob_node* node = new_node(a_reference);
-    node->mode = mode;
     node->target = target;
     node->position = position;
     keep_position(position);

@@ -65,7 +65,7 @@ struct xob_node {
         };
         // Every other kind, in the order of the kinds that use the fields,
         // each kind allocated only as far as its own fields reach: a
-        // reference to its mode, a source to its system flag, a declaration
+        // reference to its target, a source to its system flag, a declaration
         // to its storage, a function (and function declaration) to its list
         // link, the others to the end.
         struct {
@@ -86,7 +86,6 @@ struct xob_node {
                     };
                     union {
                         xob_node* next_declaration;  // a_declaration: in its definition's declarations
-                        struct name* mode;           // a_reference: the kind of use
                         struct name* fulldef;        // a_function: the full definition text
                         struct name* indirection;    // definition, typedef, field
                     };
@@ -177,7 +176,8 @@ xob_node* new_position_by_number(std::int32_t file_number, std::int32_t line, st
 // A source file; with only a file name, the scope node of an xob file.
 xob_node* new_source(name* file_name, name* full_path, bool system_include, name* version);
 // The position becomes the reference's own and is marked LINKED.
-xob_node* new_reference(name* mode, xob_node* target, xob_node* position);
+// The kind of use (read, call...) is not kept: nothing reads it.
+xob_node* new_reference(xob_node* target, xob_node* position);
 
 // Marks a position as kept by the node that holds it (LINKED), so that no
 // release recycles it.
