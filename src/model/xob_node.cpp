@@ -27,8 +27,8 @@ constexpr std::size_t NODE_SIZES[6] = {
     offsetof(xob_node, row) + sizeof(std::int32_t),             // free, position
     offsetof(xob_node, next_declaration),                       // a_reference
     offsetof(xob_node, system_include) + sizeof(std::int32_t),  // a_source
-    offsetof(xob_node, next_definition),                        // a_declaration
-    offsetof(xob_node, type_index),                             // function, function declaration
+    offsetof(xob_node, next_definition),                        // declaration, function declaration
+    offsetof(xob_node, type_index),                             // function
     sizeof(xob_node),                                           // the other named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
@@ -51,9 +51,9 @@ int size_class(std::int32_t kind) {
         case a_source:
             return 2;
         case a_declaration:
+        case a_function_declaration:  // in no global list
             return 3;
         case a_function:
-        case a_function_declaration:
             return 4;
         default:
             return 5;

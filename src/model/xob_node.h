@@ -42,8 +42,8 @@ enum : std::uint8_t {
 };
 
 // Fields after the common part overlap by kind: read a field only for the
-// kinds named beside it. A function declaration carries the function fields,
-// all zero. Fields naming a text hold an interned `name` (name_table.h).
+// kinds named beside it. A function declaration carries the function fields
+// up to its storage, all zero; it is in no global list. Fields naming a text hold an interned `name` (name_table.h).
 // Positions, the most numerous nodes, have no scope and no list link: they
 // are allocated to 16 bytes; uses, the next most numerous, have no scope.
 struct xob_node {
@@ -66,7 +66,7 @@ struct xob_node {
         // Every other kind, in the order of the kinds that use the fields,
         // each kind allocated only as far as its own fields reach: a
         // reference to its target, a source to its system flag, a declaration
-        // to its storage, a function (and function declaration) to its list
+        // and a function declaration to its storage, a function to its list
         // link, the others to the end.
         struct {
             xob_node* next;  // block list, or the xob list
