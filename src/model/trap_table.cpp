@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <cstring>
 #include <string>
 
@@ -94,12 +95,19 @@ keyed_tree* events_of_file(std::int32_t file) {
     return &entry->events;
 }
 
+// Function starts and ends, the most numerous events after traps, need only
+// the fields before second_file.
+std::size_t event_size(std::int32_t kind) {
+    return kind == FILE_START || kind == TRAP ? sizeof(trap_event)
+                                              : offsetof(trap_event, second_file);
+}
+
 trap_event* insert_event(const trap_event& key, bool* created) {
-    tree_item* item = tree_insert(events_of_file(key.file), &key, sizeof(trap_event),
-                                  compare_event_items);
+    std::size_t size = event_size(key.event_kind);
+    tree_item* item = tree_insert(events_of_file(key.file), &key, size, compare_event_items);
     auto* event = static_cast<trap_event*>(tree_payload(item));
     *created = item->rank == ITEM_NEW;
-    if (*created) *event = key;
+    if (*created) std::memcpy(static_cast<void*>(event), &key, size);
     return event;
 }
 
@@ -118,7 +126,9 @@ trap_event key_at(const xob_node* position, std::int32_t kind, std::int32_t rule
 
 bool valid_rule(std::int32_t rule) { return rule >= 0 && rule < RULE_COUNT; }
 static_assert(RULE_COUNT <= INT16_MAX, "a rule number fits a trap event");
-static_assert(sizeof(trap_event) == 48 && alignof(trap_event) <= TREE_PAYLOAD_ALIGN, "trap events");
+static_assert(sizeof(trap_event) == 48 && offsetof(trap_event, second_file) == 32 &&
+                  alignof(trap_event) <= TREE_PAYLOAD_ALIGN,
+              "trap events");
 
 constexpr std::size_t FOLDED_WORDS = (RULE_COUNT + 63) / 64;
 

@@ -26,7 +26,8 @@ enum event_kind : std::int32_t {
 
 // One entry of the trap table. Key: file, line, row, event_kind, rule, and
 // for two traps also the second position. Fields named twice are one field
-// with a name per event kind.
+// with a name per event kind. Only file starts and traps use the fields from
+// second_file on: the other events are allocated without them.
 struct trap_event {
     std::int32_t file;  // file-table index
     std::int32_t line;
@@ -38,7 +39,6 @@ struct trap_event {
     // FILE_START: the version; FUNCTION_START/END: the function's name;
     // JUSTIFICATION: the comment.
     struct name* data;
-    std::int32_t second_file;  // TRAP
     union {
         std::int32_t value;        // FILE_START: the file date; FUNCTION_*, FILE_END: -1
         std::int32_t nbline;       // JUSTIFICATION: lines covered after its own, -1 everywhere
@@ -51,6 +51,7 @@ struct trap_event {
         std::int32_t use_count;   // JUSTIFICATION
         std::int32_t second_row;  // TRAP
     };
+    std::int32_t second_file;  // TRAP
     union {
         // FILE_START: a bit per rule number, set by the file's first trap of a rule
         // that reports once a file; null before the first.
