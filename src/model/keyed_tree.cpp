@@ -4,42 +4,53 @@
 
 namespace {
 
+// A balanced tree of height h holds at least Fibonacci(h + 2) - 1 items, so
+// no tree that fits in memory is this deep.
+constexpr int MAX_DEPTH = 96;
+
 struct search_result {
     tree_item* found = nullptr;
-    tree_item* neighbour = nullptr;  // where a new item would hang
     tree_item* predecessor = nullptr;  // the largest item below the key
     bool key_below_neighbour = false;
     int steps = 0;
+    // The items from the root down to the neighbour, where a new item would hang.
+    int depth = 0;
+    tree_item* path[MAX_DEPTH];
+    tree_item* neighbour() const { return depth ? path[depth - 1] : nullptr; }
 };
 
 int last_steps = 0;
 
-search_result search(keyed_tree* tree, const void* key, tree_compare compare) {
-    search_result result;
-    if (!tree->root) return result;
+// The path from the root down one side to the first or last item.
+void follow_edge(search_result& result, tree_item* item, bool left) {
+    for (; item; item = left ? item->left : item->right) result.path[result.depth++] = item;
+}
+
+void search(keyed_tree* tree, const void* key, tree_compare compare, search_result& result) {
+    if (!tree->root) return;
     // Appending at either end costs one comparison and counts no step.
     if (compare(tree->first, key) < 0) {
-        result.neighbour = tree->first;
+        follow_edge(result, tree->root, true);
         result.key_below_neighbour = true;
-        return result;
+        return;
     }
     if (compare(tree->last, key) > 0) {
-        result.neighbour = result.predecessor = tree->last;
-        return result;
+        follow_edge(result, tree->root, false);
+        result.predecessor = tree->last;
+        return;
     }
     for (tree_item* item = tree->root; item;) {
         int order = compare(item, key);
         if (order == 0) {
             result.found = item;
-            return result;
+            return;
         }
         ++result.steps;
-        result.neighbour = item;
+        result.path[result.depth++] = item;
         result.key_below_neighbour = order < 0;
         if (order > 0) result.predecessor = item;
         item = order < 0 ? item->left : item->right;
     }
-    return result;
 }
 
 int height(const tree_item* item) { return item ? item->height : 0; }
@@ -47,64 +58,57 @@ int height(const tree_item* item) { return item ? item->height : 0; }
 void update_height(tree_item* item) {
     int left = height(item->left);
     int right = height(item->right);
-    item->height = 1 + (left > right ? left : right);
+    item->height = static_cast<std::int16_t>(1 + (left > right ? left : right));
 }
 
-// Puts `replacement` where `old` hung under its parent (or at the root).
-void replace_child(keyed_tree* tree, tree_item* old, tree_item* replacement) {
-    tree_item* parent = old->parent;
-    replacement->parent = parent;
-    if (!parent)
-        tree->root = replacement;
-    else if (parent->left == old)
-        parent->left = replacement;
-    else
-        parent->right = replacement;
-}
-
-tree_item* rotate_right(keyed_tree* tree, tree_item* top) {
+tree_item* rotate_right(tree_item* top) {
     tree_item* left = top->left;
-    replace_child(tree, top, left);
     top->left = left->right;
-    if (top->left) top->left->parent = top;
     left->right = top;
-    top->parent = left;
     update_height(top);
     update_height(left);
     return left;
 }
 
-tree_item* rotate_left(keyed_tree* tree, tree_item* top) {
+tree_item* rotate_left(tree_item* top) {
     tree_item* right = top->right;
-    replace_child(tree, top, right);
     top->right = right->left;
-    if (top->right) top->right->parent = top;
     right->left = top;
-    top->parent = right;
     update_height(top);
     update_height(right);
     return right;
 }
 
-// Walks up from a new leaf's parent, restoring the height difference of at
-// most one between sibling subtrees; one (single or double) rotation
-// suffices after an insertion.
-void rebalance_upwards(keyed_tree* tree, tree_item* item) {
-    for (; item; item = item->parent) {
+// Walks up the path from a new leaf's parent, restoring the height
+// difference of at most one between sibling subtrees; one (single or
+// double) rotation suffices after an insertion.
+void rebalance_upwards(keyed_tree* tree, search_result& where) {
+    for (int at = where.depth - 1; at >= 0; --at) {
+        tree_item* item = where.path[at];
         int before = item->height;
         int balance = height(item->left) - height(item->right);
+        tree_item* top = item;
         if (balance > 1) {
             if (height(item->left->left) < height(item->left->right))
-                rotate_left(tree, item->left);
-            item = rotate_right(tree, item);
+                item->left = rotate_left(item->left);
+            top = rotate_right(item);
         } else if (balance < -1) {
             if (height(item->right->right) < height(item->right->left))
-                rotate_right(tree, item->right);
-            item = rotate_left(tree, item);
+                item->right = rotate_right(item->right);
+            top = rotate_left(item);
         } else {
             update_height(item);
         }
-        if (item->height == before) return;
+        if (top != item) {  // hang the rotated subtree where the item hung
+            tree_item* parent = at ? where.path[at - 1] : nullptr;
+            if (!parent)
+                tree->root = top;
+            else if (parent->left == item)
+                parent->left = top;
+            else
+                parent->right = top;
+        }
+        if (top->height == before) return;
     }
 }
 
@@ -112,7 +116,8 @@ void rebalance_upwards(keyed_tree* tree, tree_item* item) {
 
 tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_size,
                        tree_compare compare) {
-    search_result where = search(tree, key, compare);
+    search_result where;
+    search(tree, key, compare, where);
     last_steps = where.steps;
     if (where.found) {
         if (where.found->rank == ITEM_NEW) where.found->rank = ITEM_OLD;
@@ -121,7 +126,7 @@ tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_si
     auto* item = static_cast<tree_item*>(arena_alloc(TREE_LINK_SIZE + payload_size));
     item->rank = ITEM_NEW;
     item->height = 1;
-    tree_item* neighbour = where.neighbour;
+    tree_item* neighbour = where.neighbour();
     if (!neighbour) {
         tree->root = tree->first = tree->last = item;
         return item;
@@ -130,7 +135,6 @@ tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_si
     // list: either way the side the item goes to is free. The item comes
     // right after the largest item below its key, the last one the search
     // passed on its left.
-    item->parent = neighbour;
     if (where.key_below_neighbour)
         neighbour->left = item;
     else
@@ -142,7 +146,7 @@ tree_item* tree_insert(keyed_tree* tree, const void* key, std::size_t payload_si
     else
         tree->first = item;
     if (!item->next) tree->last = item;
-    rebalance_upwards(tree, neighbour);
+    rebalance_upwards(tree, where);
     return item;
 }
 

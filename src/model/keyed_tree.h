@@ -12,13 +12,14 @@ enum : std::int32_t {
     ITEM_OLD = -1,  // created earlier
 };
 
+// No parent link: an insertion keeps the path it came down, which is all
+// the rebalancing needs.
 struct tree_item {
     tree_item* next;  // next larger item
     tree_item* left;
     tree_item* right;
-    tree_item* parent;
-    std::int32_t rank;    // ITEM_NEW or ITEM_OLD
-    std::int32_t height;  // levels of the subtree under this item, 1 for a leaf
+    std::int16_t rank;    // ITEM_NEW or ITEM_OLD
+    std::int16_t height;  // levels of the subtree under this item, 1 for a leaf
 };
 
 struct keyed_tree {

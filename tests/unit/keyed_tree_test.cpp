@@ -61,13 +61,12 @@ TEST(KeyedTree, SameKeyTwiceIsNewOnlyOnce) {
     EXPECT_EQ(walk_all(tree), (std::vector<int>{1, 3, 7}));
 }
 
-// Checks the links a walk and a search rely on: in-order threading, parents,
-// heights, and the height difference of at most one that bounds the depth.
-int check_shape(const keyed_tree& tree, const tree_item* item, const tree_item* parent) {
+// Checks the links a search relies on: heights, and the height difference
+// of at most one that bounds the depth.
+int check_shape(const keyed_tree& tree, const tree_item* item) {
     if (!item) return 0;
-    EXPECT_EQ(item->parent, parent);
-    int left = check_shape(tree, item->left, item);
-    int right = check_shape(tree, item->right, item);
+    int left = check_shape(tree, item->left);
+    int right = check_shape(tree, item->right);
     EXPECT_LE(std::abs(left - right), 1);
     EXPECT_EQ(item->height, 1 + std::max(left, right));
     return 1 + std::max(left, right);
@@ -93,7 +92,7 @@ TEST(KeyedTree, EveryInsertionOrderStaysBalancedAndWalksSorted) {
         sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
         EXPECT_EQ(walk_all(tree), sorted);
         EXPECT_EQ(created, static_cast<int>(sorted.size()));
-        int levels = check_shape(tree, tree.root, nullptr);
+        int levels = check_shape(tree, tree.root);
         EXPECT_LE(levels, 25);  // 1.44 log2(100000) + 1
         for (std::size_t i = 0; i < sorted.size(); i += 97) {
             tree_item* found = tree_find(&tree, &sorted[i], compare_int);
@@ -149,7 +148,7 @@ TEST(KeyedTree, NeverEqualComparisonKeepsInsertionOrderAtScale) {
         static_cast<std::vector<tree_item*>*>(out)->push_back(item);
     });
     EXPECT_EQ(order, expected);
-    check_shape(tree, tree.root, nullptr);
+    check_shape(tree, tree.root);
 }
 
 }  // namespace
