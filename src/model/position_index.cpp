@@ -94,14 +94,36 @@ void position_index::prefetch(std::uint32_t name_hash, std::int32_t kind, std::i
 void position_index::rebuild(std::size_t old_capacity, std::uintptr_t old_tag_mask) {
     std::uintptr_t* old = slots_;
     slots_ = static_cast<std::uintptr_t*>(zeroed_table_alloc((mask_ + 1) * sizeof(std::uintptr_t)));
-    for (std::size_t from = 0; from < old_capacity; ++from) {
-        auto* head = reinterpret_cast<binding_cell*>(old[from] & ~old_tag_mask);
-        if (!head) continue;
-        const xob_node* node = head->node;
-        std::uint64_t hash = hash_of_node(node->name, node);
-        std::size_t at = hash & mask_;
-        while (slots_[at]) at = (at + 1) & mask_;  // keys are distinct: the first free slot
-        slots_[at] = reinterpret_cast<std::uintptr_t>(head) | tag_of(hash);
+    // A key is read from the cell's node, its name and its position, each a
+    // cache miss after the one before: a batch of slots asks for each step of
+    // all its keys before the next step, so that the misses overlap.
+    constexpr std::size_t BATCH = 32;
+    binding_cell* heads[BATCH];
+    std::uint64_t hashes[BATCH];
+    for (std::size_t start = 0; start < old_capacity; start += BATCH) {
+        std::size_t count = old_capacity - start < BATCH ? old_capacity - start : BATCH;
+        for (std::size_t i = 0; i < count; ++i) {
+            heads[i] = reinterpret_cast<binding_cell*>(old[start + i] & ~old_tag_mask);
+            if (heads[i]) __builtin_prefetch(heads[i]);
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            if (heads[i]) __builtin_prefetch(heads[i]->node);
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!heads[i]) continue;
+            __builtin_prefetch(heads[i]->node->name);
+            __builtin_prefetch(heads[i]->node->position);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!heads[i]) continue;
+            hashes[i] = hash_of_node(heads[i]->node->name, heads[i]->node);
+            __builtin_prefetch(&slots_[hashes[i] & mask_]);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!heads[i]) continue;
+            std::size_t at = hashes[i] & mask_;
+            while (slots_[at]) at = (at + 1) & mask_;  // keys are distinct: the first free slot
+            slots_[at] = reinterpret_cast<std::uintptr_t>(heads[i]) | tag_of(hashes[i]);
+        }
     }
     zeroed_table_free(old, old_capacity * sizeof(std::uintptr_t));
 }

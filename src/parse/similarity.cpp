@@ -1,5 +1,6 @@
 #include "parse/similarity.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -168,13 +169,32 @@ void similarity_key_table::rebuild(std::size_t capacity, std::uintptr_t old_tag_
     std::size_t old_capacity = old ? mask_ + 1 : 0;
     slots_ = static_cast<std::uintptr_t*>(zeroed_table_alloc(capacity * sizeof(std::uintptr_t)));
     mask_ = capacity - 1;
-    for (std::size_t from = 0; from < old_capacity; ++from) {
-        if (!old[from]) continue;
-        std::uintptr_t entry = old[from] & ~old_tag_mask;
-        std::uint32_t hash = hash_at(entry);
-        std::size_t at = hash & mask_;
-        while (slots_[at]) at = (at + 1) & mask_;
-        slots_[at] = entry | tag_of(hash);
+    // An entry's hash is made again from its owner's text, two cache misses
+    // away, and each slot lands at a random place: a batch of slots asks for
+    // all its entries, then all their names, then all the places, before it
+    // uses the first, so that the misses overlap instead of adding up.
+    constexpr std::size_t BATCH = 32;
+    std::uintptr_t batch[BATCH];
+    std::uint32_t hashes[BATCH];
+    for (std::size_t start = 0; start < old_capacity; start += BATCH) {
+        std::size_t count = std::min(BATCH, old_capacity - start);
+        for (std::size_t i = 0; i < count; ++i) {
+            batch[i] = old[start + i] & ~old_tag_mask;
+            if (batch[i]) __builtin_prefetch(reinterpret_cast<const void*>(address_of(batch[i])));
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            if (batch[i] & ENTRY_BIT) __builtin_prefetch(owner_at(batch[i]));
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!batch[i]) continue;
+            hashes[i] = hash_at(batch[i]);
+            __builtin_prefetch(&slots_[hashes[i] & mask_]);
+        }
+        for (std::size_t i = 0; i < count; ++i) {
+            if (!batch[i]) continue;
+            std::size_t at = hashes[i] & mask_;
+            while (slots_[at]) at = (at + 1) & mask_;
+            slots_[at] = batch[i] | tag_of(hashes[i]);
+        }
     }
     zeroed_table_free(old, old_capacity * sizeof(std::uintptr_t));
 }
