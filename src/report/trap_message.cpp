@@ -55,8 +55,8 @@ void write_location(std::FILE* stream, const trap_message& message) {
 }  // namespace
 
 void write_trap_message(std::FILE* stream, const trap_message& message) {
-    const std::string converted = utf8_of(text_or_empty(message.message_template));
-    const char* text = converted.c_str();
+    std::string storage;
+    const char* text = utf8_text(text_or_empty(message.message_template), storage);
     int next_name = 0;
     xml_text_state state;
     const char* run = text;  // start of the literal text not yet written
@@ -86,9 +86,10 @@ void write_trap_message(std::FILE* stream, const trap_message& message) {
                 state = xml_text_state();
                 break;
             case placeholder::param: {
-                const std::string param = utf8_of(text_or_empty(message.param));
-                write_xml_bytes(stream, param.data(), param.data() + param.size(),
-                                xml_place::element_text, &state);
+                std::string param_storage;
+                const char* param = utf8_text(text_or_empty(message.param), param_storage);
+                write_xml_bytes(stream, param, param + std::strlen(param), xml_place::element_text,
+                                &state);
                 break;
             }
             case placeholder::none:

@@ -67,6 +67,12 @@ std::string utf8_of(const char* text) {
     return std::string(converted.constData(), static_cast<std::size_t>(converted.size()));
 }
 
+const char* utf8_text(const char* text, std::string& storage) {
+    if (!*ascii_end(text)) return text;
+    storage = utf8_of(text);
+    return storage.c_str();
+}
+
 std::size_t reference_length(const char* text, const char* end) {
     static const char* const ENTITIES[] = {"&amp;", "&lt;", "&gt;", "&quot;", "&apos;"};
     std::size_t available = static_cast<std::size_t>(end - text);
@@ -152,9 +158,10 @@ void write_xml(std::FILE* stream, const char* text, xml_place place) {
 
 void write_escaped(std::FILE* stream, const char* text) {
     if (!text) return;
-    const std::string converted = utf8_of(text);
-    const auto* p = reinterpret_cast<const unsigned char*>(converted.data());
-    const auto* end = p + converted.size();
+    std::string storage;
+    const char* converted = utf8_text(text, storage);
+    const auto* p = reinterpret_cast<const unsigned char*>(converted);
+    const auto* end = p + std::strlen(converted);
     for (; p < end; ++p) {
         switch (*p) {
             case '"': std::fputs("&quot;", stream); break;
