@@ -1,5 +1,6 @@
 #include "report/console_line.h"
 
+#include "report/output_text.h"
 #include "report/report_tables.h"
 #include "report/trap_message.h"
 
@@ -18,7 +19,7 @@ void format_trap_line(std::FILE* stream, const char* short_name, int line, int r
     trap_message message{message_template, nullptr,   second_path, second_line,
                          second_row,       names,     param};
     print_trap_message(stream, message);
-    std::fputc('\n', stream);
+    put_char('\n', stream);
 }
 
 void print_trap_line(const char* short_name, int line, int row, const char* rule_name, int level,

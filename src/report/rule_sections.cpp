@@ -1,5 +1,6 @@
 #include "report/rule_sections.h"
 
+#include "report/output_text.h"
 #include "report/report_tables.h"
 #include "report/report_writer.h"
 #include "report/xml_text.h"
@@ -48,31 +49,31 @@ void write_deactivated_rule(const char* name, const char* errmsg) {
     if (!report_stream) return;
     std::FILE* out = report_stream;
     if (!deactivated_open) {
-        std::fputs(DEACTIVATED_NODE, out);
-        std::fputs("<TABLE WIDTH=\"20,80\" BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
+        put_text(DEACTIVATED_NODE, out);
+        put_text("<TABLE WIDTH=\"20,80\" BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
                    "<CELL COLSPAN=\"1\">\n<PARAGRAPH ALIGN=\"CENTER\">\n"
                    "<TEXT >Desactivated rules</TEXT>\n", out);
-        std::fputs(CENTERED_TITLE_END, out);
+        put_text(CENTERED_TITLE_END, out);
         deactivated_open = 1;
     }
-    std::fputs("<ROW STYLE=\"Array\">\n<CELL_TEXT STYLE=\"Array\" >", out);
+    put_text("<ROW STYLE=\"Array\">\n<CELL_TEXT STYLE=\"Array\" >", out);
     text(name);
-    std::fputs("</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\" >", out);
+    put_text("</CELL_TEXT>\n<CELL_TEXT STYLE=\"Array\" >", out);
     text(errmsg);
-    std::fputs("</CELL_TEXT>\n</ROW>\n", out);
+    put_text("</CELL_TEXT>\n</ROW>\n", out);
 }
 
 void close_deactivated_rules() {
     if (!report_stream) return;
     std::FILE* out = report_stream;
     if (!deactivated_open) {
-        std::fputs(DEACTIVATED_NODE, out);
-        std::fputs("<TABLE BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
+        put_text(DEACTIVATED_NODE, out);
+        put_text("<TABLE BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
                    "<CELL>\n<PARAGRAPH ALIGN=\"CENTER\">\n"
                    "<TEXT >All rules are active</TEXT>\n", out);
-        std::fputs(CENTERED_TITLE_END, out);
+        put_text(CENTERED_TITLE_END, out);
     }
-    std::fputs(SECTION_END, out);
+    put_text(SECTION_END, out);
     deactivated_open = 0;
 }
 
@@ -85,12 +86,12 @@ void write_rule_statistic(int hits, int severity, const char* name, const char* 
     if (!report_stream) return;
     std::FILE* out = report_stream;
     if (!statistics_open) {
-        std::fputs(STATISTICS_NODE, out);
-        std::fputs("<TABLE WIDTH=\"7,13,80\" BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
+        put_text(STATISTICS_NODE, out);
+        put_text("<TABLE WIDTH=\"7,13,80\" BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
                    "<CELL COLSPAN=\"2\">\n<PARAGRAPH ALIGN=\"CENTER\">\n"
                    "<TEXT >Rules statistics</TEXT>\n", out);
-        std::fputs(CENTERED_TITLE_END, out);
-        std::fputs("<ROW STYLE=\"Array Title\">\n"
+        put_text(CENTERED_TITLE_END, out);
+        put_text("<ROW STYLE=\"Array Title\">\n"
                    "<CELL><PARAGRAPH ALIGN=\"CENTER\">\n<TEXT >Occurences</TEXT>\n"
                    "</PARAGRAPH></CELL>\n"
                    "<CELL><PARAGRAPH ALIGN=\"CENTER\">\n<TEXT >Rule ID</TEXT>\n"
@@ -98,29 +99,29 @@ void write_rule_statistic(int hits, int severity, const char* name, const char* 
                    "<CELL_TEXT >  Description</CELL_TEXT>\n</ROW>\n", out);
         statistics_open = 1;
     }
-    std::fputs("<ROW STYLE=\"Array\">\n<CELL><PARAGRAPH ALIGN=\"RIGHT\">\n", out);
+    put_text("<ROW STYLE=\"Array\">\n<CELL><PARAGRAPH ALIGN=\"RIGHT\">\n", out);
     std::fprintf(out, "<TEXT  >%d   </TEXT>\n</PARAGRAPH></CELL>\n<CELL_TEXT  > ", hits);
     text(name);
     std::fprintf(out, "</CELL_TEXT>\n<CELL>\n<IMAGE NAME=\"%s\" />\n<TEXT > ",
                  display_of(severity).icon);
     text(errmsg);
-    std::fputs("</TEXT>\n</CELL>\n</ROW>\n", out);
+    put_text("</TEXT>\n</CELL>\n</ROW>\n", out);
 }
 
 void close_rule_statistics() {
     if (!report_stream) return;
     std::FILE* out = report_stream;
     if (!statistics_open) {
-        std::fputs(STATISTICS_NODE, out);
-        std::fputs("<TABLE WIDTH=\"10,15,75\" BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
+        put_text(STATISTICS_NODE, out);
+        put_text("<TABLE WIDTH=\"10,15,75\" BORDER=\"1\">\n<ROW STYLE=\"Array Title\">\n"
                    "<CELL COLSPAN=\"2\">\n<PARAGRAPH ALIGN=\"CENTER\">\n"
                    "<TEXT >Rules statistics</TEXT>\n", out);
-        std::fputs(CENTERED_TITLE_END, out);
-        std::fputs("<ROW STYLE=\"Array Title\">\n<CELL COLSPAN=\"2\">\n<PARAGRAPH ALIGN=\"CENTER\">\n"
+        put_text(CENTERED_TITLE_END, out);
+        put_text("<ROW STYLE=\"Array Title\">\n<CELL COLSPAN=\"2\">\n<PARAGRAPH ALIGN=\"CENTER\">\n"
                    "<TEXT >No occurences of any rules</TEXT>\n", out);
-        std::fputs(CENTERED_TITLE_END, out);
+        put_text(CENTERED_TITLE_END, out);
     }
-    std::fputs(SECTION_END, out);
+    put_text(SECTION_END, out);
     statistics_open = 0;
 }
 

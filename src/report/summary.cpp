@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "messages/messages.h"
+#include "report/output_text.h"
 #include "report/report_tables.h"
 #include "report/report_writer.h"
 #include "report/xml_text.h"
@@ -65,26 +66,26 @@ void write_header_rows(std::FILE* out, std::FILE* header) {
             case header_line::row: {
                 char* equals = std::strchr(piece, '=');
                 *equals = '\0';
-                std::fputs("<ROW STYLE=\"Array\">\n<CELL_TEXT COLSPAN=\"0\" ROWSPAN=\"0\">", out);
+                put_text("<ROW STYLE=\"Array\">\n<CELL_TEXT COLSPAN=\"0\" ROWSPAN=\"0\">", out);
                 text(out, piece);
-                std::fputs("</CELL_TEXT>\n<CELL_TEXT COLSPAN=\"0\" ROWSPAN=\"0\" STYLE=\"Array\">",
+                put_text("</CELL_TEXT>\n<CELL_TEXT COLSPAN=\"0\" ROWSPAN=\"0\" STYLE=\"Array\">",
                            out);
                 text(out, equals + 1);
-                std::fputs("</CELL_TEXT>\n</ROW>\n", out);
+                put_text("</CELL_TEXT>\n</ROW>\n", out);
                 break;
             }
             case header_line::sub_title:
-                std::fputs("</TABLE><TITLE LEVEL=\"0\" STYLE=\"Title3\"><TEXT>", out);
+                put_text("</TABLE><TITLE LEVEL=\"0\" STYLE=\"Title3\"><TEXT>", out);
                 text(out, piece + 1);
-                std::fputs("</TEXT></TITLE>\n<TABLE BORDER=\"1\">\n", out);
+                put_text("</TEXT></TITLE>\n<TABLE BORDER=\"1\">\n", out);
                 break;
             case header_line::ignored:
                 break;
             case header_line::title:
-                std::fputs("<ROW STYLE=\"Array Title\">\n <CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">",
+                put_text("<ROW STYLE=\"Array Title\">\n <CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">",
                            out);
                 text(out, piece);
-                std::fputs("</CELL_TEXT>\n</ROW>\n", out);
+                put_text("</CELL_TEXT>\n</ROW>\n", out);
                 break;
         }
     }
@@ -96,7 +97,7 @@ bool append_summary(const char* header_file, const summary_counts& counts) {
     // A last line without its line feed would run into the block.
     bool separate = !ends_with_line_feed(file);
     std::fseek(file, 0, SEEK_END);
-    if (separate) std::fputc('\n', file);
+    if (separate) put_char('\n', file);
     std::fprintf(file,
                  "-CodeReview summary\nAnalyzed files=%d\nFiles with errors or warnings=%d\n"
                  "Number of warnings=%d\nNumber of errors=%d\n",
@@ -110,19 +111,19 @@ void write_summary(const char* report_name, const char* rule_file, const char* h
                    const char* time_text, const summary_counts& counts) {
     std::FILE* out = report_stream;
     if (!out) return;
-    std::fputs("<SECTION TAG=\"ccR1\">\n<TABLE BORDER=\"1\">\n", out);
-    std::fputs("<ROW STYLE=\"Array Title\">\n<CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">"
+    put_text("<SECTION TAG=\"ccR1\">\n<TABLE BORDER=\"1\">\n", out);
+    put_text("<ROW STYLE=\"Array Title\">\n<CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">"
                "Orvanta Code Review Report</CELL_TEXT>\n</ROW>\n", out);
     std::fprintf(out, "<ROW STYLE=\"Array Title\">\n<CELL_TEXT COLSPAN=\"1\" ROWSPAN=\"0\">%s"
                       "</CELL_TEXT>\n</ROW>\n", NOTICE);
-    std::fputs("<ROW>\n<CELL_TEXT STYLE=\"Array\">Configuration file</CELL_TEXT>\n"
+    put_text("<ROW>\n<CELL_TEXT STYLE=\"Array\">Configuration file</CELL_TEXT>\n"
                "<CELL_TEXT STYLE=\"Array\">", out);
     text(out, rule_file ? rule_file : "(null)");
-    std::fputs("</CELL_TEXT>\n</ROW>\n", out);
-    std::fputs("<ROW>\n<CELL_TEXT STYLE=\"Array\">Report file</CELL_TEXT>\n"
+    put_text("</CELL_TEXT>\n</ROW>\n", out);
+    put_text("<ROW>\n<CELL_TEXT STYLE=\"Array\">Report file</CELL_TEXT>\n"
                "<CELL_TEXT STYLE=\"Array\">", out);
     write_escaped(out, report_name);
-    std::fputs("</CELL_TEXT>\n</ROW>\n", out);
+    put_text("</CELL_TEXT>\n</ROW>\n", out);
     std::fprintf(out, "<ROW>\n<CELL_TEXT STYLE=\"Array\">Generation time</CELL_TEXT>\n"
                       "<CELL_TEXT STYLE=\"Array\">%s</CELL_TEXT>\n</ROW>\n", time_text);
     std::fprintf(out, "<ROW>\n<CELL_TEXT STYLE=\"Array\">Analyzed files</CELL_TEXT>\n"
@@ -138,5 +139,5 @@ void write_summary(const char* report_name, const char* rule_file, const char* h
         if (!append_summary(header_file, counts))
             fatal("Fatal Error", "Cannot write header file %1", "", header_file);
     }
-    std::fputs("</TABLE>\n</SECTION>\n", out);
+    put_text("</TABLE>\n</SECTION>\n", out);
 }

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "report/output_text.h"
 #include "report/xml_text.h"
 
 namespace {
@@ -33,22 +34,22 @@ const char* text_or_empty(const char* text) { return text ? text : ""; }
 
 void write_location(std::FILE* stream, const trap_message& message) {
     const char* second_path = text_or_empty(message.second_path);
-    std::fputs("</TEXT>\n", stream);
-    std::fputs("<LINK TARGET=\"", stream);
+    put_text("</TEXT>\n", stream);
+    put_text("<LINK TARGET=\"", stream);
     // A link into the same file names no file.
     if (std::strcmp(second_path, text_or_empty(message.full_path)) != 0)
         write_xml(stream, second_path, xml_place::attribute_value);
-    std::fputs(" line ", stream);
+    put_text(" line ", stream);
     write_number(stream, message.second_line);
-    std::fputs("\">\n<TEXT STYLE=\"Link\" >", stream);
+    put_text("\">\n<TEXT STYLE=\"Link\" >", stream);
     write_xml(stream, second_path, xml_place::element_text);
-    std::fputs(" line ", stream);
+    put_text(" line ", stream);
     write_number(stream, message.second_line);
-    std::fputs("</TEXT></LINK>\n<TEXT> ", stream);
+    put_text("</TEXT></LINK>\n<TEXT> ", stream);
     if (message.second_row != 0) {
-        std::fputs("row ", stream);
+        put_text("row ", stream);
         write_number(stream, message.second_row);
-        std::fputc(' ', stream);
+        put_char(' ', stream);
     }
 }
 
@@ -76,12 +77,12 @@ void write_trap_message(std::FILE* stream, const trap_message& message) {
             case placeholder::name:
                 if (next_name < message.names.count && message.names.texts[next_name] &&
                     *message.names.texts[next_name]) {
-                    std::fputc('\'', stream);
+                    put_char('\'', stream);
                     write_xml(stream, message.names.texts[next_name], xml_place::element_text);
-                    std::fputc('\'', stream);
+                    put_char('\'', stream);
                     ++next_name;
                 } else {
-                    std::fputs("'?\?'", stream);
+                    put_text("'?\?'", stream);
                 }
                 state = xml_text_state();
                 break;
@@ -116,13 +117,13 @@ void print_trap_message(std::FILE* stream, const trap_message& message) {
                 p += length;
                 continue;
             case placeholder::name:
-                if (message.names.count == 0) std::fputs("%name%", stream);
+                if (message.names.count == 0) put_text("%name%", stream);
                 else if (next_name < message.names.count)
-                    std::fputs(text_or_empty(message.names.texts[next_name++]), stream);
+                    put_text(text_or_empty(message.names.texts[next_name++]), stream);
                 p += length;
                 continue;
             case placeholder::param:
-                std::fputs(text_or_empty(message.param), stream);
+                put_text(text_or_empty(message.param), stream);
                 p += length;
                 continue;
             case placeholder::none:
@@ -133,7 +134,7 @@ void print_trap_message(std::FILE* stream, const trap_message& message) {
             if (*p != '&') break;
             std::size_t size = std::strlen(entry.entity);
             if (std::strncmp(p, entry.entity, size) == 0) {
-                std::fputc(entry.character, stream);
+                put_char(entry.character, stream);
                 p += size;
                 replaced = true;
                 break;

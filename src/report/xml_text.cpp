@@ -7,6 +7,8 @@
 
 #include <stdio_ext.h>
 
+#include "report/output_text.h"
+
 namespace {
 
 bool is_legal_character(unsigned long code) {
@@ -95,7 +97,7 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
             const unsigned char* run = p;
             while (run < stop && is_plain(*run)) ++run;
             if (run > p) {
-                std::fwrite(p, 1, static_cast<std::size_t>(run - p), stream);
+                put_bytes(reinterpret_cast<const char*>(p), static_cast<std::size_t>(run - p), stream);
                 state->closing_brackets = 0;
                 p = run;
                 continue;
@@ -111,32 +113,32 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
             continue;
         }
         if (place == xml_place::comment) {
-            if (byte == '-' && state->hyphen) std::fputc(' ', stream);
+            if (byte == '-' && state->hyphen) put_char(' ', stream);
             state->hyphen = byte == '-';
-            std::fputc(byte, stream);
+            put_char(byte, stream);
             ++p;
             continue;
         }
         std::size_t reference = 0;
         if (byte == '&') reference = reference_length(reinterpret_cast<const char*>(p), end);
         if (reference > 0) {
-            std::fwrite(p, 1, reference, stream);
+            put_bytes(reinterpret_cast<const char*>(p), reference, stream);
             p += reference;
         } else if (byte == '&') {
-            std::fputs("&amp;", stream);
+            put_text("&amp;", stream);
             ++p;
         } else if (byte == '<') {
-            std::fputs("&lt;", stream);
+            put_text("&lt;", stream);
             ++p;
         } else if (byte == '"' && place == xml_place::attribute_value) {
-            std::fputs("&quot;", stream);
+            put_text("&quot;", stream);
             ++p;
         } else if (byte == '>' && state->closing_brackets >= 2 &&
                    place == xml_place::element_text) {
-            std::fputs("&gt;", stream);
+            put_text("&gt;", stream);
             ++p;
         } else {
-            std::fputc(byte, stream);
+            put_char(byte, stream);
             ++p;
         }
         state->closing_brackets = byte == ']' ? state->closing_brackets + 1 : 0;
@@ -164,14 +166,14 @@ void write_escaped(std::FILE* stream, const char* text) {
     const auto* end = p + std::strlen(converted);
     for (; p < end; ++p) {
         switch (*p) {
-            case '"': std::fputs("&quot;", stream); break;
-            case '&': std::fputs("&amp;", stream); break;
-            case '\'': std::fputs("&apos;", stream); break;
-            case '<': std::fputs("&lt;", stream); break;
-            case '>': std::fputs("&gt;", stream); break;
+            case '"': put_text("&quot;", stream); break;
+            case '&': put_text("&amp;", stream); break;
+            case '\'': put_text("&apos;", stream); break;
+            case '<': put_text("&lt;", stream); break;
+            case '>': put_text("&gt;", stream); break;
             default:
                 if (is_non_character(p, end)) p += 2;
-                else if (!is_forbidden_control(*p)) std::fputc(*p, stream);
+                else if (!is_forbidden_control(*p)) put_char(*p, stream);
         }
     }
 }
@@ -179,5 +181,5 @@ void write_escaped(std::FILE* stream, const char* text) {
 void write_number(std::FILE* stream, long long value) {
     char digits[24];
     std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
-    std::fwrite(digits, 1, static_cast<std::size_t>(end.ptr - digits), stream);
+    put_bytes(digits, static_cast<std::size_t>(end.ptr - digits), stream);
 }

@@ -8,6 +8,7 @@
 #include "model/file_table.h"
 #include "model/name_table.h"
 #include "model/xob_node.h"
+#include "report/output_text.h"
 #include "report/perl_text.h"
 #include "report/xml_text.h"
 
@@ -67,11 +68,11 @@ const char* const base_types[] = {
 constexpr int BASE_TYPE_LAST = sizeof base_types / sizeof base_types[0] - 1;
 
 void write_base_types(std::FILE* out) {
-    std::fputs("@basetypes=(\"\", # unused \n", out);
+    put_text("@basetypes=(\"\", # unused \n", out);
     for (int type = 1; type < BASE_TYPE_LAST; ++type)
         std::fprintf(out, "\"%s\", # -%d\n", base_types[type], type);
     std::fprintf(out, "\"%s\" # -%d\n", base_types[BASE_TYPE_LAST], BASE_TYPE_LAST);
-    std::fputs(");\n", out);
+    put_text(");\n", out);
 }
 
 // One array being written: rows after the first start on a new line.
@@ -82,10 +83,10 @@ struct perl_array {
     perl_array(std::FILE* stream, const char* array_name) : out(stream) {
         std::fprintf(out, "%s=(", array_name);
     }
-    ~perl_array() { std::fputs(");\n\n", out); }
+    ~perl_array() { put_text(");\n\n", out); }
 
     std::FILE* row() {
-        if (has_rows) std::fputs(",\n      ", out);
+        if (has_rows) put_text(",\n      ", out);
         has_rows = true;
         return out;
     }
@@ -94,23 +95,23 @@ struct perl_array {
 // Name, file index and line, the start of every row but those of @files.
 // Call placeholders have no position: file -1, line 0.
 void write_named_item(std::FILE* out, const xob_node* node) {
-    std::fputc('[', out);
+    put_char('[', out);
     write_perl_string(out, name_text(node->name));
     const xob_node* position = node->position;
     std::fprintf(out, ",%d,%d", position ? position->file : -1, position ? position->line : 0);
 }
 
 void write_indirection(std::FILE* out, const xob_node* node) {
-    std::fputc(',', out);
+    put_char(',', out);
     write_perl_string(out, name_text(node->indirection));
-    std::fputc(']', out);
+    put_char(']', out);
 }
 
 void write_files(std::FILE* out) {
     perl_array files(out, "@files");
     for (std::int32_t index = 0; const xob_node* source = file_source(index); ++index) {
         std::FILE* row = files.row();
-        std::fputc('[', row);
+        put_char('[', row);
         write_perl_string(row, name_text(source->full_path));
         std::fprintf(row, ",%d]", source->system_include ? 1 : 0);
     }
@@ -163,7 +164,7 @@ void write_functions(std::FILE* out) {
          function = function->next_function) {
         std::FILE* row = functions.row();
         write_named_item(row, function);
-        std::fputc(']', row);
+        put_char(']', row);
     }
 }
 
@@ -173,7 +174,7 @@ void write_xref(const char* path) {
     std::FILE* out = std::fopen(path, "wb");
     if (!out) fatal("Fatal Error", "Cannot open xref file %1", "", as_is(path));
     unlocked_output(out);
-    std::fputs(xref_head, out);
+    put_text(xref_head, out);
     write_base_types(out);
     write_files(out);
     write_types(out);
@@ -181,7 +182,7 @@ void write_xref(const char* path) {
     write_fields(out);
     write_vars(out);
     write_functions(out);
-    std::fputs("1;\n", out);
+    put_text("1;\n", out);
     bool failed = std::ferror(out) != 0;
     failed = std::fclose(out) != 0 || failed;
     if (failed) fatal("Fatal Error", "Cannot write xref file %1", "", as_is(path));
