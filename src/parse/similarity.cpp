@@ -218,11 +218,16 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
                 register_entry(note->records[table], TABLE_RULES[table], identifier, entry);
         return;
     }
-    // All three keys first, their slots asked for at once: the three look-ups
-    // then wait for memory side by side rather than one after the other.
+    // A name shorter than the significant length is its own prefix key, and
+    // every other name's prefix key differs from it (another text, or a
+    // longer one): no other name can meet that key, so it is not kept.
+    std::size_t significant = significant_length < 0 ? 0 : significant_length;
+    int first_table = std::strlen(name_text(identifier)) < significant ? 1 : 0;
+    // All keys first, their slots asked for at once: the look-ups then wait
+    // for memory side by side rather than one after the other.
     static key_text keys[3];
     std::uint32_t hashes[3];
-    for (int table = 0; table < 3; ++table) {
+    for (int table = first_table; table < 3; ++table) {
         key_of_name(TABLE_KEYS[table], identifier, keys[table]);
         hashes[table] = key_hash(keys[table]);
         tables.by_key[table].prefetch_slot(hashes[table]);
@@ -232,7 +237,7 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
     bool absent[3] = {};
     similarity_record* records[3] = {};
     bool owns_all = true;
-    for (int table = 0; table < 3; ++table) {
+    for (int table = first_table; table < 3; ++table) {
         similarity_key_table& keyed = tables.by_key[table];
         std::uintptr_t* slot = keyed.find(hashes[table], [&](const name* owner) {
             key_of_name(TABLE_KEYS[table], owner, candidate_key);

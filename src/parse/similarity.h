@@ -17,7 +17,8 @@ struct xob_node;
 // a name owns needs nothing more until an entry of another name meets it,
 // as its newest entry is the owner's first. A name that does not own all
 // three keeps this note: the record of each key it does not own (null for
-// the keys it owns).
+// the keys it owns). A name shorter than the significant length keeps no
+// prefix key: no other name can have it.
 struct similarity_records_of_name {
     struct similarity_record* records[3];
 };
