@@ -127,16 +127,20 @@ binding_cell* add_binding(name* identifier, xob_node* node) {
     cell->node = node;
     cell->order = ++binding_count;
     // Every head is looked up again after kept_head, which may move the block.
-    if (list_of_kind(node->kind) >= 0) {
+    bool listed = list_of_kind(node->kind) >= 0;
+    if (listed) {
         binding_cell** head = kept_head(identifier, list_of_kind(node->kind));
         cell->older = *head;
         *head = cell;
+        // The kind's second cell: the first, alone so far, goes into the index.
+        binding_cell* first = cell->older;
+        if (first && !first->older && first->node->position) positions.insert(identifier, first);
     }
     if (node->kind == a_function && !node->position) {
         binding_cell** head = kept_head(identifier, PLACEHOLDER_LIST);
         cell->older_here = *head;
         *head = cell;
-    } else if (node->position) {
+    } else if (node->position && (!listed || cell->older)) {
         positions.insert(identifier, cell);
     }
     if (node->kind == a_function && node->storage != static_name()) {
@@ -151,6 +155,14 @@ binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_nod
     // A name that bears no node yet has none at any position: most names are
     // new, and their look-up would miss the index's cache lines for nothing.
     if (!position || !name_binding(identifier)) return nullptr;
+    if (list_of_kind(kind) >= 0) {
+        binding_cell* newest = list_of(identifier, list_of_kind(kind));
+        if (!newest) return nullptr;
+        if (!newest->older)  // alone of its kind, and so not in the index
+            return newest->node->position && same_position(newest->node->position, position)
+                       ? newest
+                       : nullptr;
+    }
     return positions.find(identifier, kind, position);
 }
 
@@ -164,7 +176,8 @@ void placeholder_filled(name* identifier, binding_cell* cell) {
     while (link && *link && *link != cell) link = &(*link)->older_here;
     if (link && *link) *link = cell->older_here;
     cell->older_here = nullptr;
-    if (cell->node->position) positions.insert(identifier, cell);
+    binding_cell* newest = list_of(identifier, list_of_kind(cell->node->kind));
+    if (cell->node->position && newest && newest->older) positions.insert(identifier, cell);
 }
 
 binding_cell* newest_nonstatic_function(name* identifier) {
