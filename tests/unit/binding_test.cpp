@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "model/binding_lists.h"
 #include "model_test_support.h"
 
 using namespace model_test;
@@ -249,6 +250,35 @@ TEST_F(Resolution, CallBeforeDefinitionFillsThePlaceholder) {
     EXPECT_EQ(resolve_object(id("later_f"), id("call"), position), defined);
     EXPECT_EQ(position, defined->position);
     end_unit();
+}
+
+// A node alone of its kind is found from its list rather than the position
+// index; the index takes it in when a second node of the kind comes, also
+// when it was a placeholder filled while alone.
+TEST_F(Resolution, NodeAloneOfItsKindIsFoundAgainBeforeAndAfterASecond) {
+    begin_unit("solo1.xob");
+    std::int32_t body = source_file("/bt/solo/f.c");
+    xob_node* placeholder = use("solo_f", "call", source_file("/bt/solo/main.c"), 3);
+    end_unit();
+    begin_unit("solo2.xob");
+    xob_node* defined = function("solo_f", "extern", body, 10);
+    end_unit();
+    ASSERT_EQ(defined, placeholder);
+    auto defined_again = [&](const char* unit) {
+        begin_unit(unit);
+        EXPECT_EQ(function("solo_f", "extern", body, 10), defined) << unit;
+        binding_cell* here = newest_at(id("solo_f"), a_function, at(body, 10, 1));
+        ASSERT_NE(here, nullptr) << unit;
+        EXPECT_EQ(here->node, defined) << unit;
+        EXPECT_EQ(here->older_here, nullptr) << unit;
+        end_unit();
+    };
+    defined_again("solo3.xob");
+    begin_unit("solo4.xob");
+    EXPECT_NE(function("solo_f", "static", source_file("/bt/solo/g.c"), 20), defined);
+    end_unit();
+    defined_again("solo5.xob");
+    EXPECT_EQ(count_in_function_list(defined), 1);
 }
 
 TEST_F(Resolution, CallToANeverDefinedFunctionSharesOnePlaceholder) {
