@@ -75,8 +75,9 @@ xob_node* xob_scope(xob_node* blocks) {
 std::vector<std::string> traps_named(const std::string& prefix) {
     std::vector<std::string> found;
     for (const trap_event* event : all_events()) {
+        if (event->event_kind != TRAP) continue;  // only a trap has a name
         std::string trap_name = name_text(event->name);
-        if (event->event_kind == TRAP && trap_name.compare(0, prefix.size(), prefix) == 0)
+        if (trap_name.compare(0, prefix.size(), prefix) == 0)
             found.push_back(std::to_string(event->rule) + ":" + trap_name);
     }
     return found;
