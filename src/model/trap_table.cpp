@@ -95,11 +95,20 @@ keyed_tree* events_of_file(std::int32_t file) {
     return &entry->events;
 }
 
-// Function starts and ends, the most numerous events after traps, need only
-// the fields before second_file.
+// Function starts and ends, the most numerous events after traps, need
+// fewer fields: a start and a justification none from second_file on, an
+// end (of a function or a file) nothing but its key.
 std::size_t event_size(std::int32_t kind) {
-    return kind == FILE_START || kind == TRAP ? sizeof(trap_event)
-                                              : offsetof(trap_event, second_file);
+    switch (kind) {
+    case FILE_START:
+    case TRAP:
+        return sizeof(trap_event);
+    case FUNCTION_END:
+    case FILE_END:
+        return offsetof(trap_event, data);
+    default:
+        return offsetof(trap_event, second_file);
+    }
 }
 
 trap_event* insert_event(const trap_event& key, bool* created) {
@@ -126,7 +135,8 @@ trap_event key_at(const xob_node* position, std::int32_t kind, std::int32_t rule
 
 bool valid_rule(std::int32_t rule) { return rule >= 0 && rule < RULE_COUNT; }
 static_assert(RULE_COUNT <= INT16_MAX, "a rule number fits a trap event");
-static_assert(sizeof(trap_event) == 48 && offsetof(trap_event, second_file) == 32 &&
+static_assert(sizeof(trap_event) == 48 && offsetof(trap_event, data) == 16 &&
+                  offsetof(trap_event, second_file) == 32 &&
                   alignof(trap_event) <= TREE_PAYLOAD_ALIGN,
               "trap events");
 
@@ -146,10 +156,10 @@ void set_folded(trap_event* file_start, std::int32_t rule) {
 // Index of trap_counts for an unjustified trap of the rule.
 int severity_slot(std::int32_t rule) { return std::clamp(rule_severity(rule), 1, 2); }
 
-void record_context_event(const trap_event& key) {
+void record_context_event(trap_event key) {
+    key.value = -1;
     bool created;
     trap_event* event = insert_event(key, &created);
-    if (created) event->value = -1;
     if (key.event_kind == FUNCTION_START)
         current_function = event;
     else
@@ -190,8 +200,7 @@ void record_file_end(name*, name* full_path) {
     key.row = INT32_MAX;
     key.event_kind = FILE_END;
     bool created;
-    trap_event* event = insert_event(key, &created);
-    if (created) event->value = -1;
+    insert_event(key, &created);
     if (!open_files.empty()) open_files.pop_back();
     in_system_include = open_files.empty() ? 0 : open_files.back()->flag;
 }
@@ -202,10 +211,9 @@ void record_function_start(name* function_name, const xob_node* position) {
     record_context_event(key);
 }
 
-void record_function_end(name* function_name, const xob_node* end_position) {
-    trap_event key = key_at(end_position, FUNCTION_END, 0);
-    key.data = function_name;
-    record_context_event(key);
+// An end is placed by its key alone: no walk reads more of it.
+void record_function_end(name*, const xob_node* end_position) {
+    record_context_event(key_at(end_position, FUNCTION_END, 0));
 }
 
 void record_trap_element(const char* rule_identifier, const xob_node* position, name* parameter,

@@ -27,7 +27,8 @@ enum event_kind : std::int32_t {
 // One entry of the trap table. Key: file, line, row, event_kind, rule, and
 // for two traps also the second position. Fields named twice are one field
 // with a name per event kind. Only file starts and traps use the fields from
-// second_file on: the other events are allocated without them.
+// second_file on, and ends (of a function or a file) none after the key: the
+// other events are allocated without them.
 struct trap_event {
     std::int32_t file;  // file-table index
     std::int32_t line;
@@ -36,11 +37,11 @@ struct trap_event {
     // FILE_START: a system include file; JUSTIFICATION: the all attribute; TRAP: 1.
     std::int8_t flag;
     std::int16_t rule;  // rule number (below RULE_COUNT) of a justification or trap, else 0
-    // FILE_START: the version; FUNCTION_START/END: the function's name;
+    // FILE_START: the version; FUNCTION_START: the function's name;
     // JUSTIFICATION: the comment.
     struct name* data;
     union {
-        std::int32_t value;        // FILE_START: the file date; FUNCTION_*, FILE_END: -1
+        std::int32_t value;        // FILE_START: the file date; FUNCTION_START: -1
         std::int32_t nbline;       // JUSTIFICATION: lines covered after its own, -1 everywhere
         std::int32_t second_line;  // TRAP: -1 when there is no second position
     };
