@@ -65,6 +65,10 @@ binding_cell* list_of(const name* identifier, int list) {
     return head ? *head : nullptr;
 }
 
+// A name's nodes of a kind are in the position index once the kind has two:
+// the newest of the kind tells.
+bool kind_is_indexed(const binding_cell* newest) { return newest && newest->older; }
+
 // The head of list `list`, kept from now on (empty when new); the name's
 // block is replaced by a larger one when it has no room for it.
 binding_cell** kept_head(name* identifier, int list) {
@@ -140,7 +144,7 @@ binding_cell* add_binding(name* identifier, xob_node* node) {
         binding_cell** head = kept_head(identifier, PLACEHOLDER_LIST);
         cell->older_here = *head;
         *head = cell;
-    } else if (node->position && (!listed || cell->older)) {
+    } else if (node->position && (!listed || kind_is_indexed(cell))) {
         positions.insert(identifier, cell);
     }
     if (node->kind == a_function && node->storage != static_name()) {
@@ -157,9 +161,9 @@ binding_cell* newest_at(const name* identifier, std::int32_t kind, const xob_nod
     if (!position || !name_binding(identifier)) return nullptr;
     if (list_of_kind(kind) >= 0) {
         binding_cell* newest = list_of(identifier, list_of_kind(kind));
-        if (!newest) return nullptr;
-        if (!newest->older)  // alone of its kind, and so not in the index
-            return newest->node->position && same_position(newest->node->position, position)
+        if (!kind_is_indexed(newest))  // none of its kind, or one alone
+            return newest && newest->node->position &&
+                           same_position(newest->node->position, position)
                        ? newest
                        : nullptr;
     }
@@ -176,8 +180,8 @@ void placeholder_filled(name* identifier, binding_cell* cell) {
     while (link && *link && *link != cell) link = &(*link)->older_here;
     if (link && *link) *link = cell->older_here;
     cell->older_here = nullptr;
-    binding_cell* newest = list_of(identifier, list_of_kind(cell->node->kind));
-    if (cell->node->position && newest && newest->older) positions.insert(identifier, cell);
+    if (cell->node->position && kind_is_indexed(list_of(identifier, list_of_kind(cell->node->kind))))
+        positions.insert(identifier, cell);
 }
 
 binding_cell* newest_nonstatic_function(name* identifier) {

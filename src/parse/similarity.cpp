@@ -22,11 +22,15 @@ constexpr std::int32_t RULE_SAME_PREFIX = 19;
 constexpr std::int32_t RULE_LOOK_ALIKE = 20;
 constexpr std::int32_t RULE_REPEATED_CHARACTER = 21;
 
+// The length of the prefix key; a negative setting counts as 0.
+std::size_t significant_prefix() {
+    return significant_length < 0 ? 0 : static_cast<std::size_t>(significant_length);
+}
+
 // Key builders write the key of a text to `out`, which has room for the
 // text (no key is longer), and give its length.
 std::size_t prefix_key(const char* text, std::size_t length, char* out) {
-    std::int32_t significant = significant_length < 0 ? 0 : significant_length;
-    if (length >= static_cast<std::size_t>(significant)) length = significant;
+    if (length >= significant_prefix()) length = significant_prefix();
     std::memcpy(out, text, length);
     return length;
 }
@@ -64,11 +68,14 @@ struct key_text {
     }
 };
 
-void key_of_name(key_builder build, const name* identifier, key_text& key) {
-    const char* text = name_text(identifier);
-    std::size_t length = std::strlen(text);
+void key_of_text(key_builder build, const char* text, std::size_t length, key_text& key) {
     if (key.buffer.size() < length) key.buffer.resize(length);
     key.length = build(text, length, &key.buffer[0]);
+}
+
+void key_of_name(key_builder build, const name* identifier, key_text& key) {
+    const char* text = name_text(identifier);
+    key_of_text(build, text, std::strlen(text), key);
 }
 
 // The first name to produce a key owns it; every later entry of another name
@@ -221,14 +228,15 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
     // A name shorter than the significant length is its own prefix key, and
     // every other name's prefix key differs from it (another text, or a
     // longer one): no other name can meet that key, so it is not kept.
-    std::size_t significant = significant_length < 0 ? 0 : significant_length;
-    int first_table = std::strlen(name_text(identifier)) < significant ? 1 : 0;
+    const char* text = name_text(identifier);
+    std::size_t length = std::strlen(text);
+    int first_table = length < significant_prefix() ? 1 : 0;
     // All keys first, their slots asked for at once: the look-ups then wait
     // for memory side by side rather than one after the other.
     static key_text keys[3];
     std::uint32_t hashes[3];
     for (int table = first_table; table < 3; ++table) {
-        key_of_name(TABLE_KEYS[table], identifier, keys[table]);
+        key_of_text(TABLE_KEYS[table], text, length, keys[table]);
         hashes[table] = key_hash(keys[table]);
         tables.by_key[table].prefetch_slot(hashes[table]);
     }

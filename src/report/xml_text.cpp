@@ -63,15 +63,10 @@ static const char* ascii_end(const char* text) {
     return text;
 }
 
-std::string utf8_of(const char* text) {
+const char* utf8_text(const char* text, std::string& storage) {
     if (!*ascii_end(text)) return text;  // ASCII is the same in every encoding met here
     QByteArray converted = QString::fromLocal8Bit(text).toUtf8();
-    return std::string(converted.constData(), static_cast<std::size_t>(converted.size()));
-}
-
-const char* utf8_text(const char* text, std::string& storage) {
-    if (!*ascii_end(text)) return text;
-    storage = utf8_of(text);
+    storage.assign(converted.constData(), static_cast<std::size_t>(converted.size()));
     return storage.c_str();
 }
 
@@ -154,8 +149,9 @@ void write_xml(std::FILE* stream, const char* text, xml_place place) {
         write_xml_bytes(stream, text, end, place, &state);
         return;
     }
-    const std::string converted = utf8_of(text);
-    write_xml_bytes(stream, converted.data(), converted.data() + converted.size(), place, &state);
+    std::string storage;
+    const char* converted = utf8_text(text, storage);
+    write_xml_bytes(stream, converted, converted + storage.size(), place, &state);
 }
 
 void write_escaped(std::FILE* stream, const char* text) {

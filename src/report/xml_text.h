@@ -29,11 +29,10 @@ std::size_t reference_length(const char* text, const char* end);
 void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_place place,
                      xml_text_state* state);
 
-// The text converted to UTF-8, whole: to_utf8 keeps at most one pool buffer of
-// a text, and a long compile command, comment or template must not lose its end.
-std::string utf8_of(const char* text);
-// The same without a copy for ASCII, nearly every text: the text itself, or
-// its conversion kept in `storage`.
+// The text in UTF-8: the text itself when it is ASCII, nearly every text,
+// or else its conversion kept in `storage`, whole (to_utf8 keeps at most
+// one pool buffer of a text, and a long compile command, comment or
+// template must not lose its end).
 const char* utf8_text(const char* text, std::string& storage);
 
 // An output file written by one thread only, in large pieces: its calls
