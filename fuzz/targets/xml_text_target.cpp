@@ -111,7 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       names[k]);
         // A text written in two pieces, cut between characters, stays as safe.
         xml_text_state state;
-        std::string utf8 = utf8_of(text.c_str());
+        std::string storage;
+        std::string utf8 = utf8_text(text.c_str(), storage);
         std::size_t cut = utf8.size() / 2;
         while (cut > 0 && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) --cut;
         std::string pieces = written([&](std::FILE* s) {
