@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -81,23 +82,95 @@ int compare_event_items(const tree_item* item, const void* key) {
                            static_cast<const trap_event*>(key));
 }
 
-keyed_tree* events_of_file(std::int32_t file) {
+file_events* file_entry(std::int32_t file) {
     file_events* known = trap_table.by_index.get(file);
-    if (known) return &known->events;
+    if (known) return known;
     tree_item* item = tree_insert(&trap_table.files, &file, sizeof(file_events),
                                   compare_file_entries);
     auto* entry = static_cast<file_events*>(tree_payload(item));
     if (item->rank == ITEM_NEW) {
         entry->file = file;
+        entry->end_count = 0;
+        entry->end_room = 0;
+        entry->ends_ordered = true;
+        entry->function_ends = nullptr;
         entry->events = keyed_tree();
         trap_table.by_index.set(file, entry);
     }
-    return &entry->events;
+    return entry;
 }
 
-// Function starts and ends, the most numerous events after traps, need
-// fewer fields: a start and a justification none from second_file on, an
-// end (of a function or a file) nothing but its key.
+keyed_tree* events_of_file(std::int32_t file) { return &file_entry(file)->events; }
+
+// A line and row as one number that sorts as the pair does.
+std::uint64_t end_key(std::int32_t line, std::int32_t row) {
+    auto biased = [](std::int32_t v) { return static_cast<std::uint32_t>(v) ^ 0x80000000u; };
+    return static_cast<std::uint64_t>(biased(line)) << 32 | biased(row);
+}
+
+void add_function_end(file_events* entry, std::uint64_t key) {
+    if (entry->end_count == entry->end_room) {
+        if (entry->end_room > INT32_MAX / 2) arena_out_of_memory();
+        std::int32_t room = entry->end_room ? 2 * entry->end_room : 16;
+        void* grown = std::realloc(entry->function_ends, static_cast<std::size_t>(room) * sizeof(std::uint64_t));
+        if (!grown) arena_out_of_memory();
+        entry->function_ends = static_cast<std::uint64_t*>(grown);
+        entry->end_room = room;
+    }
+    // Ends come in line order almost always; one out of order or repeated
+    // leaves the ordering to the next walk.
+    if (entry->end_count > 0 && entry->function_ends[entry->end_count - 1] >= key)
+        entry->ends_ordered = false;
+    entry->function_ends[entry->end_count++] = key;
+}
+
+void order_function_ends(file_events* entry) {
+    if (entry->ends_ordered) return;
+    std::uint64_t* ends = entry->function_ends;
+    std::sort(ends, ends + entry->end_count);
+    entry->end_count = static_cast<std::int32_t>(std::unique(ends, ends + entry->end_count) - ends);
+    entry->ends_ordered = true;
+}
+
+// An end event for the walks, with the links a visitor expects before it.
+struct end_item {
+    tree_item links;
+    trap_event event;
+};
+static_assert(offsetof(end_item, event) == TREE_LINK_SIZE, "an end event sits where a payload does");
+
+// One file's events in table order: the tree's, with the function ends
+// merged in where their key sorts (after the events of their position up to
+// its traps, before a file end).
+void walk_file(file_events* entry, void* argument, tree_visit visit) {
+    order_function_ends(entry);
+    end_item end{};
+    end.event.file = entry->file;
+    end.event.event_kind = FUNCTION_END;
+    std::int32_t next_end = 0;
+    auto visit_ends_before = [&](std::uint64_t key, bool including) {
+        for (; next_end < entry->end_count; ++next_end) {
+            std::uint64_t at = entry->function_ends[next_end];
+            if (at > key || (at == key && !including)) break;
+            end.event.line = static_cast<std::int32_t>(static_cast<std::uint32_t>(at >> 32) ^ 0x80000000u);
+            end.event.row = static_cast<std::int32_t>(static_cast<std::uint32_t>(at) ^ 0x80000000u);
+            visit(&end.links, argument);
+        }
+    };
+    for (tree_item* item = entry->events.first; item;) {
+        tree_item* next = item->next;
+        if (next) __builtin_prefetch(next);
+        const auto* event = static_cast<const trap_event*>(tree_payload(item));
+        visit_ends_before(end_key(event->line, event->row), event->event_kind > FUNCTION_END);
+        visit(item, argument);
+        item = next;
+    }
+    visit_ends_before(UINT64_MAX, true);
+}
+
+// Function starts, the most numerous events after traps, need fewer
+// fields: a start and a justification none from second_file on, a file's end
+// nothing but its key.
 std::size_t event_size(std::int32_t kind) {
     switch (kind) {
     case FILE_START:
@@ -170,7 +243,7 @@ void record_context_event(trap_event key) {
 
 void trap_table_walk(void* argument, tree_visit visit) {
     for (tree_item* file = trap_table.files.first; file; file = file->next)
-        tree_walk(static_cast<file_events*>(tree_payload(file))->events.first, argument, visit);
+        walk_file(static_cast<file_events*>(tree_payload(file)), argument, visit);
 }
 
 void record_file_start(name*, name* full_path, std::int32_t date, bool system_include,
@@ -213,7 +286,9 @@ void record_function_start(name* function_name, const xob_node* position) {
 
 // An end is placed by its key alone: no walk reads more of it.
 void record_function_end(name*, const xob_node* end_position) {
-    record_context_event(key_at(end_position, FUNCTION_END, 0));
+    trap_event key = key_at(end_position, FUNCTION_END, 0);
+    add_function_end(file_entry(key.file), end_key(key.line, key.row));
+    current_function = nullptr;
 }
 
 void record_trap_element(const char* rule_identifier, const xob_node* position, name* parameter,

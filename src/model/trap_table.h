@@ -63,10 +63,17 @@ struct trap_event {
 
 // Every event of the run: per file an ordered tree of its events, the files
 // ordered by full path, so that recording an event never compares paths
-// except to place a file met for the first time.
+// except to place a file met for the first time. A function's end, one per
+// function and known by its key alone, is kept apart as its line and row in
+// a plain array: the walks merge the ends into the tree's order, each
+// position once, as an end event.
 struct file_events {
     std::int32_t file;  // file-table index
-    keyed_tree events;  // payload: trap_event
+    std::int32_t end_count;
+    std::int32_t end_room;
+    bool ends_ordered;           // ascending and without repeats
+    std::uint64_t* function_ends;  // end_key values, in recording order until a walk orders them
+    keyed_tree events;           // payload: trap_event
 };
 struct trap_table_files {
     keyed_tree files;                    // payload: file_events

@@ -243,6 +243,36 @@ TEST_F(TrapTable, FunctionDefinedInsideAnotherNestsInItsNode) {
               }));
 }
 
+// Ends arrive out of line order (a function whose end was written before
+// an earlier one's), twice at one position (two functions closing at once:
+// one end), and at a trap's own position (after the trap).
+TEST_F(TrapTable, FunctionEndsTakeTheirPlaceWhateverOrderTheyCameIn) {
+    std::int32_t file = source_file("/tt/ends/a.c");
+    std::int32_t rule = rule_of("KYV_60_10");
+    start("/tt/ends/a.c");
+    record_function_start(id("f"), at(file, 1, 1));
+    record_function_start(id("g"), at(file, 2, 1));
+    record_trap(rule, at(file, 3, 1), nullptr, nullptr);
+    record_function_end(id("g"), at(file, 9, 1));
+    record_function_end(id("f"), at(file, 4, 2));
+    record_function_end(id("f"), at(file, 4, 2));
+    record_trap(rule, at(file, 4, 2), nullptr, nullptr);
+    record_trap(rule, at(file, 6, 1), nullptr, nullptr);
+    finish("/tt/ends/a.c");
+    EXPECT_EQ(report_for("/tt/ends/"),
+              (std::vector<std::string>{
+                  "file a.c count=3 date=" + date_of(0) + " version=-",
+                  "function f count=0 at /tt/ends/a.c:1",
+                  "function g count=2 at /tt/ends/a.c:2",
+                  "trap KYV_60_10 level=2 a.c:3:1 second=?:0:0 names= comment=-",
+                  "trap KYV_60_10 level=2 a.c:4:2 second=?:0:0 names= comment=-",
+                  "close function",
+                  "trap KYV_60_10 level=2 a.c:6:1 second=?:0:0 names= comment=-",
+                  "close function",
+                  "close file",
+              }));
+}
+
 TEST_F(Justification, NblineZeroCoversItsOwnLine) {
     std::int32_t file = source_file("/tt/nb0/a.c");
     std::int32_t rule = rule_of("KYV_60_10");
