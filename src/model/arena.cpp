@@ -27,6 +27,8 @@ constexpr std::size_t BLOCK_SIZE = 4 << 20;
 // system offers them: the model is searched at random, and small pages would
 // make most look-ups miss the address cache as well as the data cache.
 constexpr std::size_t HUGE_PAGE = 2 << 20;
+// What a reading thread clears of the next block ahead of its use.
+constexpr std::size_t PREPARED_BYTES = HUGE_PAGE;
 
 #if defined(KYV_ARENA_CHECKED)
 void* newest_allocation = nullptr;
@@ -84,8 +86,9 @@ bool arena_prepare_block() {
         block_in_preparation = true;
     }
     void* block = map_on_huge_pages(BLOCK_SIZE);
-    // The kernel clears each page (or huge page) now.
-    if (block) touch_for_writing(block, BLOCK_SIZE);
+    // The kernel clears each page (or huge page) now, of the block's first
+    // huge page only: memory touched ahead counts in the peak.
+    if (block) touch_for_writing(block, PREPARED_BYTES);
     std::lock_guard<std::mutex> lock(prepared_mutex);
     block_in_preparation = false;
     prepared_block = block;
@@ -104,8 +107,13 @@ void arena_set_preparing(bool on) {
 
 void* zeroed_table_alloc(std::size_t bytes) {
 #if !defined(KYV_ARENA_CHECKED)
-    if (bytes == BLOCK_SIZE)
-        if (void* block = take_prepared_block()) return block;
+    if (bytes == BLOCK_SIZE) {
+        if (void* block = take_prepared_block()) {
+            // Probed before written, as below: the rest is cleared now too.
+            touch_for_writing(static_cast<char*>(block) + PREPARED_BYTES, BLOCK_SIZE - PREPARED_BYTES);
+            return block;
+        }
+    }
     if (bytes >= HUGE_PAGE) {
         void* table = map_on_huge_pages(bytes);
         if (!table) arena_out_of_memory();
@@ -159,7 +167,13 @@ void* arena_alloc(std::size_t size) {
         return own;
     }
     if (size > block_left) {
-        block_next = static_cast<char*>(zeroed_table_alloc(BLOCK_SIZE));
+        // Written as records are made, and the first write of a page is the
+        // only fault it takes: only the part in use counts in the peak.
+        void* block = take_prepared_block();
+        if (!block) block = map_on_huge_pages(BLOCK_SIZE);
+        if (!block) block = std::calloc(1, BLOCK_SIZE);
+        if (!block) arena_out_of_memory();
+        block_next = static_cast<char*>(block);
         block_left = BLOCK_SIZE;
     }
     void* result = block_next;
