@@ -50,14 +50,15 @@ void* prepared_block = nullptr;
 bool preparing_on = false;
 bool block_in_preparation = false;
 
-// Fresh zeroed memory on huge pages where the system offers them, or null.
-void* map_on_huge_pages(std::size_t bytes) {
-    // Map a huge page more and trim both ends, so the memory starts on a huge page.
-    std::size_t span = bytes + HUGE_PAGE;
+// Fresh zeroed memory on huge pages where the system offers them, aligned
+// to `alignment` (a power of two, a huge page at least), or null.
+void* map_on_huge_pages(std::size_t bytes, std::size_t alignment = HUGE_PAGE) {
+    // Map the alignment more and trim both ends, so the memory starts aligned.
+    std::size_t span = bytes + alignment;
     void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    std::uintptr_t aligned = (start + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    std::uintptr_t aligned = (start + alignment - 1) & ~(alignment - 1);
     if (aligned > start) munmap(mapped, aligned - start);
     std::uintptr_t end = start + span;
     if (end > aligned + bytes) munmap(reinterpret_cast<void*>(aligned + bytes), end - aligned - bytes);
@@ -142,6 +143,17 @@ void zeroed_table_free(void* table, std::size_t bytes) {
     (void)bytes;  // every table came from calloc
 #endif
     std::free(table);
+}
+
+void* aligned_pages_alloc(std::size_t bytes) {
+#if !defined(KYV_ARENA_CHECKED)
+    if (bytes >= HUGE_PAGE)
+        if (void* memory = map_on_huge_pages(bytes, bytes)) return memory;
+#endif
+    void* memory = std::aligned_alloc(bytes, bytes);
+    if (!memory) arena_out_of_memory();
+    std::memset(memory, 0, bytes);
+    return memory;
 }
 
 void arena_out_of_memory() {

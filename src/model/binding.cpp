@@ -44,14 +44,14 @@ binding_cell* scan_own_kind(name* identifier, std::int32_t kind, xob_node*& posi
                             binding_cell* also = nullptr) {
     binding_cell* here = newest_at(identifier, kind, position);
     binding_cell* accepted = here;
-    while (accepted && !accepts(accepted->node)) accepted = accepted->older_here;
-    if (also && (!accepted || also->order > accepted->order)) accepted = also;
+    while (accepted && !accepts(accepted->node)) accepted = accepted->older_here();
+    if (also && (!accepted || also->order() > accepted->order())) accepted = also;
     if (clashes) {
         for (binding_cell* cell = newest_of_kind(identifier, kind); cell && cell != accepted;
-             cell = cell->older)
+             cell = cell->older())
             if (!same_position(cell->node->position, position)) clash(cell);
     }
-    if (here && (!accepted || here->order >= accepted->order))
+    if (here && (!accepted || here->order() >= accepted->order()))
         share_position(position, here->node->position);
     return accepted;
 }
@@ -67,10 +67,10 @@ void walk_kinds(name* identifier, std::int32_t first_kind, std::int32_t second_k
     for (;;) {
         int newest = -1;
         for (int i = 0; i < 3; ++i)
-            if (heads[i] && (newest < 0 || heads[i]->order > heads[newest]->order)) newest = i;
+            if (heads[i] && (newest < 0 || heads[i]->order() > heads[newest]->order())) newest = i;
         if (newest < 0) return;
         binding_cell* cell = heads[newest];
-        heads[newest] = cell->older;
+        heads[newest] = cell->older();
         visit(cell);
     }
 }
@@ -296,9 +296,9 @@ xob_node* resolve_object(name* identifier, name* mode, xob_node*& position) {
     for (std::int32_t kind : {a_declaration, a_definition, a_function}) {
         if (!newest_of_kind(identifier, kind)) continue;
         binding_cell* here = newest_at(identifier, kind, position);
-        if (here && (!match || here->order > match->order)) match = here;
+        if (here && (!match || here->order() > match->order())) match = here;
     }
-    if (elsewhere && (!match || elsewhere->order > match->order)) match = elsewhere;
+    if (elsewhere && (!match || elsewhere->order() > match->order())) match = elsewhere;
     if (match) {
         share_position(position, match->node->position);
         return match->node;

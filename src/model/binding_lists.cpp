@@ -8,9 +8,28 @@
 #include "model/position_index.h"
 #include "model/xob_node.h"
 
-std::uint64_t binding_count = 0;
+binding_cell* cell_pages[std::size_t{1} << 32 >> 17] = {};
+static_assert(binding_cell::SLOTS_PER_PAGE == std::uint32_t{1} << 17, "pages by number");
 
 namespace {
+
+// The next free slot: its page and its place there.
+std::uint32_t page_count = 0;
+std::uint32_t next_slot = binding_cell::SLOTS_PER_PAGE;
+
+// A cell of `slots` slots, zero-filled, numbered after every cell before it.
+binding_cell* new_cell(std::uint32_t slots) {
+    if (next_slot + slots > binding_cell::SLOTS_PER_PAGE) {
+        if (page_count == sizeof cell_pages / sizeof cell_pages[0]) arena_out_of_memory();
+        auto* page = static_cast<binding_cell*>(aligned_pages_alloc(CELL_PAGE_BYTES));
+        page->older_number = page_count * binding_cell::SLOTS_PER_PAGE;
+        cell_pages[page_count++] = page;
+        next_slot = 1;
+    }
+    binding_cell* cell = &cell_pages[page_count - 1][next_slot];
+    next_slot += slots;
+    return cell;
+}
 
 position_index positions;
 
@@ -67,7 +86,7 @@ binding_cell* list_of(const name* identifier, int list) {
 
 // A name's nodes of a kind are in the position index once the kind has two:
 // the newest of the kind tells.
-bool kind_is_indexed(const binding_cell* newest) { return newest && newest->older; }
+bool kind_is_indexed(const binding_cell* newest) { return newest && newest->older_number; }
 
 // The head of list `list`, kept from now on (empty when new); the name's
 // block is replaced by a larger one when it has no room for it.
@@ -126,30 +145,28 @@ void set_similarity_keys(name* identifier, void* keys, std::uint32_t tables) {
 }
 
 binding_cell* add_binding(name* identifier, xob_node* node) {
-    auto* cell = static_cast<binding_cell*>(arena_alloc(
-        node->kind == a_function ? sizeof(binding_cell) : offsetof(binding_cell, older_nonstatic)));
+    binding_cell* cell = new_cell(node->kind == a_function ? 2 : 1);
     cell->node = node;
-    cell->order = ++binding_count;
     // Every head is looked up again after kept_head, which may move the block.
     bool listed = list_of_kind(node->kind) >= 0;
     if (listed) {
         binding_cell** head = kept_head(identifier, list_of_kind(node->kind));
-        cell->older = *head;
+        cell->set_older(*head);
         *head = cell;
         // The kind's second cell: the first, alone so far, goes into the index.
-        binding_cell* first = cell->older;
-        if (first && !first->older && first->node->position) positions.insert(identifier, first);
+        binding_cell* first = cell->older();
+        if (first && !first->older() && first->node->position) positions.insert(identifier, first);
     }
     if (node->kind == a_function && !node->position) {
         binding_cell** head = kept_head(identifier, PLACEHOLDER_LIST);
-        cell->older_here = *head;
+        cell->set_older_here(*head);
         *head = cell;
     } else if (node->position && (!listed || kind_is_indexed(cell))) {
         positions.insert(identifier, cell);
     }
     if (node->kind == a_function && node->storage != static_name()) {
         binding_cell** head = kept_head(identifier, NONSTATIC_LIST);
-        cell->older_nonstatic = *head;
+        cell->set_older_nonstatic(*head);
         *head = cell;
     }
     return cell;
@@ -177,9 +194,15 @@ void prefetch_newest_at(std::uint32_t name_hash, std::int32_t kind, std::int32_t
 
 void placeholder_filled(name* identifier, binding_cell* cell) {
     binding_cell** link = head_of(bindings_of(identifier), PLACEHOLDER_LIST);
-    while (link && *link && *link != cell) link = &(*link)->older_here;
-    if (link && *link) *link = cell->older_here;
-    cell->older_here = nullptr;
+    // The head is a link of its own; the others are numbers in the cells.
+    if (link && *link == cell) {
+        *link = cell->older_here();
+    } else if (link && *link) {
+        binding_cell* before = *link;
+        while (before->older_here() && before->older_here() != cell) before = before->older_here();
+        if (before->older_here()) before->set_older_here(cell->older_here());
+    }
+    cell->set_older_here(nullptr);
     if (cell->node->position && kind_is_indexed(list_of(identifier, list_of_kind(cell->node->kind))))
         positions.insert(identifier, cell);
 }
@@ -188,6 +211,6 @@ binding_cell* newest_nonstatic_function(name* identifier) {
     // A placeholder filled with a static function leaves the list when met.
     binding_cell** link = head_of(bindings_of(identifier), NONSTATIC_LIST);
     if (!link) return nullptr;
-    while (*link && (*link)->node->storage == static_name()) *link = (*link)->older_nonstatic;
+    while (*link && (*link)->node->storage == static_name()) *link = (*link)->older_nonstatic();
     return *link;
 }

@@ -17,15 +17,43 @@
 struct name;
 struct xob_node;
 
+// Cells live in pages of CELL_PAGE_BYTES aligned to their size and are
+// never freed: a cell's number (its place in creation order, over all names
+// and kinds) follows from its address, and links are four-byte numbers.
+// The first slot of each page holds the number of the page's first slot, so
+// slot 0 of the first page is no cell and 0 links to nothing. A function's
+// cell takes two slots: the second holds its older_nonstatic link.
+struct binding_cell;
+constexpr std::size_t CELL_PAGE_BYTES = std::size_t{2} << 20;
+extern binding_cell* cell_pages[];  // by page, from the number of its first slot
+
 struct binding_cell {
-    binding_cell* older;       // the next older node of this name and kind
-    binding_cell* older_here;  // ... and position; for a placeholder, the next placeholder
     xob_node* node;
-    std::uint64_t order;  // creation number, over all names and kinds
-    // Functions only: the next older one not static when last seen. The
-    // cells of other kinds are allocated without it.
-    binding_cell* older_nonstatic;
+    std::uint32_t older_number;       // the next older node of this name and kind
+    std::uint32_t older_here_number;  // ... and position; for a placeholder, the next placeholder
+
+    static binding_cell* at(std::uint32_t number) {
+        return number ? &cell_pages[number / SLOTS_PER_PAGE][number % SLOTS_PER_PAGE] : nullptr;
+    }
+    std::uint32_t order() const {
+        auto address = reinterpret_cast<std::uintptr_t>(this);
+        const auto* page = reinterpret_cast<const binding_cell*>(address & ~(CELL_PAGE_BYTES - 1));
+        return page->older_number + static_cast<std::uint32_t>((address & (CELL_PAGE_BYTES - 1)) /
+                                                               sizeof(binding_cell));
+    }
+    static std::uint32_t number_of(const binding_cell* cell) { return cell ? cell->order() : 0; }
+
+    binding_cell* older() const { return at(older_number); }
+    binding_cell* older_here() const { return at(older_here_number); }
+    void set_older(const binding_cell* cell) { older_number = number_of(cell); }
+    void set_older_here(const binding_cell* cell) { older_here_number = number_of(cell); }
+    // Functions only: the next older one not static when last seen.
+    binding_cell* older_nonstatic() const { return at(this[1].older_number); }
+    void set_older_nonstatic(const binding_cell* cell) { this[1].older_number = number_of(cell); }
+
+    static constexpr std::uint32_t SLOTS_PER_PAGE = CELL_PAGE_BYTES / 16;
 };
+static_assert(sizeof(binding_cell) == 16, "two cells a 32-byte line");
 
 // The kinds a name binds, each with a list head of its own: declaration,
 // definition, function, function declaration, typedef, enumeration, field.
@@ -53,8 +81,6 @@ binding_cell* placeholders_of(const name* identifier);
 void* similarity_keys_of(const name* identifier, std::uint32_t tables);
 void set_similarity_keys(name* identifier, void* keys, std::uint32_t tables);
 
-// Bindings made so far; the next cell's creation number.
-extern std::uint64_t binding_count;
 
 // Binds a new node to the name: it becomes the newest of its kind.
 binding_cell* add_binding(name* identifier, xob_node* node);

@@ -39,7 +39,7 @@ void clash_batch::report(const binding_cell* existing, std::int32_t default_rule
     if (!kept(rule, other)) return;
     if (rule == RULE_IDENTIFIER_REUSED && focus_on(focus_mode::reuse_once)) {
         // The scans meet nodes newest first, but two scans may each bring one.
-        if (!earliest_reuse_ || existing->order < earliest_reuse_->order) earliest_reuse_ = existing;
+        if (!earliest_reuse_ || existing->order() < earliest_reuse_->order()) earliest_reuse_ = existing;
         return;
     }
     record_trap(rule, position_, other->position, identifier_);

@@ -75,15 +75,15 @@ void position_index::insert(const name* identifier, binding_cell* cell) {
     auto* head = reinterpret_cast<binding_cell*>(tags_.address(*slot));
     if (!head) ++count_;
     // Each chain newest first, also for a placeholder filled long after it was made.
-    if (!head || head->order < cell->order) {
-        cell->older_here = head;
+    if (!head || head->order() < cell->order()) {
+        cell->set_older_here(head);
         *slot = reinterpret_cast<std::uintptr_t>(cell) | tag_of(hash);
         return;
     }
     binding_cell* before = head;
-    while (before->older_here && before->older_here->order > cell->order) before = before->older_here;
-    cell->older_here = before->older_here;
-    before->older_here = cell;
+    while (before->older_here() && before->older_here()->order() > cell->order()) before = before->older_here();
+    cell->older_here_number = before->older_here_number;
+    before->set_older_here(cell);
 }
 
 void position_index::prefetch(std::uint32_t name_hash, std::int32_t kind, std::int32_t file,

@@ -99,7 +99,8 @@ extern std::int32_t trap_counts[3];  // 0 justified, 1 warnings, 2 errors
 
 // Calls visit with every event (its tree item) in table order: files by full
 // path, then short name, then index; then line and row; then kind; then rule;
-// for two traps, the second positions.
+// for two traps, the second positions. A function's end is an item made for
+// its visit only: keep nothing of it.
 void trap_table_walk(void* argument, tree_visit visit);
 
 // Recording, called by the xob reader at the element of the same name.

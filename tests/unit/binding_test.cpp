@@ -270,7 +270,7 @@ TEST_F(Resolution, NodeAloneOfItsKindIsFoundAgainBeforeAndAfterASecond) {
         binding_cell* here = newest_at(id("solo_f"), a_function, at(body, 10, 1));
         ASSERT_NE(here, nullptr) << unit;
         EXPECT_EQ(here->node, defined) << unit;
-        EXPECT_EQ(here->older_here, nullptr) << unit;
+        EXPECT_EQ(here->older_here(), nullptr) << unit;
         end_unit();
     };
     defined_again("solo3.xob");
