@@ -9,7 +9,7 @@
 #include <sys/mman.h>
 
 // Address-sanitizer builds (gcc says so by a macro, clang by a feature test)
-// give every record an allocation of its own, so overruns are seen.
+// keep a poisoned gap after every record, so overruns are seen.
 #if defined(__SANITIZE_ADDRESS__)
 #define KYV_ARENA_CHECKED 1
 #elif defined(__has_feature)
@@ -18,24 +18,33 @@
 #endif
 #endif
 
+#if defined(KYV_ARENA_CHECKED)
+#include <sanitizer/asan_interface.h>
+#endif
+
+char* arena_blocks[ARENA_MAX_BLOCKS];
+
 namespace {
 
 // Every record kept here holds pointers and integers of at most eight bytes.
-constexpr std::size_t ALIGN = 8;
-constexpr std::size_t BLOCK_SIZE = 4 << 20;
+constexpr std::size_t ALIGN = ARENA_UNIT;
+constexpr std::size_t BLOCK_SIZE = ARENA_BLOCK_BYTES;
 // Tables and blocks of this size or more are mapped on huge pages where the
 // system offers them: the model is searched at random, and small pages would
 // make most look-ups miss the address cache as well as the data cache.
 constexpr std::size_t HUGE_PAGE = 2 << 20;
 // What a reading thread clears of the next block ahead of its use.
 constexpr std::size_t PREPARED_BYTES = HUGE_PAGE;
-
+// The poisoned gap after each record of a checked build.
 #if defined(KYV_ARENA_CHECKED)
-void* newest_allocation = nullptr;
+constexpr std::size_t GAP = 16;
 #else
+constexpr std::size_t GAP = 0;
+#endif
+
 char* block_next = nullptr;
 std::size_t block_left = 0;
-#endif
+std::uint32_t block_count = 0;
 
 // Writes a zero into every page of fresh zero-filled memory.
 void touch_for_writing(void* memory, std::size_t bytes) {
@@ -86,7 +95,7 @@ bool arena_prepare_block() {
         if (!preparing_on || block_in_preparation || prepared_block) return false;
         block_in_preparation = true;
     }
-    void* block = map_on_huge_pages(BLOCK_SIZE);
+    void* block = map_on_huge_pages(BLOCK_SIZE, BLOCK_SIZE);
     // The kernel clears each page (or huge page) now, of the block's first
     // huge page only: memory touched ahead counts in the peak.
     if (block) touch_for_writing(block, PREPARED_BYTES);
@@ -161,38 +170,66 @@ void arena_out_of_memory() {
     std::exit(7);
 }
 
+namespace {
+
+// Memory for `blocks` consecutive blocks aligned to a block, zero-filled.
+char* new_blocks(std::size_t blocks) {
+    std::size_t bytes = blocks * BLOCK_SIZE;
+    void* memory = nullptr;
+#if !defined(KYV_ARENA_CHECKED)
+    // Written as records are made, and the first write of a page is the
+    // only fault it takes: only the part in use counts in the peak.
+    if (blocks == 1) memory = take_prepared_block();
+    if (!memory) memory = map_on_huge_pages(bytes, BLOCK_SIZE);
+#endif
+    if (!memory) {
+        memory = std::aligned_alloc(BLOCK_SIZE, bytes);
+        if (!memory) arena_out_of_memory();
+        std::memset(memory, 0, bytes);
+    }
+#if defined(KYV_ARENA_CHECKED)
+    ASAN_POISON_MEMORY_REGION(memory, bytes);
+#endif
+    return static_cast<char*>(memory);
+}
+
+// Registers blocks under the next numbers; each block's first unit holds its
+// number, so that a record's address gives its number.
+char* numbered_blocks(std::size_t blocks) {
+    if (blocks > ARENA_MAX_BLOCKS - block_count) arena_out_of_memory();
+    char* memory = new_blocks(blocks);
+    for (std::size_t i = 0; i < blocks; ++i) arena_blocks[block_count + i] = memory + i * BLOCK_SIZE;
+#if defined(KYV_ARENA_CHECKED)
+    ASAN_UNPOISON_MEMORY_REGION(memory, ALIGN);
+#endif
+    std::memcpy(memory, &block_count, sizeof block_count);
+    block_count += static_cast<std::uint32_t>(blocks);
+    return memory;
+}
+
+}  // namespace
+
 void* arena_alloc(std::size_t size) {
     size = (size + ALIGN - 1) & ~(ALIGN - 1);
     if (size == 0) size = ALIGN;
+    char* result;
+    if (size + ALIGN + GAP > BLOCK_SIZE / 4) {
+        // A large record has blocks of its own, after the header of the first.
+        if (size > SIZE_MAX - 2 * BLOCK_SIZE) arena_out_of_memory();
+        result = numbered_blocks((ALIGN + size + GAP + BLOCK_SIZE - 1) / BLOCK_SIZE) + ALIGN;
+    } else {
+        if (size + GAP > block_left) {
+            block_next = numbered_blocks(1) + ALIGN;
+            block_left = BLOCK_SIZE - ALIGN;
+        }
+        result = block_next;
+        block_next += size + GAP;
+        block_left -= size + GAP;
+    }
 #if defined(KYV_ARENA_CHECKED)
-    // Separate allocations let the address sanitizer see every overrun; each
-    // links to the one before, so the leak checker sees them all as reachable.
-    auto* own = static_cast<void**>(std::calloc(1, ALIGN + size));
-    if (!own) arena_out_of_memory();
-    *own = newest_allocation;
-    newest_allocation = own;
-    return reinterpret_cast<char*>(own) + ALIGN;
-#else
-    if (size > BLOCK_SIZE / 4) {
-        void* own = std::calloc(1, size);
-        if (!own) arena_out_of_memory();
-        return own;
-    }
-    if (size > block_left) {
-        // Written as records are made, and the first write of a page is the
-        // only fault it takes: only the part in use counts in the peak.
-        void* block = take_prepared_block();
-        if (!block) block = map_on_huge_pages(BLOCK_SIZE);
-        if (!block) block = std::calloc(1, BLOCK_SIZE);
-        if (!block) arena_out_of_memory();
-        block_next = static_cast<char*>(block);
-        block_left = BLOCK_SIZE;
-    }
-    void* result = block_next;
-    block_next += size;
-    block_left -= size;
-    return result;
+    ASAN_UNPOISON_MEMORY_REGION(result, size);
 #endif
+    return result;
 }
 
 char* arena_strdup(const char* text) {

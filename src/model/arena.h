@@ -1,10 +1,56 @@
 // Bump allocation for records that live until the process ends.
+//
+// Every record has a number of four bytes, so that records can link to each
+// other in half the room of a pointer: blocks are aligned to their size and
+// numbered in the order they are made, a number is the block's number and
+// the record's place in it in units of eight bytes, and the first unit of
+// each block holds the block's number. Number 0 (the first block's header)
+// is no record. The numbers reach ARENA_MAX_BLOCKS blocks, 32 GiB.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+
+constexpr std::size_t ARENA_UNIT = 8;
+constexpr std::size_t ARENA_BLOCK_BYTES = std::size_t{4} << 20;
+constexpr unsigned ARENA_UNITS_SHIFT = 19;  // units a block, as a power of two
+constexpr std::size_t ARENA_MAX_BLOCKS = std::size_t{1} << (32 - ARENA_UNITS_SHIFT);
+static_assert(ARENA_BLOCK_BYTES == ARENA_UNIT << ARENA_UNITS_SHIFT, "units a block");
+
+extern char* arena_blocks[ARENA_MAX_BLOCKS];  // by number
 
 // Returns zero-filled memory aligned to eight bytes; never returns null (an
-// exhausted heap ends the process with a message on standard error).
+// exhausted heap, or arena numbers, end the process with a message on
+// standard error).
 void* arena_alloc(std::size_t size);
+
+// The number of a record that arena_alloc returned (0 for null), and back.
+inline std::uint32_t arena_number(const void* record) {
+    if (!record) return 0;
+    auto address = reinterpret_cast<std::uintptr_t>(record);
+    std::uint32_t block;
+    __builtin_memcpy(&block, reinterpret_cast<const void*>(address & ~(ARENA_BLOCK_BYTES - 1)), sizeof block);
+    return block << ARENA_UNITS_SHIFT |
+           static_cast<std::uint32_t>((address & (ARENA_BLOCK_BYTES - 1)) / ARENA_UNIT);
+}
+inline void* arena_record(std::uint32_t number) {
+    if (!number) return nullptr;
+    return arena_blocks[number >> ARENA_UNITS_SHIFT] +
+           (number & ((std::uint32_t{1} << ARENA_UNITS_SHIFT) - 1)) * ARENA_UNIT;
+}
+
+// A link to an arena record of type T, by number: reads and is assigned like
+// a pointer. Trivial, so that it can sit in unions.
+template <class T>
+struct arena_ref {
+    std::uint32_t number;
+
+    operator T*() const { return static_cast<T*>(arena_record(number)); }
+    T* operator->() const { return static_cast<T*>(arena_record(number)); }
+    arena_ref& operator=(T* record) {
+        number = arena_number(record);
+        return *this;
+    }
+};
 
 // Zero-filled memory for a large table that may be given back, on huge pages
 // where the system offers them; freed with the same size.

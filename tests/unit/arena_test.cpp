@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <set>
 #include <thread>
 
 namespace {
@@ -11,7 +12,7 @@ namespace {
 constexpr std::size_t BLOCK = 4 << 20;  // the arena's block size
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool CHECKED_ARENA = true;  // every record its own allocation: no blocks
+constexpr bool CHECKED_ARENA = true;  // no blocks prepared ahead
 #else
 constexpr bool CHECKED_ARENA = false;
 #endif
@@ -29,7 +30,7 @@ bool all_zero(const void* memory, std::size_t bytes) {
 // allocation of its size; one is prepared ahead at most, and none once
 // preparing is off.
 TEST(Arena, PreparedBlockIsTakenOnceZeroFilled) {
-    if (CHECKED_ARENA) GTEST_SKIP() << "the checked arena has no blocks";
+    if (CHECKED_ARENA) GTEST_SKIP() << "the checked arena prepares no blocks";
     zeroed_table_free(zeroed_table_alloc(BLOCK), BLOCK);  // takes one left by an earlier run
     EXPECT_FALSE(arena_prepare_block());
     arena_set_preparing(true);
@@ -52,4 +53,24 @@ TEST(Arena, PreparedBlockIsTakenOnceZeroFilled) {
     EXPECT_FALSE(arena_prepare_block());
     zeroed_table_free(first, BLOCK);
     zeroed_table_free(second, BLOCK);
+}
+
+// Numbers lead back to their records, across blocks and for records larger
+// than a block, each its own; every record is usable to its last byte.
+TEST(Arena, EveryRecordIsFoundByItsNumber) {
+    EXPECT_EQ(arena_number(nullptr), 0u);
+    EXPECT_EQ(arena_record(0), nullptr);
+    std::set<std::uint32_t> numbers;
+    std::size_t sizes[] = {1, 8, 16, 24, 40, 80, 4096, 1 << 20, 2 * BLOCK + 8, 7};
+    for (int round = 0; round < 300; ++round) {
+        for (std::size_t size : sizes) {
+            if (size > 4096 && round % 100 != 0) continue;
+            auto* record = static_cast<unsigned char*>(arena_alloc(size));
+            EXPECT_TRUE(all_zero(record, size));
+            record[size - 1] = 1;
+            std::uint32_t number = arena_number(record);
+            ASSERT_TRUE(numbers.insert(number).second) << size;
+            ASSERT_EQ(arena_record(number), record) << size;
+        }
+    }
 }
