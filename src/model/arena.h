@@ -7,6 +7,7 @@
 // each block holds the block's number. Number 0 (the first block's header)
 // is no record. The numbers reach ARENA_MAX_BLOCKS blocks, 32 GiB.
 #pragma once
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -28,7 +29,9 @@ inline std::uint32_t arena_number(const void* record) {
     if (!record) return 0;
     auto address = reinterpret_cast<std::uintptr_t>(record);
     std::uint32_t block;
-    __builtin_memcpy(&block, reinterpret_cast<const void*>(address & ~(ARENA_BLOCK_BYTES - 1)), sizeof block);
+    const void* base = reinterpret_cast<const void*>(address & ~(ARENA_BLOCK_BYTES - 1));
+    __builtin_memcpy(&block, base, sizeof block);
+    assert(block < ARENA_MAX_BLOCKS && arena_blocks[block] == base && "a record of the arena");
     return block << ARENA_UNITS_SHIFT |
            static_cast<std::uint32_t>((address & (ARENA_BLOCK_BYTES - 1)) / ARENA_UNIT);
 }

@@ -336,7 +336,7 @@ xob_node* bind_typedef(name* identifier, std::int32_t level, xob_node*& position
             report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->node->position,
                          identifier);
         });
-    xob_node* type = accepted ? accepted->node : nullptr;
+    xob_node* type = accepted ? static_cast<xob_node*>(accepted->node) : nullptr;
     if (!type) {
         type = new_named_node(a_typedef, identifier, position);
         type->level = level;

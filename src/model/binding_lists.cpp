@@ -17,9 +17,9 @@ namespace {
 std::uint32_t page_count = 0;
 std::uint32_t next_slot = binding_cell::SLOTS_PER_PAGE;
 
-// A cell of `slots` slots, zero-filled, numbered after every cell before it.
-binding_cell* new_cell(std::uint32_t slots) {
-    if (next_slot + slots > binding_cell::SLOTS_PER_PAGE) {
+// A zero-filled cell, numbered after every cell before it.
+binding_cell* new_cell() {
+    if (next_slot == binding_cell::SLOTS_PER_PAGE) {
         if (page_count == sizeof cell_pages / sizeof cell_pages[0]) arena_out_of_memory();
         auto* page = static_cast<binding_cell*>(aligned_pages_alloc(CELL_PAGE_BYTES));
         page->older_number = page_count * binding_cell::SLOTS_PER_PAGE;
@@ -27,7 +27,7 @@ binding_cell* new_cell(std::uint32_t slots) {
         next_slot = 1;
     }
     binding_cell* cell = &cell_pages[page_count - 1][next_slot];
-    next_slot += slots;
+    ++next_slot;
     return cell;
 }
 
@@ -60,11 +60,11 @@ name_bindings* recycled[LIST_COUNT + 1];
 name_bindings* new_bindings(int room) {
     name_bindings* bindings = recycled[room];
     if (bindings) {
-        recycled[room] = static_cast<name_bindings*>(bindings->similarity_keys);
+        recycled[room] = static_cast<name_bindings*>(arena_record(bindings->similarity_keys));
         return bindings;
     }
     bindings = static_cast<name_bindings*>(arena_alloc(offsetof(name_bindings, heads) +
-                                                       room * sizeof(binding_cell*)));
+                                                       room * sizeof(std::uint32_t)));
     bindings->room = static_cast<std::uint8_t>(room);
     return bindings;
 }
@@ -73,15 +73,15 @@ name_bindings* bindings_of(const name* identifier) {
     return static_cast<name_bindings*>(name_binding(identifier));
 }
 
-// The head of list `list`, or null when the name does not keep it.
-binding_cell** head_of(name_bindings* bindings, int list) {
+// The head of list `list` (a cell number), or null when the name does not keep it.
+std::uint32_t* head_of(name_bindings* bindings, int list) {
     if (!bindings || list < 0 || !(bindings->present >> list & 1)) return nullptr;
     return &bindings->heads[lists_before(bindings->present, list)];
 }
 
 binding_cell* list_of(const name* identifier, int list) {
-    binding_cell** head = head_of(bindings_of(identifier), list);
-    return head ? *head : nullptr;
+    std::uint32_t* head = head_of(bindings_of(identifier), list);
+    return head ? binding_cell::at(*head) : nullptr;
 }
 
 // A name's nodes of a kind are in the position index once the kind has two:
@@ -90,21 +90,23 @@ bool kind_is_indexed(const binding_cell* newest) { return newest && newest->olde
 
 // The head of list `list`, kept from now on (empty when new); the name's
 // block is replaced by a larger one when it has no room for it.
-binding_cell** kept_head(name* identifier, int list) {
+std::uint32_t* kept_head(name* identifier, int list) {
     name_bindings* bindings = bindings_of(identifier);
-    if (binding_cell** head = head_of(bindings, list)) return head;
+    if (std::uint32_t* head = head_of(bindings, list)) return head;
     int count = bindings ? lists_before(bindings->present, 16) : 0;
     if (!bindings || count == bindings->room) {
         name_bindings* larger = new_bindings(count + 1);
-        larger->similarity_keys = nullptr;
+        larger->similarity_keys = 0;
+        larger->similarity_mark = 0;
         larger->similarity_tables = 0;
         larger->present = 0;
         if (bindings) {
             larger->similarity_keys = bindings->similarity_keys;
+            larger->similarity_mark = bindings->similarity_mark;
             larger->similarity_tables = bindings->similarity_tables;
             larger->present = bindings->present;
             for (int i = 0; i < count; ++i) larger->heads[i] = bindings->heads[i];
-            bindings->similarity_keys = recycled[bindings->room];
+            bindings->similarity_keys = arena_number(recycled[bindings->room]);
             recycled[bindings->room] = bindings;
         }
         bindings = larger;
@@ -113,9 +115,17 @@ binding_cell** kept_head(name* identifier, int list) {
     // Make room at the list's place in order.
     int at = lists_before(bindings->present, list);
     for (int i = count; i > at; --i) bindings->heads[i] = bindings->heads[i - 1];
-    bindings->heads[at] = nullptr;
+    bindings->heads[at] = 0;
     bindings->present = static_cast<std::uint16_t>(bindings->present | 1u << list);
     return &bindings->heads[at];
+}
+
+// Makes the cell the newest of a list whose head is `head`; the cell's link
+// (set_older, set_older_here...) takes the one before.
+template <class Link>
+void push_cell(std::uint32_t* head, binding_cell* cell, Link link) {
+    (cell->*link)(binding_cell::at(*head));
+    *head = cell->order();
 }
 
 }  // namespace
@@ -130,7 +140,9 @@ binding_cell* placeholders_of(const name* identifier) {
 
 void* similarity_keys_of(const name* identifier, std::uint32_t tables) {
     name_bindings* bindings = bindings_of(identifier);
-    return bindings && bindings->similarity_tables == tables ? bindings->similarity_keys : nullptr;
+    if (!bindings || bindings->similarity_tables != tables || !bindings->similarity_keys) return nullptr;
+    auto address = reinterpret_cast<std::uintptr_t>(arena_record(bindings->similarity_keys));
+    return reinterpret_cast<void*>(address | bindings->similarity_mark);
 }
 
 void set_similarity_keys(name* identifier, void* keys, std::uint32_t tables) {
@@ -140,34 +152,30 @@ void set_similarity_keys(name* identifier, void* keys, std::uint32_t tables) {
         bindings->present = 0;
         name_set_binding(identifier, bindings);
     }
-    bindings->similarity_keys = keys;
+    auto address = reinterpret_cast<std::uintptr_t>(keys);
+    bindings->similarity_keys = arena_number(reinterpret_cast<void*>(address & ~(ARENA_UNIT - 1)));
+    bindings->similarity_mark = static_cast<std::uint8_t>(address & (ARENA_UNIT - 1));
     bindings->similarity_tables = tables;
 }
 
 binding_cell* add_binding(name* identifier, xob_node* node) {
-    binding_cell* cell = new_cell(node->kind == a_function ? 2 : 1);
+    binding_cell* cell = new_cell();
     cell->node = node;
     // Every head is looked up again after kept_head, which may move the block.
     bool listed = list_of_kind(node->kind) >= 0;
     if (listed) {
-        binding_cell** head = kept_head(identifier, list_of_kind(node->kind));
-        cell->set_older(*head);
-        *head = cell;
+        push_cell(kept_head(identifier, list_of_kind(node->kind)), cell, &binding_cell::set_older);
         // The kind's second cell: the first, alone so far, goes into the index.
         binding_cell* first = cell->older();
         if (first && !first->older() && first->node->position) positions.insert(identifier, first);
     }
     if (node->kind == a_function && !node->position) {
-        binding_cell** head = kept_head(identifier, PLACEHOLDER_LIST);
-        cell->set_older_here(*head);
-        *head = cell;
+        push_cell(kept_head(identifier, PLACEHOLDER_LIST), cell, &binding_cell::set_older_here);
     } else if (node->position && (!listed || kind_is_indexed(cell))) {
         positions.insert(identifier, cell);
     }
     if (node->kind == a_function && node->storage != static_name()) {
-        binding_cell** head = kept_head(identifier, NONSTATIC_LIST);
-        cell->set_older_nonstatic(*head);
-        *head = cell;
+        push_cell(kept_head(identifier, NONSTATIC_LIST), cell, &binding_cell::set_older_nonstatic);
     }
     return cell;
 }
@@ -193,12 +201,11 @@ void prefetch_newest_at(std::uint32_t name_hash, std::int32_t kind, std::int32_t
 }
 
 void placeholder_filled(name* identifier, binding_cell* cell) {
-    binding_cell** link = head_of(bindings_of(identifier), PLACEHOLDER_LIST);
-    // The head is a link of its own; the others are numbers in the cells.
-    if (link && *link == cell) {
-        *link = cell->older_here();
+    std::uint32_t* link = head_of(bindings_of(identifier), PLACEHOLDER_LIST);
+    if (link && *link == cell->order()) {
+        *link = cell->older_here_number;
     } else if (link && *link) {
-        binding_cell* before = *link;
+        binding_cell* before = binding_cell::at(*link);
         while (before->older_here() && before->older_here() != cell) before = before->older_here();
         if (before->older_here()) before->set_older_here(cell->older_here());
     }
@@ -209,8 +216,9 @@ void placeholder_filled(name* identifier, binding_cell* cell) {
 
 binding_cell* newest_nonstatic_function(name* identifier) {
     // A placeholder filled with a static function leaves the list when met.
-    binding_cell** link = head_of(bindings_of(identifier), NONSTATIC_LIST);
+    std::uint32_t* link = head_of(bindings_of(identifier), NONSTATIC_LIST);
     if (!link) return nullptr;
-    while (*link && (*link)->node->storage == static_name()) *link = (*link)->older_nonstatic();
-    return *link;
+    while (*link && binding_cell::at(*link)->node->storage == static_name())
+        *link = binding_cell::at(*link)->older_nonstatic_number;
+    return binding_cell::at(*link);
 }

@@ -14,6 +14,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/arena.h"
+
 struct name;
 struct xob_node;
 
@@ -21,16 +23,16 @@ struct xob_node;
 // never freed: a cell's number (its place in creation order, over all names
 // and kinds) follows from its address, and links are four-byte numbers.
 // The first slot of each page holds the number of the page's first slot, so
-// slot 0 of the first page is no cell and 0 links to nothing. A function's
-// cell takes two slots: the second holds its older_nonstatic link.
+// slot 0 of the first page is no cell and 0 links to nothing.
 struct binding_cell;
 constexpr std::size_t CELL_PAGE_BYTES = std::size_t{2} << 20;
 extern binding_cell* cell_pages[];  // by page, from the number of its first slot
 
 struct binding_cell {
-    xob_node* node;
+    arena_ref<xob_node> node;
     std::uint32_t older_number;       // the next older node of this name and kind
     std::uint32_t older_here_number;  // ... and position; for a placeholder, the next placeholder
+    std::uint32_t older_nonstatic_number;  // functions: the next older one not static when last seen
 
     static binding_cell* at(std::uint32_t number) {
         return number ? &cell_pages[number / SLOTS_PER_PAGE][number % SLOTS_PER_PAGE] : nullptr;
@@ -45,15 +47,14 @@ struct binding_cell {
 
     binding_cell* older() const { return at(older_number); }
     binding_cell* older_here() const { return at(older_here_number); }
+    binding_cell* older_nonstatic() const { return at(older_nonstatic_number); }
     void set_older(const binding_cell* cell) { older_number = number_of(cell); }
     void set_older_here(const binding_cell* cell) { older_here_number = number_of(cell); }
-    // Functions only: the next older one not static when last seen.
-    binding_cell* older_nonstatic() const { return at(this[1].older_number); }
-    void set_older_nonstatic(const binding_cell* cell) { this[1].older_number = number_of(cell); }
+    void set_older_nonstatic(const binding_cell* cell) { older_nonstatic_number = number_of(cell); }
 
     static constexpr std::uint32_t SLOTS_PER_PAGE = CELL_PAGE_BYTES / 16;
 };
-static_assert(sizeof(binding_cell) == 16, "two cells a 32-byte line");
+static_assert(sizeof(binding_cell) == 16, "four cells a cache line");
 
 // The kinds a name binds, each with a list head of its own: declaration,
 // definition, function, function declaration, typedef, enumeration, field.
@@ -64,11 +65,14 @@ constexpr int BOUND_KIND_COUNT = 7;
 // kinds, then the functions whose storage is not "static", then the
 // functions still without position (call placeholders).
 struct name_bindings {
-    void* similarity_keys;  // what the similarity checks keep for the name
-    std::uint16_t present;  // bit n: the list n is kept
-    std::uint8_t room;      // heads allocated
+    // What the similarity checks keep for the name: an arena record's number
+    // and the low bits of the pointer they gave, which may carry a mark.
+    std::uint32_t similarity_keys;
     std::uint32_t similarity_tables;  // the tables similarity_keys is for
-    binding_cell* heads[1];  // allocated to `room`
+    std::uint16_t present;            // bit n: the list n is kept
+    std::uint8_t room;                // heads allocated
+    std::uint8_t similarity_mark;
+    std::uint32_t heads[1];  // cell numbers, allocated to `room`
 };
 
 // The newest node of a bound kind bearing the name, or null (also for a

@@ -46,12 +46,12 @@ xob_node* file_source(std::int32_t index) { return file_table.get(index); }
 
 name* file_full_path(std::int32_t index) {
     xob_node* entry = file_table.get(index);
-    return entry ? entry->full_path : nullptr;
+    return entry ? static_cast<name*>(entry->full_path) : nullptr;
 }
 
 name* file_name_of(std::int32_t index) {
     xob_node* entry = file_table.get(index);
-    return entry ? entry->file_name : nullptr;
+    return entry ? static_cast<name*>(entry->file_name) : nullptr;
 }
 
 std::int32_t register_typedef(xob_node* node) {

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/arena.h"
+
 enum : std::int32_t {
     ITEM_NEW = -2,  // created by the tree_insert call that just returned it
     ITEM_OLD = -1,  // created earlier
@@ -15,9 +17,9 @@ enum : std::int32_t {
 // No parent link: an insertion keeps the path it came down, which is all
 // the rebalancing needs.
 struct tree_item {
-    tree_item* next;  // next larger item
-    tree_item* left;
-    tree_item* right;
+    arena_ref<tree_item> next;  // next larger item
+    arena_ref<tree_item> left;
+    arena_ref<tree_item> right;
     std::int16_t rank;    // ITEM_NEW or ITEM_OLD
     std::int16_t height;  // levels of the subtree under this item, 1 for a leaf
 };

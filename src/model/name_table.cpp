@@ -43,7 +43,7 @@ name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t ha
 }
 
 const char* name_text(const name* n) { return n ? n->text : ""; }
-void* name_binding(const name* n) { return n ? n->binding : nullptr; }
+void* name_binding(const name* n) { return n ? static_cast<void*>(n->binding) : nullptr; }
 void name_set_binding(name* n, void* binding) {
     if (n) n->binding = binding;
 }

@@ -3,10 +3,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/arena.h"
+
 struct name {
     std::int32_t index;  // file-table index cache for a file's full path, else -1
     std::uint32_t hash;  // of the text, for the table's probes
-    void* binding;       // nodes bound to an identifier, or a file's start event
+    arena_ref<void> binding;  // nodes bound to an identifier, or a file's start event
     char text[1];        // NUL-terminated, allocated to its full length
 };
 
@@ -26,6 +28,6 @@ void name_prefetch_slot(std::uint32_t hash);
 void name_prefetch_name(std::uint32_t hash);
 const char* name_text(const name* n);  // "" for a null name
 void* name_binding(const name* n);
-void name_set_binding(name* n, void* binding);
+void name_set_binding(name* n, void* binding);  // a record of the arena, or null
 std::int32_t name_index(const name* n);
 void name_set_index(name* n, std::int32_t index);

@@ -32,8 +32,8 @@ constexpr std::size_t NODE_SIZES[6] = {
     sizeof(xob_node),                                           // the other named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
-static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[1] == 32 && NODE_SIZES[3] == 64 && NODE_SIZES[4] == 72 &&
-                  sizeof(xob_node) == 80,
+static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[1] == 20 && NODE_SIZES[3] == 36 && NODE_SIZES[4] == 40 &&
+                  sizeof(xob_node) == 48,
               "node sizes");
 
 // Positions have neither scope nor list link, uses no scope.

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "model/arena.h"
+
 struct name;
 
 enum node_kind : std::int32_t {
@@ -58,7 +60,7 @@ struct xob_node {
         std::int32_t call_depth;  // function
     };
     union {
-        xob_node* free_next;  // free_xob
+        arena_ref<xob_node> free_next;  // free_xob
         struct {              // a_position
             std::int32_t line;
             std::int32_t row;
@@ -69,45 +71,45 @@ struct xob_node {
         // and a function declaration to its storage, a function to its list
         // link, the others to the end.
         struct {
-            xob_node* next;  // block list, or the xob list
+            arena_ref<xob_node> next;  // block list, or the xob list
             union {
                 struct {  // a_source
-                    struct name* file_name;
-                    struct name* full_path;  // null for an xob scope node
-                    xob_node* blocks;        // its block list
+                    arena_ref<struct name> file_name;
+                    arena_ref<struct name> full_path;  // null for an xob scope node
+                    arena_ref<xob_node> blocks;        // its block list
                 };
                 struct {  // the named kinds and a_reference
-                    xob_node* position;  // null for a call placeholder
+                    arena_ref<xob_node> position;  // null for a call placeholder
                     union {
-                        xob_node* definition;    // a_declaration: what it resolved to, or null
-                        xob_node* declarations;  // a_definition: head of the declarations resolved to it
-                        xob_node* target;        // a_reference: the declaration, definition or function
-                        xob_node* body;          // a_function: its block list
+                        arena_ref<xob_node> definition;    // a_declaration: what it resolved to, or null
+                        arena_ref<xob_node> declarations;  // a_definition: head of the declarations resolved to it
+                        arena_ref<xob_node> target;        // a_reference: the declaration, definition or function
+                        arena_ref<xob_node> body;          // a_function: its block list
                     };
                     union {
-                        xob_node* next_declaration;  // a_declaration: in its definition's declarations
-                        struct name* fulldef;        // a_function: the full definition text
-                        struct name* indirection;    // definition, typedef, field
+                        arena_ref<xob_node> next_declaration;  // a_declaration: in its definition's declarations
+                        arena_ref<struct name> fulldef;        // a_function: the full definition text
+                        arena_ref<struct name> indirection;    // definition, typedef, field
                     };
                 };
             };
             // Every kind but a reference: the innermost open scope when the
             // node was made. For an xob scope node: the scope stack link while
             // open, then the link to the next xob scope node.
-            xob_node* scope;
+            arena_ref<xob_node> scope;
             union {
                 struct {  // a_source
-                    struct name* version;         // or null
+                    arena_ref<struct name> version;         // or null
                     std::int32_t system_include;  // 0 or 1
                 };
                 struct {                   // the named kinds
-                    struct name* name;
-                    struct name* storage;  // declaration, definition, function, function declaration
+                    arena_ref<struct name> name;
+                    arena_ref<struct name> storage;  // declaration, definition, function, function declaration
                     union {                // the global list that holds the node
-                        xob_node* next_definition;
-                        xob_node* next_function;
-                        xob_node* next_enum;
-                        xob_node* next_field;
+                        arena_ref<xob_node> next_definition;
+                        arena_ref<xob_node> next_function;
+                        arena_ref<xob_node> next_enum;
+                        arena_ref<xob_node> next_field;
                     };
                     std::int32_t type_index;   // definition, typedef (its own index), enum, field
                     union {
@@ -130,8 +132,8 @@ struct node_list {
 
 // A list cell, for lists whose nodes are linked elsewhere already.
 struct node_cell {
-    node_cell* next;
-    xob_node* node;
+    arena_ref<node_cell> next;
+    arena_ref<xob_node> node;
 };
 
 // Process-wide model state, filled while xob files are read, never emptied.
