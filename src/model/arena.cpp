@@ -154,17 +154,6 @@ void zeroed_table_free(void* table, std::size_t bytes) {
     std::free(table);
 }
 
-void* aligned_pages_alloc(std::size_t bytes) {
-#if !defined(KYV_ARENA_CHECKED)
-    if (bytes >= HUGE_PAGE)
-        if (void* memory = map_on_huge_pages(bytes, bytes)) return memory;
-#endif
-    void* memory = std::aligned_alloc(bytes, bytes);
-    if (!memory) arena_out_of_memory();
-    std::memset(memory, 0, bytes);
-    return memory;
-}
-
 void arena_out_of_memory() {
     std::fputs("Fatal Error: no memory left\n", stderr);
     std::exit(7);

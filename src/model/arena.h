@@ -60,11 +60,6 @@ struct arena_ref {
 void* zeroed_table_alloc(std::size_t bytes);
 void zeroed_table_free(void* table, std::size_t bytes);
 
-// Zero-filled memory of a power-of-two size, aligned to that size, never
-// freed; on huge pages where the system offers them, its pages counting in
-// the peak once written.
-void* aligned_pages_alloc(std::size_t bytes);
-
 // Blocks made ready on another thread. The first write to fresh memory makes
 // the kernel clear its pages, a large part of building the model; a reading
 // thread that would otherwise wait calls arena_prepare_block, and the

@@ -8,28 +8,7 @@
 #include "model/position_index.h"
 #include "model/xob_node.h"
 
-binding_cell* cell_pages[std::size_t{1} << 32 >> 17] = {};
-static_assert(binding_cell::SLOTS_PER_PAGE == std::uint32_t{1} << 17, "pages by number");
-
 namespace {
-
-// The next free slot: its page and its place there.
-std::uint32_t page_count = 0;
-std::uint32_t next_slot = binding_cell::SLOTS_PER_PAGE;
-
-// A zero-filled cell, numbered after every cell before it.
-binding_cell* new_cell() {
-    if (next_slot == binding_cell::SLOTS_PER_PAGE) {
-        if (page_count == sizeof cell_pages / sizeof cell_pages[0]) arena_out_of_memory();
-        auto* page = static_cast<binding_cell*>(aligned_pages_alloc(CELL_PAGE_BYTES));
-        page->older_number = page_count * binding_cell::SLOTS_PER_PAGE;
-        cell_pages[page_count++] = page;
-        next_slot = 1;
-    }
-    binding_cell* cell = &cell_pages[page_count - 1][next_slot];
-    ++next_slot;
-    return cell;
-}
 
 position_index positions;
 
@@ -159,7 +138,7 @@ void set_similarity_keys(name* identifier, void* keys, std::uint32_t tables) {
 }
 
 binding_cell* add_binding(name* identifier, xob_node* node) {
-    binding_cell* cell = new_cell();
+    auto* cell = static_cast<binding_cell*>(arena_alloc(sizeof(binding_cell)));
     cell->node = node;
     // Every head is looked up again after kept_head, which may move the block.
     bool listed = list_of_kind(node->kind) >= 0;

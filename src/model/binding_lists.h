@@ -19,15 +19,9 @@
 struct name;
 struct xob_node;
 
-// Cells live in pages of CELL_PAGE_BYTES aligned to their size and are
-// never freed: a cell's number (its place in creation order, over all names
-// and kinds) follows from its address, and links are four-byte numbers.
-// The first slot of each page holds the number of the page's first slot, so
-// slot 0 of the first page is no cell and 0 links to nothing.
-struct binding_cell;
-constexpr std::size_t CELL_PAGE_BYTES = std::size_t{2} << 20;
-extern binding_cell* cell_pages[];  // by page, from the number of its first slot
-
+// Cells are arena records, made one after the other and never freed, so
+// that a cell's arena number is its place in creation order (over all names
+// and kinds); the links are those numbers.
 struct binding_cell {
     arena_ref<xob_node> node;
     std::uint32_t older_number;       // the next older node of this name and kind
@@ -35,15 +29,10 @@ struct binding_cell {
     std::uint32_t older_nonstatic_number;  // functions: the next older one not static when last seen
 
     static binding_cell* at(std::uint32_t number) {
-        return number ? &cell_pages[number / SLOTS_PER_PAGE][number % SLOTS_PER_PAGE] : nullptr;
+        return static_cast<binding_cell*>(arena_record(number));
     }
-    std::uint32_t order() const {
-        auto address = reinterpret_cast<std::uintptr_t>(this);
-        const auto* page = reinterpret_cast<const binding_cell*>(address & ~(CELL_PAGE_BYTES - 1));
-        return page->older_number + static_cast<std::uint32_t>((address & (CELL_PAGE_BYTES - 1)) /
-                                                               sizeof(binding_cell));
-    }
-    static std::uint32_t number_of(const binding_cell* cell) { return cell ? cell->order() : 0; }
+    std::uint32_t order() const { return arena_number(this); }
+    static std::uint32_t number_of(const binding_cell* cell) { return arena_number(cell); }
 
     binding_cell* older() const { return at(older_number); }
     binding_cell* older_here() const { return at(older_here_number); }
@@ -51,8 +40,6 @@ struct binding_cell {
     void set_older(const binding_cell* cell) { older_number = number_of(cell); }
     void set_older_here(const binding_cell* cell) { older_here_number = number_of(cell); }
     void set_older_nonstatic(const binding_cell* cell) { older_nonstatic_number = number_of(cell); }
-
-    static constexpr std::uint32_t SLOTS_PER_PAGE = CELL_PAGE_BYTES / 16;
 };
 static_assert(sizeof(binding_cell) == 16, "four cells a cache line");
 

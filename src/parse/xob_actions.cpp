@@ -249,6 +249,7 @@ xob_value act_function_end(xob_value name_value, xob_value, xob_value,
     if (function.node && !function.node->body) function.node->body = adopt_list(blocks);
     if (function.opened_scope) pop_scope();
     record_function_end(text_of(name_value), end_position.node);
+    release_node(end_position.node);  // the end is recorded by its key alone
     return value_of(function.node);
 }
 
