@@ -42,6 +42,8 @@ constexpr std::size_t GAP = 16;
 constexpr std::size_t GAP = 0;
 #endif
 
+static_assert(ARENA_ORDERED_BYTES + ALIGN + GAP <= BLOCK_SIZE / 4, "ordered records share the blocks");
+
 char* block_next = nullptr;
 std::size_t block_left = 0;
 std::uint32_t block_count = 0;

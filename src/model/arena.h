@@ -5,7 +5,9 @@
 // numbered in the order they are made, a number is the block's number and
 // the record's place in it in units of eight bytes, and the first unit of
 // each block holds the block's number. Number 0 (the first block's header)
-// is no record. The numbers reach ARENA_MAX_BLOCKS blocks, 32 GiB.
+// is no record. The numbers reach ARENA_MAX_BLOCKS blocks, 32 GiB. Records
+// of up to ARENA_ORDERED_BYTES are numbered in the order they are made
+// (a larger one takes blocks of its own, beside the sequence).
 #pragma once
 #include <cassert>
 #include <cstddef>
@@ -16,6 +18,7 @@ constexpr std::size_t ARENA_BLOCK_BYTES = std::size_t{4} << 20;
 constexpr unsigned ARENA_UNITS_SHIFT = 19;  // units a block, as a power of two
 constexpr std::size_t ARENA_MAX_BLOCKS = std::size_t{1} << (32 - ARENA_UNITS_SHIFT);
 static_assert(ARENA_BLOCK_BYTES == ARENA_UNIT << ARENA_UNITS_SHIFT, "units a block");
+constexpr std::size_t ARENA_ORDERED_BYTES = 64 << 10;
 
 extern char* arena_blocks[ARENA_MAX_BLOCKS];  // by number
 

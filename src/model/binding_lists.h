@@ -3,8 +3,9 @@
 // that bears it, from every xob file, newest first. A name's binding slot
 // holds its name_bindings.
 //
-// The list is kept split by node kind, with a creation number on each cell
-// so that scans over several kinds still see the nodes newest first; an
+// The list is kept split by node kind, each cell's arena number telling its
+// place in creation order, so that scans over several kinds still see the
+// nodes newest first; an
 // index by position finds the node a repeated element must merge with
 // without walking the list, so that a name borne by thousands of nodes (a
 // local `i` in every function) costs no more than the traps it raises. The
@@ -41,7 +42,8 @@ struct binding_cell {
     void set_older_here(const binding_cell* cell) { older_here_number = number_of(cell); }
     void set_older_nonstatic(const binding_cell* cell) { older_nonstatic_number = number_of(cell); }
 };
-static_assert(sizeof(binding_cell) == 16, "four cells a cache line");
+static_assert(sizeof(binding_cell) == 16 && sizeof(binding_cell) <= ARENA_ORDERED_BYTES,
+              "four cells a cache line, numbered in creation order");
 
 // The kinds a name binds, each with a list head of its own: declaration,
 // definition, function, function declaration, typedef, enumeration, field.
