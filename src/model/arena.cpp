@@ -33,8 +33,6 @@ constexpr std::size_t BLOCK_SIZE = ARENA_BLOCK_BYTES;
 // system offers them: the model is searched at random, and small pages would
 // make most look-ups miss the address cache as well as the data cache.
 constexpr std::size_t HUGE_PAGE = 2 << 20;
-// What a reading thread clears of the next block ahead of its use.
-constexpr std::size_t PREPARED_BYTES = HUGE_PAGE;
 // The poisoned gap after each record of a checked build.
 #if defined(KYV_ARENA_CHECKED)
 constexpr std::size_t GAP = 16;
@@ -98,9 +96,9 @@ bool arena_prepare_block() {
         block_in_preparation = true;
     }
     void* block = map_on_huge_pages(BLOCK_SIZE, BLOCK_SIZE);
-    // The kernel clears each page (or huge page) now, of the block's first
-    // huge page only: memory touched ahead counts in the peak.
-    if (block) touch_for_writing(block, PREPARED_BYTES);
+    // The kernel clears each page (or huge page) now, on this thread rather
+    // than on the thread that builds the model.
+    if (block) touch_for_writing(block, BLOCK_SIZE);
     std::lock_guard<std::mutex> lock(prepared_mutex);
     block_in_preparation = false;
     prepared_block = block;
@@ -119,13 +117,8 @@ void arena_set_preparing(bool on) {
 
 void* zeroed_table_alloc(std::size_t bytes) {
 #if !defined(KYV_ARENA_CHECKED)
-    if (bytes == BLOCK_SIZE) {
-        if (void* block = take_prepared_block()) {
-            // Probed before written, as below: the rest is cleared now too.
-            touch_for_writing(static_cast<char*>(block) + PREPARED_BYTES, BLOCK_SIZE - PREPARED_BYTES);
-            return block;
-        }
-    }
+    if (bytes == BLOCK_SIZE)
+        if (void* block = take_prepared_block()) return block;
     if (bytes >= HUGE_PAGE) {
         void* table = map_on_huge_pages(bytes);
         if (!table) arena_out_of_memory();

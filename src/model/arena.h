@@ -66,9 +66,9 @@ void zeroed_table_free(void* table, std::size_t bytes);
 // Blocks made ready on another thread. The first write to fresh memory makes
 // the kernel clear its pages, a large part of building the model; a reading
 // thread that would otherwise wait calls arena_prepare_block, and the
-// arena's next block (or a table of one block's size) is then taken with its
-// first part cleared. The rest of an arena block is cleared as it is used,
-// so that only what the model holds counts in the peak.
+// arena's next block (or a table of one block's size) is then taken ready.
+// Blocks made on the model's thread are cleared as records fill them, so
+// that only what the model holds counts in the peak.
 // Returns whether it prepared one: false when one is ready already or
 // preparing is off. Any thread may call it.
 bool arena_prepare_block();
