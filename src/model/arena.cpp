@@ -194,12 +194,13 @@ char* numbered_blocks(std::size_t blocks) {
 }  // namespace
 
 void* arena_alloc(std::size_t size) {
+    // Before rounding, which a size near SIZE_MAX would wrap to nothing.
+    if (size > SIZE_MAX - 2 * BLOCK_SIZE) arena_out_of_memory();
     size = (size + ALIGN - 1) & ~(ALIGN - 1);
     if (size == 0) size = ALIGN;
     char* result;
     if (size + ALIGN + GAP > BLOCK_SIZE / 4) {
         // A large record has blocks of its own, after the header of the first.
-        if (size > SIZE_MAX - 2 * BLOCK_SIZE) arena_out_of_memory();
         result = numbered_blocks((ALIGN + size + GAP + BLOCK_SIZE - 1) / BLOCK_SIZE) + ALIGN;
     } else {
         if (size + GAP > block_left) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <thread>
@@ -73,4 +74,10 @@ TEST(Arena, EveryRecordIsFoundByItsNumber) {
             ASSERT_EQ(arena_record(number), record) << size;
         }
     }
+}
+
+// A size that rounding would wrap to nothing is refused like an exhausted heap.
+TEST(ArenaDeathTest, SizeNearTheLimitEndsTheRun) {
+    EXPECT_EXIT(arena_alloc(SIZE_MAX - 3), ::testing::ExitedWithCode(7), "Fatal Error: no memory left");
+    EXPECT_EXIT(arena_alloc(std::size_t{1} << 40), ::testing::ExitedWithCode(7), "Fatal Error: no memory left");
 }
