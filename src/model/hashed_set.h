@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "model/arena.h"
-#include "model/slot_tags.h"
 
 // A 64-bit hash of a byte string, eight bytes at a time.
 inline std::uint64_t hash_bytes(const char* bytes, std::size_t length) {
@@ -32,30 +31,31 @@ inline std::uint64_t hash_bytes(const char* bytes, std::size_t length) {
     return hash;
 }
 
-// T holds `std::uint32_t hash`. Records are owned elsewhere; the set holds
-// pointers and never removes one.
+// T holds `std::uint32_t hash`. Records are arena records owned elsewhere;
+// the set holds their numbers and never removes one.
 //
-// A slot holds the record's address tagged with the high half of its hash
-// (slot_tags.h): a look-up reads one record where it would read one for
-// every slot it passes.
+// A slot is a byte of the record's hash (its tag; 0 marks a free slot) in
+// one array and the record's number in another: five bytes a slot, and a
+// look-up reads one record where it would read one for every slot it
+// passes.
 template <class T>
 class hashed_set {
 public:
     hashed_set() = default;
     hashed_set(const hashed_set&) = delete;
     hashed_set& operator=(const hashed_set&) = delete;
-    ~hashed_set() { zeroed_table_free(slots_, capacity() * sizeof(std::uintptr_t)); }
+    ~hashed_set() { zeroed_table_free(tags_, capacity() * SLOT_BYTES); }
 
     // The record with this hash for which equal(record) holds, or null.
     template <class Equal>
     T* find(std::uint32_t hash, Equal equal) const {
-        if (!slots_) return nullptr;
-        std::uintptr_t tag = tag_of(hash);
+        if (!tags_) return nullptr;
+        std::uint8_t tag = tag_of(hash);
         for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
-            std::uintptr_t slot = slots_[at];
-            if (!slot) return nullptr;
-            if (!tags_.matches(slot, tag)) continue;
-            T* record = reinterpret_cast<T*>(tags_.address(slot));
+            std::uint8_t here = tags_[at];
+            if (!here) return nullptr;
+            if (here != tag) continue;
+            T* record = static_cast<T*>(arena_record(numbers_[at]));
             if (record->hash == hash && equal(record)) return record;
         }
     }
@@ -63,54 +63,62 @@ public:
     // Fetch the first slot find would read for this hash; then, once that
     // slot is at hand, the record it holds.
     void prefetch_slot(std::uint32_t hash) const {
-        if (slots_) __builtin_prefetch(&slots_[hash & mask_]);
+        if (!tags_) return;
+        __builtin_prefetch(&tags_[hash & mask_]);
+        __builtin_prefetch(&numbers_[hash & mask_]);
     }
     void prefetch_record(std::uint32_t hash) const {
-        if (slots_) __builtin_prefetch(reinterpret_cast<const void*>(tags_.address(slots_[hash & mask_])));
+        if (tags_) __builtin_prefetch(arena_record(numbers_[hash & mask_]));
     }
 
     // Adds a record that find said is absent.
     void add(T* record) {
-        if (!tags_.fit(record)) {
-            std::uintptr_t old_tag_mask = tags_.turn_off();
-            if (slots_) rebuild(mask_ + 1, old_tag_mask);
-        }
         // Up to three quarters full: linear probes stay short, and the slots
         // are a small part of what each record costs.
-        if ((count_ + 1) * 4 > capacity() * 3) grow();
-        place(slots_, mask_, record);
+        if ((count_ + 1) * 4 > capacity() * 3) rebuild(tags_ ? 2 * capacity() : 64);
+        place(tags_, numbers_, mask_, record->hash, arena_number(record));
         ++count_;
     }
 
     std::size_t size() const { return count_; }
 
 private:
-    // From the high bits, which the slot's index leaves out.
-    std::uintptr_t tag_of(std::uint32_t hash) const { return tags_.of(hash >> 16); }
+    static constexpr std::size_t SLOT_BYTES = sizeof(std::uint8_t) + sizeof(std::uint32_t);
 
-    std::size_t capacity() const { return slots_ ? mask_ + 1 : 0; }
-
-    void place(std::uintptr_t* slots, std::size_t mask, T* record) const {
-        std::size_t at = record->hash & mask;
-        while (slots[at]) at = (at + 1) & mask;
-        slots[at] = reinterpret_cast<std::uintptr_t>(record) | tag_of(record->hash);
+    // From the high bits, which the slot's index leaves out; never 0.
+    static std::uint8_t tag_of(std::uint32_t hash) {
+        auto tag = static_cast<std::uint8_t>(hash >> 24);
+        return tag ? tag : 1;
     }
 
-    void grow() { rebuild(slots_ ? 2 * (mask_ + 1) : 64, tags_.mask()); }
+    std::size_t capacity() const { return tags_ ? mask_ + 1 : 0; }
 
-    // The records again in a table of this capacity, placed with the
-    // present tags; old_tag_mask is what the present slots carry.
-    void rebuild(std::size_t capacity, std::uintptr_t old_tag_mask) {
-        auto* slots = static_cast<std::uintptr_t*>(zeroed_table_alloc(capacity * sizeof(std::uintptr_t)));
-        for (std::size_t at = 0; slots_ && at <= mask_; ++at)
-            if (slots_[at]) place(slots, capacity - 1, reinterpret_cast<T*>(slots_[at] & ~old_tag_mask));
-        zeroed_table_free(slots_, this->capacity() * sizeof(std::uintptr_t));
-        slots_ = slots;
+    static void place(std::uint8_t* tags, std::uint32_t* numbers, std::size_t mask, std::uint32_t hash,
+                      std::uint32_t number) {
+        std::size_t at = hash & mask;
+        while (tags[at]) at = (at + 1) & mask;
+        tags[at] = tag_of(hash);
+        numbers[at] = number;
+    }
+
+    // The records again in a table of this capacity (a power of two): the
+    // tags, then the numbers, in one allocation.
+    void rebuild(std::size_t capacity) {
+        auto* tags = static_cast<std::uint8_t*>(zeroed_table_alloc(capacity * SLOT_BYTES));
+        auto* numbers = reinterpret_cast<std::uint32_t*>(tags + capacity);
+        for (std::size_t at = 0; tags_ && at <= mask_; ++at) {
+            if (!tags_[at]) continue;
+            const T* record = static_cast<const T*>(arena_record(numbers_[at]));
+            place(tags, numbers, capacity - 1, record->hash, numbers_[at]);
+        }
+        zeroed_table_free(tags_, this->capacity() * SLOT_BYTES);
+        tags_ = tags;
+        numbers_ = numbers;
         mask_ = capacity - 1;
     }
 
-    std::uintptr_t* slots_ = nullptr;
+    std::uint8_t* tags_ = nullptr;
+    std::uint32_t* numbers_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
-    slot_tags tags_;
 };

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <deque>
 #include <random>
+#include <vector>
 
 namespace {
 
@@ -22,7 +22,7 @@ struct keyed {
 // and a slot's tag never hides a record of its hash.
 TEST(HashedSet, CollidingHashesAcrossGrowth) {
     std::mt19937 random(11);
-    std::deque<keyed> records;
+    std::vector<keyed*> records;  // the set holds arena records
     hashed_set<keyed> set;
     auto find = [&](std::uint32_t hash, int key) {
         return set.find(hash, [&](const keyed* record) { return record->key == key; });
@@ -36,13 +36,15 @@ TEST(HashedSet, CollidingHashesAcrossGrowth) {
     };
     for (int key = 0; key < 3000; ++key) {
         ASSERT_EQ(find(hash_of(key), key), nullptr) << key;
-        records.push_back({hash_of(key), key});
-        set.add(&records.back());
+        auto* record = static_cast<keyed*>(arena_alloc(sizeof(keyed)));
+        *record = {hash_of(key), key};
+        records.push_back(record);
+        set.add(record);
         int probe = static_cast<int>(random() % (key + 1));
-        EXPECT_EQ(find(hash_of(probe), probe), &records[probe]) << probe << " after " << key;
+        EXPECT_EQ(find(hash_of(probe), probe), records[probe]) << probe << " after " << key;
     }
     EXPECT_EQ(set.size(), records.size());
-    for (const keyed& record : records) EXPECT_EQ(find(record.hash, record.key), &record);
+    for (const keyed* record : records) EXPECT_EQ(find(record->hash, record->key), record);
     EXPECT_EQ(find(hash_of(3000), 3000), nullptr);
     EXPECT_EQ(find(0x5A5A0042u, -1), nullptr);
 }
