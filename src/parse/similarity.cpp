@@ -107,103 +107,91 @@ similarity_tables::similarity_tables()
     generation = ++made;
 }
 
-similarity_key_table::~similarity_key_table() {
-    if (slots_) zeroed_table_free(slots_, (mask_ + 1) * sizeof(std::uintptr_t));
-}
+similarity_key_table::~similarity_key_table() { zeroed_table_free(tags_, capacity() * SLOT_BYTES); }
 
-std::uint32_t similarity_key_table::hash_at(std::uintptr_t slot) const {
-    if (slot & ENTRY_BIT) {
+std::uint32_t similarity_key_table::hash_at(std::size_t slot) const {
+    if (tags_[slot] & ENTRY) {
         static key_text key;
         key_of_name(TABLE_KEYS[table_], owner_at(slot), key);
         return key_hash(key);
     }
-    return reinterpret_cast<similarity_record*>(address_of(slot))->hash;
+    return static_cast<similarity_record*>(arena_record(numbers_[slot]))->hash;
 }
 
-name* similarity_key_table::owner_at(std::uintptr_t slot) const {
-    if (slot & ENTRY_BIT) return reinterpret_cast<xob_node*>(address_of(slot))->name;
-    return reinterpret_cast<similarity_record*>(address_of(slot))->owner;
+name* similarity_key_table::owner_at(std::size_t slot) const {
+    if (tags_[slot] & ENTRY) return static_cast<xob_node*>(arena_record(numbers_[slot]))->name;
+    return static_cast<similarity_record*>(arena_record(numbers_[slot]))->owner;
 }
 
-similarity_record* similarity_key_table::record_at(std::uintptr_t* slot, std::uint32_t hash) {
-    if (!(*slot & ENTRY_BIT)) return reinterpret_cast<similarity_record*>(address_of(*slot));
-    std::uintptr_t entry_slot = *slot & ~tags_.mask();
-    auto* first_entry = reinterpret_cast<xob_node*>(address_of(*slot));
+similarity_record* similarity_key_table::record_at(std::size_t slot, std::uint32_t hash) {
+    if (!(tags_[slot] & ENTRY)) return static_cast<similarity_record*>(arena_record(numbers_[slot]));
+    auto* first_entry = static_cast<xob_node*>(arena_record(numbers_[slot]));
     auto* record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
     *record = {hash, first_entry->name, first_entry};
-    auto address = reinterpret_cast<std::uintptr_t>(record);
-    if (!tags_.fit(record)) {
-        // Every slot again without a tag, and the entry's slot found again
-        // where that put it.
-        std::uintptr_t old_tag_mask = tags_.turn_off();
-        rebuild(mask_ + 1, old_tag_mask);
-        std::size_t at = hash & mask_;
-        while (slots_[at] != entry_slot) at = (at + 1) & mask_;
-        slot = &slots_[at];
-    }
-    *slot = address | tag_of(hash);
+    tags_[slot] = tag_of(hash);
+    numbers_[slot] = arena_number(record);
     return record;
 }
 
-void similarity_key_table::add_owned(std::uintptr_t* slot, xob_node* first_entry,
-                                     std::uint32_t hash) {
-    auto address = reinterpret_cast<std::uintptr_t>(first_entry);
-    if (!tags_.fit(first_entry)) {
-        std::uintptr_t old_tag_mask = tags_.turn_off();
-        if (slots_) rebuild(mask_ + 1, old_tag_mask);
-        slot = nullptr;
-    }
+void similarity_key_table::add_owned(std::size_t slot, xob_node* first_entry, std::uint32_t hash) {
     // Up to three quarters full: linear probes stay short.
-    if (!slots_ || (count_ + 1) * 4 > (mask_ + 1) * 3) {
-        rebuild(slots_ ? 2 * (mask_ + 1) : 64, tags_.mask());
-        slot = nullptr;
+    if (!tags_ || (count_ + 1) * 4 > capacity() * 3) {
+        rebuild(tags_ ? 2 * capacity() : 64);
+        slot = NO_SLOT;
     }
-    if (!slot) {  // the key is absent: the first free slot of its probe sequence
-        std::size_t at = hash & mask_;
-        while (slots_[at]) at = (at + 1) & mask_;
-        slot = &slots_[at];
+    if (slot == NO_SLOT) {  // the key is absent: the first free slot of its probe sequence
+        slot = hash & mask_;
+        while (tags_[slot]) slot = (slot + 1) & mask_;
     }
-    *slot = address | tag_of(hash) | ENTRY_BIT;
+    tags_[slot] = static_cast<std::uint8_t>(tag_of(hash) | ENTRY);
+    numbers_[slot] = arena_number(first_entry);
     ++count_;
 }
 
 void similarity_key_table::prefetch_slot(std::uint32_t hash) const {
-    if (slots_) __builtin_prefetch(&slots_[hash & mask_]);
+    if (!tags_) return;
+    __builtin_prefetch(&tags_[hash & mask_]);
+    __builtin_prefetch(&numbers_[hash & mask_]);
 }
 
-void similarity_key_table::rebuild(std::size_t capacity, std::uintptr_t old_tag_mask) {
-    std::uintptr_t* old = slots_;
-    std::size_t old_capacity = old ? mask_ + 1 : 0;
-    slots_ = static_cast<std::uintptr_t*>(zeroed_table_alloc(capacity * sizeof(std::uintptr_t)));
-    mask_ = capacity - 1;
+void similarity_key_table::rebuild(std::size_t capacity) {
+    std::uint8_t* old_tags = tags_;
+    std::uint32_t* old_numbers = numbers_;
+    std::size_t old_capacity = this->capacity();
+    auto* tags = static_cast<std::uint8_t*>(zeroed_table_alloc(capacity * SLOT_BYTES));
+    auto* numbers = reinterpret_cast<std::uint32_t*>(tags + capacity);
+    std::size_t mask = capacity - 1;
     // An entry's hash is made again from its owner's text, two cache misses
     // away, and each slot lands at a random place: a batch of slots asks for
     // all its entries, then all their names, then all the places, before it
-    // uses the first, so that the misses overlap instead of adding up.
+    // uses the first, so that the misses overlap instead of adding up. The
+    // old slots are read through hash_at and owner_at until the new ones
+    // take over.
     constexpr std::size_t BATCH = 32;
-    std::uintptr_t batch[BATCH];
     std::uint32_t hashes[BATCH];
     for (std::size_t start = 0; start < old_capacity; start += BATCH) {
         std::size_t count = std::min(BATCH, old_capacity - start);
-        for (std::size_t i = 0; i < count; ++i) {
-            batch[i] = old[start + i] & ~old_tag_mask;
-            if (batch[i]) __builtin_prefetch(reinterpret_cast<const void*>(address_of(batch[i])));
-        }
         for (std::size_t i = 0; i < count; ++i)
-            if (batch[i] & ENTRY_BIT) __builtin_prefetch(owner_at(batch[i]));
+            if (old_tags[start + i]) __builtin_prefetch(arena_record(old_numbers[start + i]));
+        for (std::size_t i = 0; i < count; ++i)
+            if (old_tags[start + i] & ENTRY) __builtin_prefetch(owner_at(start + i));
         for (std::size_t i = 0; i < count; ++i) {
-            if (!batch[i]) continue;
-            hashes[i] = hash_at(batch[i]);
-            __builtin_prefetch(&slots_[hashes[i] & mask_]);
+            if (!old_tags[start + i]) continue;
+            hashes[i] = hash_at(start + i);
+            __builtin_prefetch(&tags[hashes[i] & mask]);
         }
         for (std::size_t i = 0; i < count; ++i) {
-            if (!batch[i]) continue;
-            std::size_t at = hashes[i] & mask_;
-            while (slots_[at]) at = (at + 1) & mask_;
-            slots_[at] = batch[i] | tag_of(hashes[i]);
+            if (!old_tags[start + i]) continue;
+            std::size_t at = hashes[i] & mask;
+            while (tags[at]) at = (at + 1) & mask;
+            tags[at] = old_tags[start + i];
+            numbers[at] = old_numbers[start + i];
         }
     }
-    zeroed_table_free(old, old_capacity * sizeof(std::uintptr_t));
+    zeroed_table_free(old_tags, old_capacity * SLOT_BYTES);
+    tags_ = tags;
+    numbers_ = numbers;
+    mask_ = mask;
 }
 
 similarity_tables similarity;
@@ -241,24 +229,24 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
         tables.by_key[table].prefetch_slot(hashes[table]);
     }
     static key_text candidate_key;
-    std::uintptr_t* free_slots[3] = {};
+    std::size_t free_slots[3] = {};
     bool absent[3] = {};
     similarity_record* records[3] = {};
     bool owns_all = true;
     for (int table = first_table; table < 3; ++table) {
         similarity_key_table& keyed = tables.by_key[table];
-        std::uintptr_t* slot = keyed.find(hashes[table], [&](const name* owner) {
+        std::size_t slot = keyed.find(hashes[table], [&](const name* owner) {
             key_of_name(TABLE_KEYS[table], owner, candidate_key);
             return candidate_key == keys[table];
         });
-        if (!slot || !*slot) {
+        if (keyed.is_free(slot)) {
             absent[table] = true;
             free_slots[table] = slot;
             continue;
         }
         owns_all = false;
         // A key this name owns (entered in other tables before) changes nothing.
-        if (keyed.owner_at(*slot) == identifier) continue;
+        if (keyed.owner_at(slot) == identifier) continue;
         records[table] = keyed.record_at(slot, hashes[table]);
         register_entry(records[table], TABLE_RULES[table], identifier, entry);
     }

@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "model/slot_tags.h"
 
 struct name;
 struct xob_node;
@@ -34,45 +33,53 @@ struct similarity_record {
     xob_node* newest_entry;  // its name is the name registered last
 };
 
-// The keys of one table: open addressing over one word a slot, the owner's
-// first entry (while no entry of another name has met the key) or the key's
-// record, tagged with the high half of the key's hash (slot_tags.h).
+// The keys of one table: open addressing over a byte and a number a slot.
+// The byte (0 for a free slot) says whether the slot holds the owner's first
+// entry (while no entry of another name has met the key) or the key's
+// record, with six bits of the key's hash; the number is the entry's or the
+// record's arena number. A probe reads the record only where the bits match.
 class similarity_key_table {
 public:
+    static constexpr std::size_t NO_SLOT = SIZE_MAX;  // a table without slots yet
+
     explicit similarity_key_table(int table) : table_(table) {}
     similarity_key_table(const similarity_key_table&) = delete;
     similarity_key_table& operator=(const similarity_key_table&) = delete;
     ~similarity_key_table();
 
     // The slot of the key with this hash whose owner's text `same_key` says
-    // has the key, or the free slot where it would go.
+    // has the key, or the free slot where it would go (NO_SLOT when the table
+    // has none yet).
     template <class SameKey>
-    std::uintptr_t* find(std::uint32_t hash, SameKey same_key) const;
+    std::size_t find(std::uint32_t hash, SameKey same_key) const;
+    bool is_free(std::size_t slot) const { return slot == NO_SLOT || !tags_[slot]; }
     // The owner and the record of a slot find gave for the key of this hash;
     // a key still held by its owner's first entry gets a record of its own
     // (newest entry: the owner's first).
-    name* owner_at(std::uintptr_t slot) const;
-    similarity_record* record_at(std::uintptr_t* slot, std::uint32_t hash);
+    name* owner_at(std::size_t slot) const;
+    similarity_record* record_at(std::size_t slot, std::uint32_t hash);
     // Enters a key of this hash, produced first by this entry, in the free
     // slot find gave (the slot may move: the table grows first when it must).
-    void add_owned(std::uintptr_t* slot, xob_node* first_entry, std::uint32_t hash);
+    void add_owned(std::size_t slot, xob_node* first_entry, std::uint32_t hash);
     void prefetch_slot(std::uint32_t hash) const;
 
 private:
-    static constexpr std::uintptr_t ENTRY_BIT = 1;  // the slot holds the owner's first entry
+    static constexpr std::uint8_t OCCUPIED = 0x80;
+    static constexpr std::uint8_t ENTRY = 0x40;  // the slot holds the owner's first entry
+    static constexpr std::size_t SLOT_BYTES = sizeof(std::uint8_t) + sizeof(std::uint32_t);
+    // From the high bits, which the slot's index leaves out.
+    static std::uint8_t tag_of(std::uint32_t hash) { return static_cast<std::uint8_t>(OCCUPIED | hash >> 26); }
     // The key's hash: kept in a record, made again from the owner's text
     // for an entry (only when the table grows).
-    std::uint32_t hash_at(std::uintptr_t slot) const;
-    // From the high bits, which the slot's index leaves out.
-    std::uintptr_t tag_of(std::uint32_t hash) const { return tags_.of(hash >> 16); }
-    std::uintptr_t address_of(std::uintptr_t slot) const { return tags_.address(slot) & ~ENTRY_BIT; }
-    void rebuild(std::size_t capacity, std::uintptr_t old_tag_mask);
+    std::uint32_t hash_at(std::size_t slot) const;
+    std::size_t capacity() const { return tags_ ? mask_ + 1 : 0; }
+    void rebuild(std::size_t capacity);
 
     int table_;  // which of the three
-    std::uintptr_t* slots_ = nullptr;
+    std::uint8_t* tags_ = nullptr;       // capacity bytes, then the numbers, in one allocation
+    std::uint32_t* numbers_ = nullptr;
     std::size_t mask_ = 0;
     std::size_t count_ = 0;
-    slot_tags tags_;
 };
 
 // The tables of one run. Keyed by the name cut to significant_length
@@ -96,15 +103,15 @@ void check_similarity(name* identifier, xob_node* entry);
 void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* entry);
 
 template <class SameKey>
-std::uintptr_t* similarity_key_table::find(std::uint32_t hash, SameKey same_key) const {
-    if (!slots_) return nullptr;
-    std::uintptr_t tag = tag_of(hash);
+std::size_t similarity_key_table::find(std::uint32_t hash, SameKey same_key) const {
+    if (!tags_) return NO_SLOT;
+    std::uint8_t tag = tag_of(hash);
     for (std::size_t at = hash & mask_;; at = (at + 1) & mask_) {
-        std::uintptr_t& here = slots_[at];
-        if (!here) return &here;
-        if (!tags_.matches(here, tag)) continue;
+        std::uint8_t here = tags_[at];
+        if (!here) return at;
+        if ((here & ~ENTRY) != tag) continue;
         // An entry keeps no hash: the key of its owner's text is compared.
-        if (!(here & ENTRY_BIT) && hash_at(here) != hash) continue;
-        if (same_key(owner_at(here))) return &here;
+        if (!(here & ENTRY) && hash_at(at) != hash) continue;
+        if (same_key(owner_at(at))) return at;
     }
 }
