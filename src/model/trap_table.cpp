@@ -168,8 +168,8 @@ void walk_file(file_events* entry, void* argument, tree_visit visit) {
     visit_ends_before(UINT64_MAX, true);
 }
 
-// Function starts, the most numerous events after traps, need fewer
-// fields: a start and a justification none from second_file on, a file's end
+// Function starts, the most numerous events after traps, need their key,
+// name and counter; a justification up to its line count; a file's end
 // nothing but its key.
 std::size_t event_size(std::int32_t kind) {
     switch (kind) {
@@ -179,6 +179,8 @@ std::size_t event_size(std::int32_t kind) {
     case FUNCTION_END:
     case FILE_END:
         return offsetof(trap_event, data);
+    case FUNCTION_START:
+        return offsetof(trap_event, value);
     default:
         return offsetof(trap_event, second_file);
     }
@@ -208,8 +210,8 @@ trap_event key_at(const xob_node* position, std::int32_t kind, std::int32_t rule
 
 bool valid_rule(std::int32_t rule) { return rule >= 0 && rule < RULE_COUNT; }
 static_assert(RULE_COUNT <= INT16_MAX, "a rule number fits a trap event");
-static_assert(sizeof(trap_event) == 48 && offsetof(trap_event, data) == 16 &&
-                  offsetof(trap_event, second_file) == 32 &&
+static_assert(sizeof(trap_event) == 36 && offsetof(trap_event, data) == 16 &&
+                  offsetof(trap_event, value) == 24 && offsetof(trap_event, second_file) == 28 &&
                   alignof(trap_event) <= TREE_PAYLOAD_ALIGN,
               "trap events");
 
@@ -228,16 +230,6 @@ void set_folded(trap_event* file_start, std::int32_t rule) {
 
 // Index of trap_counts for an unjustified trap of the rule.
 int severity_slot(std::int32_t rule) { return std::clamp(rule_severity(rule), 1, 2); }
-
-void record_context_event(trap_event key) {
-    key.value = -1;
-    bool created;
-    trap_event* event = insert_event(key, &created);
-    if (key.event_kind == FUNCTION_START)
-        current_function = event;
-    else
-        current_function = nullptr;
-}
 
 }  // namespace
 
@@ -281,7 +273,8 @@ void record_file_end(name*, name* full_path) {
 void record_function_start(name* function_name, const xob_node* position) {
     trap_event key = key_at(position, FUNCTION_START, 0);
     key.data = function_name;
-    record_context_event(key);
+    bool created;
+    current_function = insert_event(key, &created);
 }
 
 // An end is placed by its key alone: no walk reads more of it.

@@ -26,9 +26,10 @@ enum event_kind : std::int32_t {
 
 // One entry of the trap table. Key: file, line, row, event_kind, rule, and
 // for two traps also the second position. Fields named twice are one field
-// with a name per event kind. Only file starts and traps use the fields from
-// second_file on, and ends (of a function or a file) none after the key: the
-// other events are allocated without them.
+// with a name per event kind. Each kind is allocated only as far as its own
+// fields reach: ends (of a function or a file) their key, a function start
+// to its counter, a justification to its line count, a file start and a
+// trap the whole record.
 struct trap_event {
     std::int32_t file;  // file-table index
     std::int32_t line;
@@ -39,12 +40,7 @@ struct trap_event {
     std::int16_t rule;  // rule number (below RULE_COUNT) of a justification or trap, else 0
     // FILE_START: the version; FUNCTION_START: the function's name;
     // JUSTIFICATION: the comment.
-    struct name* data;
-    union {
-        std::int32_t value;        // FILE_START: the file date; FUNCTION_START: -1
-        std::int32_t nbline;       // JUSTIFICATION: lines covered after its own, -1 everywhere
-        std::int32_t second_line;  // TRAP: -1 when there is no second position
-    };
+    arena_ref<struct name> data;
     union {
         // FILE_START: traps recorded for the file, then, after the counting
         // walk, its unjustified traps; FUNCTION_START: its unjustified traps.
@@ -52,12 +48,17 @@ struct trap_event {
         std::int32_t use_count;   // JUSTIFICATION
         std::int32_t second_row;  // TRAP
     };
+    union {
+        std::int32_t value;        // FILE_START: the file date
+        std::int32_t nbline;       // JUSTIFICATION: lines covered after its own, -1 everywhere
+        std::int32_t second_line;  // TRAP: -1 when there is no second position
+    };
     std::int32_t second_file;  // TRAP
     union {
         // FILE_START: a bit per rule number, set by the file's first trap of a rule
         // that reports once a file; null before the first.
-        std::uint64_t* folded_rules;
-        struct name* name;                // TRAP: fills %name%; several joined with "#"
+        arena_ref<std::uint64_t> folded_rules;
+        arena_ref<struct name> name;  // TRAP: fills %name%; several joined with "#"
     };
 };
 
