@@ -102,10 +102,19 @@ file_events* file_entry(std::int32_t file) {
 
 keyed_tree* events_of_file(std::int32_t file) { return &file_entry(file)->events; }
 
-// A line and row as one number that sorts as the pair does.
+// A line and row as one number that sorts as the pair does: each half
+// with its sign bit flipped, so that negative numbers sort first.
+constexpr std::uint32_t SIGN_BIT = 0x80000000u;
+
 std::uint64_t end_key(std::int32_t line, std::int32_t row) {
-    auto biased = [](std::int32_t v) { return static_cast<std::uint32_t>(v) ^ 0x80000000u; };
-    return static_cast<std::uint64_t>(biased(line)) << 32 | biased(row);
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(line) ^ SIGN_BIT) << 32 |
+           (static_cast<std::uint32_t>(row) ^ SIGN_BIT);
+}
+std::int32_t line_of_end(std::uint64_t key) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(key >> 32) ^ SIGN_BIT);
+}
+std::int32_t row_of_end(std::uint64_t key) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(key) ^ SIGN_BIT);
 }
 
 void add_function_end(file_events* entry, std::uint64_t key) {
@@ -152,8 +161,8 @@ void walk_file(file_events* entry, void* argument, tree_visit visit) {
         for (; next_end < entry->end_count; ++next_end) {
             std::uint64_t at = entry->function_ends[next_end];
             if (at > key || (at == key && !including)) break;
-            end.event.line = static_cast<std::int32_t>(static_cast<std::uint32_t>(at >> 32) ^ 0x80000000u);
-            end.event.row = static_cast<std::int32_t>(static_cast<std::uint32_t>(at) ^ 0x80000000u);
+            end.event.line = line_of_end(at);
+            end.event.row = row_of_end(at);
             visit(&end.links, argument);
         }
     };
