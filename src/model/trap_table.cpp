@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "messages/time_text.h"
@@ -17,7 +18,6 @@
 
 trap_table_files trap_table;
 std::vector<trap_event*> open_files;
-trap_event* current_function = nullptr;
 std::int32_t in_system_include = 0;
 std::int32_t file_count = 0;
 std::int32_t files_with_traps = 0;
@@ -89,12 +89,8 @@ file_events* file_entry(std::int32_t file) {
                                   compare_file_entries);
     auto* entry = static_cast<file_events*>(tree_payload(item));
     if (item->rank == ITEM_NEW) {
+        new (entry) file_events();
         entry->file = file;
-        entry->end_count = 0;
-        entry->end_room = 0;
-        entry->ends_ordered = true;
-        entry->function_ends = nullptr;
-        entry->events = keyed_tree();
         trap_table.by_index.set(file, entry);
     }
     return entry;
@@ -106,90 +102,148 @@ keyed_tree* events_of_file(std::int32_t file) { return &file_entry(file)->events
 // with its sign bit flipped, so that negative numbers sort first.
 constexpr std::uint32_t SIGN_BIT = 0x80000000u;
 
-std::uint64_t end_key(std::int32_t line, std::int32_t row) {
+std::uint64_t position_key(std::int32_t line, std::int32_t row) {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(line) ^ SIGN_BIT) << 32 |
            (static_cast<std::uint32_t>(row) ^ SIGN_BIT);
 }
-std::int32_t line_of_end(std::uint64_t key) {
+std::int32_t line_of_key(std::uint64_t key) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(key >> 32) ^ SIGN_BIT);
 }
-std::int32_t row_of_end(std::uint64_t key) {
+std::int32_t row_of_key(std::uint64_t key) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(key) ^ SIGN_BIT);
 }
 
-void add_function_end(file_events* entry, std::uint64_t key) {
-    if (entry->end_count == entry->end_room) {
-        if (entry->end_room > INT32_MAX / 2) arena_out_of_memory();
-        std::int32_t room = entry->end_room ? 2 * entry->end_room : 16;
-        void* grown = std::realloc(entry->function_ends, static_cast<std::size_t>(room) * sizeof(std::uint64_t));
-        if (!grown) arena_out_of_memory();
-        entry->function_ends = static_cast<std::uint64_t*>(grown);
-        entry->end_room = room;
+std::uint64_t key_of(std::uint64_t end) { return end; }
+std::uint64_t key_of(const function_start& start) { return start.key; }
+
+// Ascending by key, the first recorded of each key kept.
+template <class record>
+void order_records(record_array<record>* array) {
+    if (array->ordered) return;
+    auto by_key = [](const record& a, const record& b) { return key_of(a) < key_of(b); };
+    auto same_key = [](const record& a, const record& b) { return key_of(a) == key_of(b); };
+    record* first = array->records;
+    std::stable_sort(first, first + array->count, by_key);
+    array->count = static_cast<std::int32_t>(std::unique(first, first + array->count, same_key) - first);
+    array->ordered = true;
+}
+
+template <class record>
+void append_record(record_array<record>* array, const record& value) {
+    // A header read again by the next unit repeats its functions: a full
+    // array drops its repeats before it grows, so it stays within twice its
+    // distinct keys.
+    bool full = array->count == array->room;
+    if (full && !array->ordered) {
+        order_records(array);
+        full = array->count > array->room / 4 * 3;
     }
-    // Ends come in line order almost always; one out of order or repeated
-    // leaves the ordering to the next walk.
-    if (entry->end_count > 0 && entry->function_ends[entry->end_count - 1] >= key)
-        entry->ends_ordered = false;
-    entry->function_ends[entry->end_count++] = key;
+    if (full) {
+        if (array->room > INT32_MAX / 2) arena_out_of_memory();
+        std::int32_t room = array->room ? 2 * array->room : 16;
+        void* grown = std::realloc(array->records, static_cast<std::size_t>(room) * sizeof(record));
+        if (!grown) arena_out_of_memory();
+        array->records = static_cast<record*>(grown);
+        array->room = room;
+    }
+    // Functions come in line order almost always; one out of order or
+    // repeated leaves the ordering to the next walk.
+    if (array->count > 0 && key_of(array->records[array->count - 1]) >= key_of(value))
+        array->ordered = false;
+    array->records[array->count++] = value;
 }
 
-void order_function_ends(file_events* entry) {
-    if (entry->ends_ordered) return;
-    std::uint64_t* ends = entry->function_ends;
-    std::sort(ends, ends + entry->end_count);
-    entry->end_count = static_cast<std::int32_t>(std::unique(ends, ends + entry->end_count) - ends);
-    entry->ends_ordered = true;
-}
-
-// An end event for the walks, with the links a visitor expects before it.
-struct end_item {
+// A start or end event for the walks, with the links a visitor expects before it.
+struct made_item {
     tree_item links;
     trap_event event;
 };
-static_assert(offsetof(end_item, event) == TREE_LINK_SIZE, "an end event sits where a payload does");
+static_assert(offsetof(made_item, event) == TREE_LINK_SIZE, "a made event sits where a payload does");
 
-// One file's events in table order: the tree's, with the function ends
-// merged in where their key sorts (after the events of their position up to
-// its traps, before a file end).
-void walk_file(file_events* entry, void* argument, tree_visit visit) {
-    order_function_ends(entry);
-    end_item end{};
-    end.event.file = entry->file;
-    end.event.event_kind = FUNCTION_END;
+// The start and end events one walk makes. A visitor may keep the start it
+// was given and count into it until the next start, even past its file's
+// end, so the counter goes back to its record when the next start comes and
+// when the walk ends.
+struct made_events {
+    made_item start{};
+    made_item end{};
+    function_start* counted = nullptr;  // the record of the start last made
+
+    made_events() {
+        start.event.event_kind = FUNCTION_START;
+        end.event.event_kind = FUNCTION_END;
+    }
+    void keep_counter() {
+        if (counted) counted->counter = start.event.counter;
+    }
+    tree_item* make_start(std::int32_t file, function_start* record) {
+        keep_counter();
+        counted = record;
+        start.event.file = file;
+        start.event.line = line_of_key(record->key);
+        start.event.row = row_of_key(record->key);
+        start.event.data = record->function_name;
+        start.event.counter = record->counter;
+        return &start.links;
+    }
+    tree_item* make_end(std::int32_t file, std::uint64_t key) {
+        end.event.file = file;
+        end.event.line = line_of_key(key);
+        end.event.row = row_of_key(key);
+        return &end.links;
+    }
+};
+
+bool sorts_before(std::uint64_t key_a, std::int32_t kind_a, std::uint64_t key_b, std::int32_t kind_b) {
+    return key_a < key_b || (key_a == key_b && kind_a < kind_b);
+}
+
+// One file's events in table order: the tree's, with the function starts
+// and ends merged in where their key and kind sort.
+void walk_file(file_events* entry, made_events* made, void* argument, tree_visit visit) {
+    record_array<function_start>& starts = entry->function_starts;
+    record_array<std::uint64_t>& ends = entry->function_ends;
+    order_records(&starts);
+    order_records(&ends);
+    std::int32_t next_start = 0;
     std::int32_t next_end = 0;
-    auto visit_ends_before = [&](std::uint64_t key, bool including) {
-        for (; next_end < entry->end_count; ++next_end) {
-            std::uint64_t at = entry->function_ends[next_end];
-            if (at > key || (at == key && !including)) break;
-            end.event.line = line_of_end(at);
-            end.event.row = row_of_end(at);
-            visit(&end.links, argument);
+    auto visit_made_before = [&](std::uint64_t key, std::int32_t kind) {
+        for (;;) {
+            bool start_due = next_start < starts.count &&
+                             sorts_before(starts.records[next_start].key, FUNCTION_START, key, kind);
+            bool end_due = next_end < ends.count &&
+                           sorts_before(ends.records[next_end], FUNCTION_END, key, kind);
+            if (start_due && end_due)
+                (sorts_before(starts.records[next_start].key, FUNCTION_START, ends.records[next_end],
+                              FUNCTION_END) ? end_due : start_due) = false;
+            if (start_due)
+                visit(made->make_start(entry->file, &starts.records[next_start++]), argument);
+            else if (end_due)
+                visit(made->make_end(entry->file, ends.records[next_end++]), argument);
+            else
+                return;
         }
     };
     for (tree_item* item = entry->events.first; item;) {
         tree_item* next = item->next;
         if (next) __builtin_prefetch(next);
         const auto* event = static_cast<const trap_event*>(tree_payload(item));
-        visit_ends_before(end_key(event->line, event->row), event->event_kind > FUNCTION_END);
+        visit_made_before(position_key(event->line, event->row), event->event_kind);
         visit(item, argument);
         item = next;
     }
-    visit_ends_before(UINT64_MAX, true);
+    visit_made_before(UINT64_MAX, FILE_END + 1);
 }
 
-// Function starts, the most numerous events after traps, need their key,
-// name and counter; a justification up to its line count; a file's end
+// A justification needs its fields up to its line count; a file's end
 // nothing but its key.
 std::size_t event_size(std::int32_t kind) {
     switch (kind) {
     case FILE_START:
     case TRAP:
         return sizeof(trap_event);
-    case FUNCTION_END:
     case FILE_END:
         return offsetof(trap_event, data);
-    case FUNCTION_START:
-        return offsetof(trap_event, value);
     default:
         return offsetof(trap_event, second_file);
     }
@@ -243,8 +297,10 @@ int severity_slot(std::int32_t rule) { return std::clamp(rule_severity(rule), 1,
 }  // namespace
 
 void trap_table_walk(void* argument, tree_visit visit) {
+    made_events made;
     for (tree_item* file = trap_table.files.first; file; file = file->next)
-        walk_file(static_cast<file_events*>(tree_payload(file)), argument, visit);
+        walk_file(static_cast<file_events*>(tree_payload(file)), &made, argument, visit);
+    made.keep_counter();
 }
 
 void record_file_start(name*, name* full_path, std::int32_t date, bool system_include,
@@ -281,16 +337,17 @@ void record_file_end(name*, name* full_path) {
 
 void record_function_start(name* function_name, const xob_node* position) {
     trap_event key = key_at(position, FUNCTION_START, 0);
-    key.data = function_name;
-    bool created;
-    current_function = insert_event(key, &created);
+    function_start start;
+    start.key = position_key(key.line, key.row);
+    start.function_name = function_name;
+    start.counter = 0;
+    append_record(&file_entry(key.file)->function_starts, start);
 }
 
 // An end is placed by its key alone: no walk reads more of it.
 void record_function_end(name*, const xob_node* end_position) {
     trap_event key = key_at(end_position, FUNCTION_END, 0);
-    add_function_end(file_entry(key.file), end_key(key.line, key.row));
-    current_function = nullptr;
+    append_record(&file_entry(key.file)->function_ends, position_key(key.line, key.row));
 }
 
 void record_trap_element(const char* rule_identifier, const xob_node* position, name* parameter,
@@ -368,7 +425,6 @@ void end_xob_file() {
     new_justifications = 0;
     open_files.clear();
     in_system_include = 0;
-    current_function = nullptr;
 }
 
 namespace {

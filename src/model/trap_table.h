@@ -62,19 +62,35 @@ struct trap_event {
     };
 };
 
+// A function's start as a file keeps it: its line and row as one number
+// (position_key), its name and its counter.
+struct function_start {
+    std::uint64_t key;
+    arena_ref<struct name> function_name;
+    std::int32_t counter;
+};
+
+// Records of one kind in a plain array, in recording order until a walk
+// orders them by key.
+template <class record>
+struct record_array {
+    record* records = nullptr;
+    std::int32_t count = 0;
+    std::int32_t room = 0;
+    bool ordered = true;  // ascending and without repeats
+};
+
 // Every event of the run: per file an ordered tree of its events, the files
 // ordered by full path, so that recording an event never compares paths
-// except to place a file met for the first time. A function's end, one per
-// function and known by its key alone, is kept apart as its line and row in
-// a plain array: the walks merge the ends into the tree's order, each
-// position once, as an end event.
+// except to place a file met for the first time. Functions' starts and
+// ends, one of each per function, are kept apart in plain arrays by their
+// position: the walks merge them into the tree's order, each position once,
+// as start and end events.
 struct file_events {
     std::int32_t file;  // file-table index
-    std::int32_t end_count;
-    std::int32_t end_room;
-    bool ends_ordered;           // ascending and without repeats
-    std::uint64_t* function_ends;  // end_key values, in recording order until a walk orders them
-    keyed_tree events;           // payload: trap_event
+    record_array<function_start> function_starts;
+    record_array<std::uint64_t> function_ends;  // position_key values
+    keyed_tree events;  // payload: trap_event
 };
 struct trap_table_files {
     keyed_tree files;                    // payload: file_events
@@ -84,7 +100,6 @@ struct trap_table_files {
 // Recording state.
 extern trap_table_files trap_table;
 extern std::vector<trap_event*> open_files;  // FILE_START events of the open source files
-extern trap_event* current_function;         // FUNCTION_START being read, or null
 extern std::int32_t in_system_include;       // 1 while the innermost open file is a system one
 extern std::int32_t file_count;              // FILE_START events of non-system files
 extern std::int32_t files_with_traps;        // files that received at least one trap
@@ -100,8 +115,9 @@ extern std::int32_t trap_counts[3];  // 0 justified, 1 warnings, 2 errors
 
 // Calls visit with every event (its tree item) in table order: files by full
 // path, then short name, then index; then line and row; then kind; then rule;
-// for two traps, the second positions. A function's end is an item made for
-// its visit only: keep nothing of it.
+// for two traps, the second positions. A function's start or end is an item
+// made for its visit only: keep nothing of it. What the visit writes to a
+// start's counter is kept.
 void trap_table_walk(void* argument, tree_visit visit);
 
 // Recording, called by the xob reader at the element of the same name.

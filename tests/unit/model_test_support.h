@@ -36,13 +36,14 @@ inline xob_node* at(std::int32_t file, std::int32_t line, std::int32_t row = 0) 
 
 inline name* id(const char* text) { return name_intern(text); }
 
-// Every event of the trap table, in table order, but the function ends: the
-// walk makes those up as it goes, and they last only for their visit.
+// Every event of the trap table, in table order, but the function starts
+// and ends: the walk makes those up as it goes, and they last only for
+// their visit.
 inline std::vector<const trap_event*> all_events() {
     std::vector<const trap_event*> events;
     trap_table_walk(&events, [](tree_item* item, void* out) {
         const auto* event = static_cast<const trap_event*>(tree_payload(item));
-        if (event->event_kind != FUNCTION_END)
+        if (event->event_kind != FUNCTION_START && event->event_kind != FUNCTION_END)
             static_cast<std::vector<const trap_event*>*>(out)->push_back(event);
     });
     return events;
