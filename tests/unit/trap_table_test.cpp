@@ -273,6 +273,34 @@ TEST_F(TrapTable, FunctionEndsTakeTheirPlaceWhateverOrderTheyCameIn) {
               }));
 }
 
+// A header's functions come again with every unit that includes it, each
+// time from the top: one start and one end per position stay, the start
+// with the name it was first recorded under, and counting reaches it.
+TEST_F(TrapTable, AHeaderReadByManyUnitsKeepsOneStartAndEndPerFunction) {
+    std::int32_t file = source_file("/tt/again/h.h");
+    std::int32_t rule = rule_of("KYV_60_10");
+    for (int unit = 0; unit < 40; ++unit) {
+        start("/tt/again/h.h");
+        record_function_start(id(unit ? "late" : "k"), at(file, 2, 1));
+        record_function_end(id("k"), at(file, 3, 1));
+        record_function_start(id(unit ? "late" : "h"), at(file, 5, 1));
+        if (unit == 7) record_trap(rule, at(file, 6, 1), nullptr, nullptr);
+        record_function_end(id("h"), at(file, 7, 1));
+        finish("/tt/again/h.h");
+        end_xob_file();
+    }
+    EXPECT_EQ(report_for("/tt/again/"),
+              (std::vector<std::string>{
+                  "file h.h count=1 date=" + date_of(0) + " version=-",
+                  "function k count=0 at /tt/again/h.h:2",
+                  "close function",
+                  "function h count=1 at /tt/again/h.h:5",
+                  "trap KYV_60_10 level=2 h.h:6:1 second=?:0:0 names= comment=-",
+                  "close function",
+                  "close file",
+              }));
+}
+
 TEST_F(Justification, NblineZeroCoversItsOwnLine) {
     std::int32_t file = source_file("/tt/nb0/a.c");
     std::int32_t rule = rule_of("KYV_60_10");
