@@ -153,6 +153,17 @@ void append_record(record_array<record>* array, const record& value) {
     array->records[array->count++] = value;
 }
 
+// At its file's end an array gives back its unused room, to the next
+// file's arrays.
+template <class record>
+void fit_room(record_array<record>* array) {
+    if (array->count == array->room || array->count == 0) return;
+    void* fitted = std::realloc(array->records, array->count * sizeof(record));
+    if (!fitted) return;
+    array->records = static_cast<record*>(fitted);
+    array->room = array->count;
+}
+
 // A start or end event for the walks, with the links a visitor expects before it.
 struct made_item {
     tree_item links;
@@ -331,6 +342,9 @@ void record_file_end(name*, name* full_path) {
     key.event_kind = FILE_END;
     bool created;
     insert_event(key, &created);
+    file_events* entry = file_entry(key.file);
+    fit_room(&entry->function_starts);
+    fit_room(&entry->function_ends);
     if (!open_files.empty()) open_files.pop_back();
     in_system_include = open_files.empty() ? 0 : open_files.back()->flag;
 }
