@@ -1,5 +1,7 @@
 #include "model/arena.h"
 
+#include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -59,9 +61,9 @@ void* prepared_block = nullptr;
 bool preparing_on = false;
 bool block_in_preparation = false;
 
-// Fresh zeroed memory on huge pages where the system offers them, aligned
-// to `alignment` (a power of two, a huge page at least), or null.
-void* map_on_huge_pages(std::size_t bytes, std::size_t alignment = HUGE_PAGE) {
+// Fresh zeroed memory aligned to `alignment` (a power of two, a huge page
+// at least), on huge pages where the system offers them if `huge`, or null.
+void* map_aligned(std::size_t bytes, std::size_t alignment, bool huge) {
     // Map the alignment more and trim both ends, so the memory starts aligned.
     std::size_t span = bytes + alignment;
     void* mapped = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -72,8 +74,39 @@ void* map_on_huge_pages(std::size_t bytes, std::size_t alignment = HUGE_PAGE) {
     std::uintptr_t end = start + span;
     if (end > aligned + bytes) munmap(reinterpret_cast<void*>(aligned + bytes), end - aligned - bytes);
     void* memory = reinterpret_cast<void*>(aligned);
-    madvise(memory, bytes, MADV_HUGEPAGE);
+    if (huge) madvise(memory, bytes, MADV_HUGEPAGE);
     return memory;
+}
+
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
+#endif
+#ifndef MADV_COLLAPSE
+#define MADV_COLLAPSE 25
+#endif
+
+// A block's memory is on small pages while it fills, and each huge page's
+// worth becomes one huge page once filled: the last, partly filled one of a
+// run then counts only its written pages in the peak, not a whole 2 MB.
+// Kernels without the call to collapse pages get huge pages from the start.
+std::atomic<bool> collapse_works{true};
+// Pages made ahead of the records at a time, in one call rather than a fault each.
+constexpr std::size_t POPULATE_STEP = 256 << 10;
+
+void populate_ahead(const char* at) {
+    auto start = reinterpret_cast<std::uintptr_t>(at) & ~(POPULATE_STEP - 1);
+    madvise(reinterpret_cast<void*>(start), POPULATE_STEP, MADV_POPULATE_WRITE);
+}
+
+// Makes the filled huge page's worth of a block that holds `inside` one huge page.
+void collapse_around(const char* inside) {
+    if (!collapse_works) return;
+    auto start = reinterpret_cast<std::uintptr_t>(inside) & ~(HUGE_PAGE - 1);
+    if (madvise(reinterpret_cast<void*>(start), HUGE_PAGE, MADV_COLLAPSE) == 0 || errno != EINVAL) return;
+    collapse_works = false;
+    // The rest of the block as its first fault finds it.
+    auto block = start & ~(BLOCK_SIZE - 1);
+    madvise(reinterpret_cast<void*>(block), BLOCK_SIZE, MADV_HUGEPAGE);
 }
 
 void* take_prepared_block() {
@@ -95,10 +128,14 @@ bool arena_prepare_block() {
         if (!preparing_on || block_in_preparation || prepared_block) return false;
         block_in_preparation = true;
     }
-    void* block = map_on_huge_pages(BLOCK_SIZE, BLOCK_SIZE);
-    // The kernel clears each page (or huge page) now, on this thread rather
-    // than on the thread that builds the model.
-    if (block) touch_for_writing(block, BLOCK_SIZE);
+    // The kernel clears the block's first huge page now, on this thread
+    // rather than on the thread that builds the model; its second half is
+    // made as it fills, so a run's last block counts what it holds.
+    void* block = map_aligned(BLOCK_SIZE, BLOCK_SIZE, !collapse_works);
+    if (block) {
+        madvise(block, HUGE_PAGE, MADV_HUGEPAGE);
+        touch_for_writing(block, collapse_works ? HUGE_PAGE : BLOCK_SIZE);
+    }
     std::lock_guard<std::mutex> lock(prepared_mutex);
     block_in_preparation = false;
     prepared_block = block;
@@ -120,7 +157,7 @@ void* zeroed_table_alloc(std::size_t bytes) {
     if (bytes == BLOCK_SIZE)
         if (void* block = take_prepared_block()) return block;
     if (bytes >= HUGE_PAGE) {
-        void* table = map_on_huge_pages(bytes);
+        void* table = map_aligned(bytes, HUGE_PAGE, true);
         if (!table) arena_out_of_memory();
         // A table is probed before it is written: a page first read maps the
         // shared zero page, and the first write then copies it, a second
@@ -164,7 +201,8 @@ char* new_blocks(std::size_t blocks) {
     // Written as records are made, and the first write of a page is the
     // only fault it takes: only the part in use counts in the peak.
     if (blocks == 1) memory = take_prepared_block();
-    if (!memory) memory = map_on_huge_pages(bytes, BLOCK_SIZE);
+    // A large record fills its blocks at once.
+    if (!memory) memory = map_aligned(bytes, BLOCK_SIZE, blocks > 1 || !collapse_works);
 #endif
     if (!memory) {
         memory = std::aligned_alloc(BLOCK_SIZE, bytes);
@@ -204,12 +242,25 @@ void* arena_alloc(std::size_t size) {
         result = numbered_blocks((ALIGN + size + GAP + BLOCK_SIZE - 1) / BLOCK_SIZE) + ALIGN;
     } else {
         if (size + GAP > block_left) {
+#if !defined(KYV_ARENA_CHECKED)
+            if (block_next) collapse_around(block_next - 1);
+#endif
             block_next = numbered_blocks(1) + ALIGN;
             block_left = BLOCK_SIZE - ALIGN;
+#if !defined(KYV_ARENA_CHECKED)
+            populate_ahead(block_next);
+#endif
         }
         result = block_next;
         block_next += size + GAP;
         block_left -= size + GAP;
+#if !defined(KYV_ARENA_CHECKED)
+        // Blocks are aligned to their size: a bit that differs between the
+        // record's start and the next one's says which boundary it crossed.
+        auto crossed = reinterpret_cast<std::uintptr_t>(result) ^ reinterpret_cast<std::uintptr_t>(block_next);
+        if (crossed & HUGE_PAGE) collapse_around(result);
+        if (crossed >= POPULATE_STEP && block_left) populate_ahead(block_next);
+#endif
     }
 #if defined(KYV_ARENA_CHECKED)
     ASAN_UNPOISON_MEMORY_REGION(result, size);
