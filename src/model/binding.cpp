@@ -75,12 +75,9 @@ void walk_kinds(name* identifier, std::int32_t first_kind, std::int32_t second_k
     }
 }
 
-// A declaration keeps the first definition it was linked to, and joins the
-// head of each definition's declarations.
+// A declaration keeps the first definition it was linked to.
 void link_declaration(xob_node* declaration, xob_node* definition) {
     if (!declaration->definition) declaration->definition = definition;
-    declaration->next_declaration = definition->declarations;
-    definition->declarations = declaration;
 }
 
 bool either_static(const name* storage, const name* other) {

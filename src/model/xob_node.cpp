@@ -24,16 +24,16 @@ namespace {
 
 // Allocation sizes, smallest first: the common part and the kind's own fields.
 constexpr std::size_t NODE_SIZES[6] = {
-    offsetof(xob_node, row) + sizeof(std::int32_t),             // free, position
-    offsetof(xob_node, next_declaration),                       // a_reference
-    offsetof(xob_node, system_include) + sizeof(std::int32_t),  // a_source
-    offsetof(xob_node, next_definition),                        // declaration, function declaration
-    offsetof(xob_node, type_index),                             // function
-    sizeof(xob_node),                                           // the other named kinds
+    offsetof(xob_node, row) + sizeof(std::int32_t),     // free, position
+    offsetof(xob_node, scope),                          // a_reference
+    offsetof(xob_node, blocks) + sizeof(std::int32_t),  // a_source
+    offsetof(xob_node, next_definition),                // declaration, function declaration
+    offsetof(xob_node, old_type_index),                 // function
+    sizeof(xob_node),                                   // the other named kinds
 };
 static_assert(NODE_SIZES[0] >= offsetof(xob_node, free_next) + sizeof(void*), "free link");
-static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[1] == 20 && NODE_SIZES[3] == 36 && NODE_SIZES[4] == 40 &&
-                  sizeof(xob_node) == 48,
+static_assert(NODE_SIZES[0] == 16 && NODE_SIZES[1] == 20 && NODE_SIZES[3] == 32 && NODE_SIZES[4] == 40 &&
+                  sizeof(xob_node) == 44,
               "node sizes");
 
 // Positions have neither scope nor list link, uses no scope.

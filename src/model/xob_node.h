@@ -67,29 +67,23 @@ struct xob_node {
         };
         // Every other kind, in the order of the kinds that use the fields,
         // each kind allocated only as far as its own fields reach: a
-        // reference to its target, a source to its system flag, a declaration
-        // and a function declaration to its storage, a function to its list
-        // link, the others to the end.
+        // reference to its target, a declaration and a function declaration
+        // to its storage, a source to its block list, a function to its
+        // full definition, the others to the end.
         struct {
             arena_ref<xob_node> next;  // block list, or the xob list
             union {
                 struct {  // a_source
                     arena_ref<struct name> file_name;
                     arena_ref<struct name> full_path;  // null for an xob scope node
-                    arena_ref<xob_node> blocks;        // its block list
                 };
                 struct {  // the named kinds and a_reference
                     arena_ref<xob_node> position;  // null for a call placeholder
                     union {
-                        arena_ref<xob_node> definition;    // a_declaration: what it resolved to, or null
-                        arena_ref<xob_node> declarations;  // a_definition: head of the declarations resolved to it
-                        arena_ref<xob_node> target;        // a_reference: the declaration, definition or function
-                        arena_ref<xob_node> body;          // a_function: its block list
-                    };
-                    union {
-                        arena_ref<xob_node> next_declaration;  // a_declaration: in its definition's declarations
-                        arena_ref<struct name> fulldef;        // a_function: the full definition text
-                        arena_ref<struct name> indirection;    // definition, typedef, field
+                        arena_ref<xob_node> definition;      // a_declaration: what it resolved to, or null
+                        arena_ref<xob_node> target;          // a_reference: the declaration, definition or function
+                        arena_ref<xob_node> body;            // a_function: its block list
+                        arena_ref<struct name> indirection;  // definition, typedef, field
                     };
                 };
             };
@@ -99,19 +93,23 @@ struct xob_node {
             arena_ref<xob_node> scope;
             union {
                 struct {  // a_source
-                    arena_ref<struct name> version;         // or null
-                    std::int32_t system_include;  // 0 or 1
+                    arena_ref<struct name> version;  // or null
+                    std::int32_t system_include;     // 0 or 1
+                    arena_ref<xob_node> blocks;      // its block list
                 };
-                struct {                   // the named kinds
+                struct {  // the named kinds
                     arena_ref<struct name> name;
                     arena_ref<struct name> storage;  // declaration, definition, function, function declaration
-                    union {                // the global list that holds the node
+                    union {                          // the global list that holds the node
                         arena_ref<xob_node> next_definition;
                         arena_ref<xob_node> next_function;
                         arena_ref<xob_node> next_enum;
                         arena_ref<xob_node> next_field;
                     };
-                    std::int32_t type_index;   // definition, typedef (its own index), enum, field
+                    union {
+                        std::int32_t type_index;         // definition, typedef (its own index), enum, field
+                        arena_ref<struct name> fulldef;  // a_function: the full definition text
+                    };
                     union {
                         std::int32_t old_type_index;     // typedef: the type it renames
                         std::int32_t struct_type_index;  // field: the structure that holds it
