@@ -224,9 +224,12 @@ void walk_file(file_events* entry, made_events* made, void* argument, tree_visit
                              sorts_before(starts.records[next_start].key, FUNCTION_START, key, kind);
             bool end_due = next_end < ends.count &&
                            sorts_before(ends.records[next_end], FUNCTION_END, key, kind);
-            if (start_due && end_due)
-                (sorts_before(starts.records[next_start].key, FUNCTION_START, ends.records[next_end],
-                              FUNCTION_END) ? end_due : start_due) = false;
+            if (start_due && end_due) {  // the smaller first; at one position the start
+                if (starts.records[next_start].key <= ends.records[next_end])
+                    end_due = false;
+                else
+                    start_due = false;
+            }
             if (start_due)
                 visit(made->make_start(entry->file, &starts.records[next_start++]), argument);
             else if (end_due)
