@@ -58,6 +58,7 @@ void touch_for_writing(void* memory, std::size_t bytes) {
 // counts in the peak as much as memory in use.
 std::mutex prepared_mutex;
 void* prepared_block = nullptr;
+bool prepared_on_small_pages = false;
 bool preparing_on = false;
 bool block_in_preparation = false;
 
@@ -85,33 +86,41 @@ void* map_aligned(std::size_t bytes, std::size_t alignment, bool huge) {
 #define MADV_COLLAPSE 25
 #endif
 
-// A block's memory is on small pages while it fills, and each huge page's
-// worth becomes one huge page once filled: the last, partly filled one of a
-// run then counts only its written pages in the peak, not a whole 2 MB.
-// Kernels without the call to collapse pages get huge pages from the start.
-std::atomic<bool> collapse_works{true};
+// While the arena is small, a block's memory is on small pages as it
+// fills, and each huge page's worth becomes one huge page once filled: the
+// last, partly filled one of a run counts only its written pages in the
+// peak, not a whole 2 MB. Past SMALL_PAGE_ARENA a 2 MB step is a small
+// part of the model and not worth the faults and copies: blocks get huge
+// pages from the start, as they do where the kernel cannot collapse pages.
+constexpr std::size_t SMALL_PAGE_ARENA = 64 << 20;
+std::atomic<bool> fill_on_small_pages{true};
+bool block_on_small_pages = false;  // the block records are carved from; the model's thread only
+bool new_block_on_small_pages = false;  // what new_blocks made
 // Pages made ahead of the records at a time, in one call rather than a fault each.
 constexpr std::size_t POPULATE_STEP = 256 << 10;
 
 void populate_ahead(const char* at) {
+    if (!block_on_small_pages) return;
     auto start = reinterpret_cast<std::uintptr_t>(at) & ~(POPULATE_STEP - 1);
     madvise(reinterpret_cast<void*>(start), POPULATE_STEP, MADV_POPULATE_WRITE);
 }
 
-// Makes the filled huge page's worth of a block that holds `inside` one huge page.
+// Makes the filled huge page's worth of the block that holds `inside` one huge page.
 void collapse_around(const char* inside) {
-    if (!collapse_works) return;
+    if (!block_on_small_pages) return;
     auto start = reinterpret_cast<std::uintptr_t>(inside) & ~(HUGE_PAGE - 1);
     if (madvise(reinterpret_cast<void*>(start), HUGE_PAGE, MADV_COLLAPSE) == 0 || errno != EINVAL) return;
-    collapse_works = false;
+    fill_on_small_pages = false;
+    block_on_small_pages = false;
     // The rest of the block as its first fault finds it.
     auto block = start & ~(BLOCK_SIZE - 1);
     madvise(reinterpret_cast<void*>(block), BLOCK_SIZE, MADV_HUGEPAGE);
 }
 
-void* take_prepared_block() {
+void* take_prepared_block(bool* on_small_pages) {
     std::lock_guard<std::mutex> lock(prepared_mutex);
     void* block = prepared_block;
+    *on_small_pages = prepared_on_small_pages;
     prepared_block = nullptr;
     return block;
 }
@@ -128,17 +137,19 @@ bool arena_prepare_block() {
         if (!preparing_on || block_in_preparation || prepared_block) return false;
         block_in_preparation = true;
     }
-    // The kernel clears the block's first huge page now, on this thread
-    // rather than on the thread that builds the model; its second half is
-    // made as it fills, so a run's last block counts what it holds.
-    void* block = map_aligned(BLOCK_SIZE, BLOCK_SIZE, !collapse_works);
+    // The kernel clears the block's pages now, on this thread rather than on
+    // the thread that builds the model; on small pages only the first half,
+    // the second is made as it fills, so a run's last block counts what it holds.
+    bool on_small_pages = fill_on_small_pages;
+    void* block = map_aligned(BLOCK_SIZE, BLOCK_SIZE, !on_small_pages);
     if (block) {
         madvise(block, HUGE_PAGE, MADV_HUGEPAGE);
-        touch_for_writing(block, collapse_works ? HUGE_PAGE : BLOCK_SIZE);
+        touch_for_writing(block, on_small_pages ? HUGE_PAGE : BLOCK_SIZE);
     }
     std::lock_guard<std::mutex> lock(prepared_mutex);
     block_in_preparation = false;
     prepared_block = block;
+    prepared_on_small_pages = on_small_pages;
     return block != nullptr;
 #endif
 }
@@ -154,8 +165,12 @@ void arena_set_preparing(bool on) {
 
 void* zeroed_table_alloc(std::size_t bytes) {
 #if !defined(KYV_ARENA_CHECKED)
+    bool on_small_pages;
     if (bytes == BLOCK_SIZE)
-        if (void* block = take_prepared_block()) return block;
+        if (void* block = take_prepared_block(&on_small_pages)) {
+            if (on_small_pages) madvise(static_cast<char*>(block) + HUGE_PAGE, HUGE_PAGE, MADV_HUGEPAGE);
+            return block;
+        }
     if (bytes >= HUGE_PAGE) {
         void* table = map_aligned(bytes, HUGE_PAGE, true);
         if (!table) arena_out_of_memory();
@@ -200,9 +215,12 @@ char* new_blocks(std::size_t blocks) {
 #if !defined(KYV_ARENA_CHECKED)
     // Written as records are made, and the first write of a page is the
     // only fault it takes: only the part in use counts in the peak.
-    if (blocks == 1) memory = take_prepared_block();
-    // A large record fills its blocks at once.
-    if (!memory) memory = map_aligned(bytes, BLOCK_SIZE, blocks > 1 || !collapse_works);
+    if (blocks == 1) memory = take_prepared_block(&new_block_on_small_pages);
+    if (!memory) {
+        // A large record fills its blocks at once.
+        new_block_on_small_pages = blocks == 1 && fill_on_small_pages;
+        memory = map_aligned(bytes, BLOCK_SIZE, !new_block_on_small_pages);
+    }
 #endif
     if (!memory) {
         memory = std::aligned_alloc(BLOCK_SIZE, bytes);
@@ -248,6 +266,8 @@ void* arena_alloc(std::size_t size) {
             block_next = numbered_blocks(1) + ALIGN;
             block_left = BLOCK_SIZE - ALIGN;
 #if !defined(KYV_ARENA_CHECKED)
+            block_on_small_pages = new_block_on_small_pages;
+            if (static_cast<std::size_t>(block_count) * BLOCK_SIZE >= SMALL_PAGE_ARENA) fill_on_small_pages = false;
             populate_ahead(block_next);
 #endif
         }
