@@ -168,7 +168,13 @@ void* zeroed_table_alloc(std::size_t bytes) {
     bool on_small_pages;
     if (bytes == BLOCK_SIZE)
         if (void* block = take_prepared_block(&on_small_pages)) {
-            if (on_small_pages) madvise(static_cast<char*>(block) + HUGE_PAGE, HUGE_PAGE, MADV_HUGEPAGE);
+            // A table is probed before it is written (see below): its second
+            // half made now, as a huge page.
+            if (on_small_pages) {
+                char* second_half = static_cast<char*>(block) + HUGE_PAGE;
+                madvise(second_half, HUGE_PAGE, MADV_HUGEPAGE);
+                touch_for_writing(second_half, HUGE_PAGE);
+            }
             return block;
         }
     if (bytes >= HUGE_PAGE) {
