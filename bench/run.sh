@@ -20,7 +20,9 @@
 #   units      units of the bench and reuse corpora at 1x (default 700, about 200 MB)
 #   --quick    small sizes, for a check in a few minutes
 #   --only     families or corpus names (as the table prints them) to run
-#   --repeat   runs of each timed command; the least CPU time counts
+#   --repeat   runs of each timed command; the least CPU time counts, and
+#              kyvld and xmlwf run in turn, the ratio being the median of
+#              the pairs' ratios (the machine's speed may drift between runs)
 set -euo pipefail
 export TZ=UTC LC_ALL=C.UTF-8
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -112,6 +114,27 @@ measure() {
   echo "$best"
 }
 
+# measure_pair <prefix A> <prefix B>: like measure for the commands in the
+# arrays pair_a and pair_b, run in turn; prints A's figures, B's least CPU
+# time and the median of the ratios A/B of the runs made one after the other.
+measure_pair() {
+  local prefix_a=$1 prefix_b=$2 i status best_a="" best_b="" ratios=()
+  for ((i = 0; i < repeat; i++)); do
+    status=0
+    /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_a[@]}" >"$prefix_a.stdout" 2>"$prefix_a.stderr" || status=$?
+    local a b
+    a=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d", $1 + $2, $3, s }')
+    /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_b[@]}" >"$prefix_b.stdout" 2>"$prefix_b.stderr" || true
+    b=$(tail -n 1 "$run/time" | awk '{ printf "%.2f", $1 + $2 }')
+    if [ -z "$best_a" ] || awk -v x="${a%% *}" -v y="${best_a%% *}" 'BEGIN { exit !(x < y) }'; then best_a=$a; fi
+    if [ -z "$best_b" ] || awk -v x="$b" -v y="$best_b" 'BEGIN { exit !(x < y) }'; then best_b=$b; fi
+    ratios+=("$(awk -v x="${a%% *}" -v y="$b" 'BEGIN { print (y > 0) ? x / y : "-" }')")
+  done
+  local median
+  median=$(printf '%s\n' "${ratios[@]}" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+  echo "$best_a $best_b $median"
+}
+
 mask_time() {  # the report's generation time is the only line that may change
   sed -i '/Generation time/{n;s|>[^<]*<|>@TIME@<|}' "$1"
 }
@@ -171,8 +194,14 @@ bench_one() {
   read -r ref_cpu ref_rss <"$cache/figures"
 
   rm -f "$output"
-  local cpu rss status
-  read -r cpu rss status < <(measure "$run/new" "${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
+  local cpu rss status xmlwf_cpu=- pair_ratio=-
+  if [ "$mode" = report ]; then
+    pair_a=("${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
+    pair_b=(xmlwf "${files[@]}")
+    read -r cpu rss status xmlwf_cpu pair_ratio < <(measure_pair "$run/new" "$run/xmlwf")
+  else
+    read -r cpu rss status < <(measure "$run/new" "${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
+  fi
   [ -f "$output" ] || : >"$output"
   local traps=-
   [ "$mode" = report ] && { mask_time "$output"; traps=$(traps_in "$output"); }
@@ -193,10 +222,8 @@ bench_one() {
   syntax_errors=$(grep -c '^error in xob file' "$run/new.stdout" || true)
   if [ "$syntax_errors" != 0 ]; then verdict="$verdict; $syntax_errors SYNTAX ERRORS"; failed=1; fi
 
-  local xmlwf_cpu=-
   if [ "$mode" = report ]; then
     local xmllint_cpu wc_cpu
-    read -r xmlwf_cpu _ _ < <(measure "$run/xmlwf" xmlwf "${files[@]}")
     if [ -s "$run/xmlwf.stdout" ]; then verdict="$verdict; xmlwf: $(head -n 1 "$run/xmlwf.stdout")"; failed=1; fi
     read -r xmllint_cpu _ _ < <(measure "$run/xmllint" xmllint --stream --noout --huge "${files[@]}")
     read -r wc_cpu _ _ < <(measure "$run/wc" wc -l "${files[@]}")
@@ -215,9 +242,9 @@ bench_one() {
   [ "$mode" = xref ] && label="$size-xref"
   local line
   line=$(awk -v f="$family" -v s="$label" -v n="$name" -v b="$bytes" -v t="$traps" -v k="$cpu" -v x="$xmlwf_cpu" \
-      -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" 'BEGIN {
+      -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" -v pr="$pair_ratio" 'BEGIN {
     mb = b / 1000000
-    ratio = (x != "-" && x > 0) ? sprintf("%.2f", k / x) : "-"
+    ratio = (pr != "-") ? sprintf("%.2f", pr) : "-"
     per_mb = k / mb
     vs = (base != "" && base > 0) ? sprintf("%.2f", per_mb / base) : (base == "" ? "1.00" : "-")
     printf "%s %s %s %.1f %s %.2f %s %s %s %.2f %.2f %.6f\n", f, s, n, mb, t, k, x, ratio, vs, r * 1024 / b, rc, per_mb
@@ -251,7 +278,8 @@ for entry in "${plan[@]}"; do
 done
 
 echo
-echo "MB are 10^6 bytes of xob files; CPU is user + sys seconds; ratio is kyvld / xmlwf;"
+echo "MB are 10^6 bytes of xob files; CPU is user + sys seconds (the least of --repeat runs); ratio is"
+echo "kyvld / xmlwf, with --repeat the median over pairs of runs made one after the other;"
 echo "CPU/MB is relative to the family's first size; RSS/in is peak RSS / input bytes; ref s is the reference's CPU."
 printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %9s  %s\n" \
   family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "RSS/in" "ref s" outputs
