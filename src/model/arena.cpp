@@ -47,6 +47,7 @@ static_assert(ARENA_ORDERED_BYTES + ALIGN + GAP <= BLOCK_SIZE / 4, "ordered reco
 char* block_next = nullptr;
 std::size_t block_left = 0;
 std::uint32_t block_count = 0;
+bool block_on_small_pages = false;  // whether block_next's block fills on small pages
 
 // Writes a zero into every page of fresh zero-filled memory.
 void touch_for_writing(void* memory, std::size_t bytes) {
@@ -94,8 +95,6 @@ void* map_aligned(std::size_t bytes, std::size_t alignment, bool huge) {
 // pages from the start, as they do where the kernel cannot collapse pages.
 constexpr std::size_t SMALL_PAGE_ARENA = 64 << 20;
 std::atomic<bool> fill_on_small_pages{true};
-bool block_on_small_pages = false;  // the block records are carved from; the model's thread only
-bool new_block_on_small_pages = false;  // what new_blocks made
 // Pages made ahead of the records at a time, in one call rather than a fault each.
 constexpr std::size_t POPULATE_STEP = 256 << 10;
 
@@ -214,18 +213,20 @@ void arena_out_of_memory() {
 
 namespace {
 
-// Memory for `blocks` consecutive blocks aligned to a block, zero-filled.
-char* new_blocks(std::size_t blocks) {
+// Memory for `blocks` consecutive blocks aligned to a block, zero-filled;
+// whether it fills on small pages.
+char* new_blocks(std::size_t blocks, bool* on_small_pages) {
     std::size_t bytes = blocks * BLOCK_SIZE;
     void* memory = nullptr;
+    *on_small_pages = false;
 #if !defined(KYV_ARENA_CHECKED)
     // Written as records are made, and the first write of a page is the
     // only fault it takes: only the part in use counts in the peak.
-    if (blocks == 1) memory = take_prepared_block(&new_block_on_small_pages);
+    if (blocks == 1) memory = take_prepared_block(on_small_pages);
     if (!memory) {
         // A large record fills its blocks at once.
-        new_block_on_small_pages = blocks == 1 && fill_on_small_pages;
-        memory = map_aligned(bytes, BLOCK_SIZE, !new_block_on_small_pages);
+        *on_small_pages = blocks == 1 && fill_on_small_pages;
+        memory = map_aligned(bytes, BLOCK_SIZE, !*on_small_pages);
     }
 #endif
     if (!memory) {
@@ -241,9 +242,9 @@ char* new_blocks(std::size_t blocks) {
 
 // Registers blocks under the next numbers; each block's first unit holds its
 // number, so that a record's address gives its number.
-char* numbered_blocks(std::size_t blocks) {
+char* numbered_blocks(std::size_t blocks, bool* on_small_pages) {
     if (blocks > ARENA_MAX_BLOCKS - block_count) arena_out_of_memory();
-    char* memory = new_blocks(blocks);
+    char* memory = new_blocks(blocks, on_small_pages);
     for (std::size_t i = 0; i < blocks; ++i) arena_blocks[block_count + i] = memory + i * BLOCK_SIZE;
 #if defined(KYV_ARENA_CHECKED)
     ASAN_UNPOISON_MEMORY_REGION(memory, ALIGN);
@@ -263,16 +264,16 @@ void* arena_alloc(std::size_t size) {
     char* result;
     if (size + ALIGN + GAP > BLOCK_SIZE / 4) {
         // A large record has blocks of its own, after the header of the first.
-        result = numbered_blocks((ALIGN + size + GAP + BLOCK_SIZE - 1) / BLOCK_SIZE) + ALIGN;
+        bool on_small_pages;
+        result = numbered_blocks((ALIGN + size + GAP + BLOCK_SIZE - 1) / BLOCK_SIZE, &on_small_pages) + ALIGN;
     } else {
         if (size + GAP > block_left) {
 #if !defined(KYV_ARENA_CHECKED)
             if (block_next) collapse_around(block_next - 1);
 #endif
-            block_next = numbered_blocks(1) + ALIGN;
+            block_next = numbered_blocks(1, &block_on_small_pages) + ALIGN;
             block_left = BLOCK_SIZE - ALIGN;
 #if !defined(KYV_ARENA_CHECKED)
-            block_on_small_pages = new_block_on_small_pages;
             if (static_cast<std::size_t>(block_count) * BLOCK_SIZE >= SMALL_PAGE_ARENA) fill_on_small_pages = false;
             populate_ahead(block_next);
 #endif

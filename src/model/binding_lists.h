@@ -5,12 +5,11 @@
 //
 // The list is kept split by node kind, each cell's arena number telling its
 // place in creation order, so that scans over several kinds still see the
-// nodes newest first; an
-// index by position finds the node a repeated element must merge with
-// without walking the list, so that a name borne by thousands of nodes (a
-// local `i` in every function) costs no more than the traps it raises. The
-// index holds the nodes of a kind from its second on: most names bear one
-// node of a kind, found from the list's head.
+// nodes newest first; an index by position finds the node a repeated
+// element must merge with without walking the list, so that a name borne by
+// thousands of nodes (a local `i` in every function) costs no more than the
+// traps it raises. The index holds the nodes of a kind from its second on:
+// most names bear one node of a kind, found from the list's head.
 #pragma once
 #include <cstddef>
 #include <cstdint>
