@@ -1,9 +1,13 @@
 # Pieces shared by the benchmark scripts. Sourced, not run; needs $top and,
 # for ensure_corpus, $corpora.
 
-build() {  # build <source tree> <build folder>: a release build, its log shown only on failure
-  local log=$2.log
-  if ! bash "$1/scripts/build.sh" "$2" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >"$log" 2>&1; then
+# build <source tree> <build folder> [--pgo]: a release build (profile-guided
+# with --pgo, which only the current tree's build script knows), its log
+# shown only on failure.
+build() {
+  local log=$2.log pgo=()
+  [ "${3:-}" = --pgo ] && pgo=(--pgo)
+  if ! bash "$1/scripts/build.sh" "${pgo[@]}" "$2" -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=OFF >"$log" 2>&1; then
     cat "$log" >&2
     exit 1
   fi

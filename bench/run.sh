@@ -74,7 +74,7 @@ fi
 mkdir -p "$top/build"
 source "$top/bench/lib.sh"
 bash "$top/scripts/setup.sh" --bench
-build "$top" "$top/build/bench"
+build "$top" "$top/build/bench" --pgo
 new_bin=$top/build/bench/kyvld
 
 # The reference release, built once from its commit and kept.

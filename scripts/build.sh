@@ -1,8 +1,36 @@
 #!/usr/bin/env bash
-# Configures and builds one tree: build.sh <build dir> [cmake options...]
+# Configures and builds one tree: build.sh [--pgo] <build dir> [cmake options...]
+#   --pgo  a profile-guided build: an instrumented kyvld reads generated
+#          corpora first (scripts/pgo-train.sh), and the tree is built with
+#          the counts it leaves. The counts are taken again only when the
+#          sources or the generators changed since they were last taken.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+pgo=0
+if [ "${1:-}" = --pgo ]; then
+  pgo=1
+  shift
+fi
 dir=$1
 shift
-cmake -S "$top" -B "$dir" "$@" >/dev/null
+if [ "$pgo" = 1 ]; then
+  stamp=$(cd "$top" && find CMakeLists.txt src bench scripts/pgo-train.sh -type f \
+            \( -name '*.cpp' -o -name '*.h' -o -name '*.l' -o -name '*.y' -o -name '*.pl' \
+               -o -name '*.pm' -o -name '*.sh' -o -name CMakeLists.txt \) -print0 |
+          sort -z | xargs -0 sha1sum | sha1sum | cut -c1-40)
+  if [ ! -f "$dir/pgo.stamp" ] || [ "$(cat "$dir/pgo.stamp")" != "$stamp" ]; then
+    rm -f "$dir/pgo.stamp"
+    cmake -S "$top" -B "$dir" "$@" -DKYV_PGO=generate >/dev/null
+    if [ -d "$dir" ]; then find "$dir" -name '*.gcda' -delete; fi
+    cmake --build "$dir" -j "$(nproc)" --target kyvld
+    bash "$top/scripts/pgo-train.sh" "$dir/kyvld" "$dir/pgo-training"
+    cmake -S "$top" -B "$dir" "$@" -DKYV_PGO=use >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+    echo "$stamp" >"$dir/pgo.stamp"
+    exit 0
+  fi
+  cmake -S "$top" -B "$dir" "$@" -DKYV_PGO=use >/dev/null
+else
+  cmake -S "$top" -B "$dir" "$@" -DKYV_PGO= >/dev/null
+fi
 cmake --build "$dir" -j "$(nproc)"

@@ -20,7 +20,7 @@ case "${1:-}" in
   *) echo "usage: $0 [--focused]" >&2; exit 2 ;;
 esac
 bash scripts/setup.sh
-bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release
+bash scripts/build.sh --pgo build/release -DCMAKE_BUILD_TYPE=Release
 export ORVANTADIR=${ORVANTADIR:-$top/examples/install}
 set +e
 (cd examples && ../build/release/kyvld main.xob util.xob -KYV="$report" "${profile[@]}" -SILENT=100)

@@ -6,7 +6,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash scripts/setup.sh
-bash scripts/build.sh build/release -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=ON
+bash scripts/build.sh --pgo build/release -DCMAKE_BUILD_TYPE=Release -DKYV_TESTS=ON
 (cd build/release && ctest --output-on-failure -j "$(nproc)")
 bash scripts/build.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DKYV_SANITIZE=ON -DKYV_TESTS=ON
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:halt_on_error=1
