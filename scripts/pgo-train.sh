@@ -6,9 +6,10 @@
 #   usage: pgo-train.sh <instrumented kyvld> <work folder>
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-kyvld=$1 work=$2
-rm -rf "$work"
-mkdir -p "$work/install/lib/locale"
+kyvld=$(realpath "$1")
+rm -rf "$2"
+mkdir -p "$2/install/lib/locale"
+work=$(realpath "$2")
 perl "$top/bench/gen_corpus.pl" "$work/units" 40 >/dev/null
 perl "$top/bench/gen_unique.pl" "$work/small" 40 >/dev/null
 run() {
