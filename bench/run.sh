@@ -98,7 +98,8 @@ cd "$run"
 
 # measure <output prefix> <command...>: runs it --repeat times with its
 # standard output and error in <prefix>.stdout and .stderr; prints
-# "cpu_seconds peak_kib exit_status" of the run with the least CPU time.
+# "cpu_seconds peak_kib exit_status user_seconds" of the run with the least
+# CPU time.
 measure() {
   local prefix=$1 best="" i status
   shift
@@ -106,7 +107,7 @@ measure() {
     status=0
     /usr/bin/time -f "%U %S %M" -o "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
     local figures
-    figures=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d", $1 + $2, $3, s }')
+    figures=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f", $1 + $2, $3, s, $1 }')
     if [ -z "$best" ] || awk -v a="${figures%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
       best=$figures
     fi
@@ -123,7 +124,7 @@ measure_pair() {
     status=0
     /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_a[@]}" >"$prefix_a.stdout" 2>"$prefix_a.stderr" || status=$?
     local a b
-    a=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d", $1 + $2, $3, s }')
+    a=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f", $1 + $2, $3, s, $1 }')
     /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_b[@]}" >"$prefix_b.stdout" 2>"$prefix_b.stderr" || true
     b=$(tail -n 1 "$run/time" | awk '{ printf "%.2f", $1 + $2 }')
     if [ -z "$best_a" ] || awk -v x="${a%% *}" -v y="${best_a%% *}" 'BEGIN { exit !(x < y) }'; then best_a=$a; fi
@@ -159,10 +160,11 @@ traps_in() {  # errors + warnings of the report's summary
        END { if (!found) print "-" }' "$1"
 }
 
-rows=()    # family size name MB traps kyvld_cpu xmlwf_cpu ratio cpu_per_mb_vs_1x rss_ratio ref_cpu outputs
+rows=()    # family size name MB traps kyvld_cpu xmlwf_cpu ratio cpu_per_mb_vs_1x user_per_mb_vs_1x rss_ratio ref_cpu outputs
 failed=0
 notes=()
 declare -A base_cpu_per_mb  # CPU per MB of each family's first size, by family and mode
+declare -A base_user_per_mb  # the same of user time alone
 
 # bench_one <family> <size> <name> <mode>: mode "report" (-KYV) or "xref" (-XREF).
 bench_one() {
@@ -180,7 +182,7 @@ bench_one() {
     echo "running the reference on $name ($mode)"
     rm -rf "$cache" && mkdir -p "$cache"
     rm -f "$output"
-    read -r ref_cpu ref_rss ref_status < <(measure "$run/ref" "${kyvld[@]}" "$ref_bin" "${files[@]}" "${args[@]}")
+    read -r ref_cpu ref_rss ref_status _ < <(measure "$run/ref" "${kyvld[@]}" "$ref_bin" "${files[@]}" "${args[@]}")
     [ -f "$output" ] || : >"$output"
     [ "$mode" = report ] && mask_time "$output"
     gzip -1 -c "$output" >"$cache/output.gz"
@@ -194,13 +196,13 @@ bench_one() {
   read -r ref_cpu ref_rss <"$cache/figures"
 
   rm -f "$output"
-  local cpu rss status xmlwf_cpu=- pair_ratio=-
+  local cpu rss status user xmlwf_cpu=- pair_ratio=-
   if [ "$mode" = report ]; then
     pair_a=("${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
     pair_b=(xmlwf "${files[@]}")
-    read -r cpu rss status xmlwf_cpu pair_ratio < <(measure_pair "$run/new" "$run/xmlwf")
+    read -r cpu rss status user xmlwf_cpu pair_ratio < <(measure_pair "$run/new" "$run/xmlwf")
   else
-    read -r cpu rss status < <(measure "$run/new" "${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
+    read -r cpu rss status user < <(measure "$run/new" "${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
   fi
   [ -f "$output" ] || : >"$output"
   local traps=-
@@ -242,23 +244,30 @@ bench_one() {
   [ "$mode" = xref ] && label="$size-xref"
   local line
   line=$(awk -v f="$family" -v s="$label" -v n="$name" -v b="$bytes" -v t="$traps" -v k="$cpu" -v x="$xmlwf_cpu" \
-      -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" -v pr="$pair_ratio" 'BEGIN {
+      -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" -v pr="$pair_ratio" \
+      -v u="$user" -v ubase="${base_user_per_mb[$family-$mode]:-}" 'BEGIN {
     mb = b / 1000000
     ratio = (pr != "-") ? sprintf("%.2f", pr) : "-"
     per_mb = k / mb
     vs = (base != "" && base > 0) ? sprintf("%.2f", per_mb / base) : (base == "" ? "1.00" : "-")
-    printf "%s %s %s %.1f %s %.2f %s %s %s %.2f %.2f %.6f\n", f, s, n, mb, t, k, x, ratio, vs, r * 1024 / b, rc, per_mb
+    user_per_mb = u / mb
+    uvs = (ubase != "" && ubase > 0) ? sprintf("%.2f", user_per_mb / ubase) : (ubase == "" ? "1.00" : "-")
+    printf "%s %s %s %.1f %s %.2f %s %s %s %s %.2f %.2f %.6f %.6f\n", f, s, n, mb, t, k, x, ratio, vs, uvs,
+      r * 1024 / b, rc, per_mb, user_per_mb
   }')
+  local user_per_mb=${line##* }
+  line=${line% *}
   local per_mb=${line##* }
   line=${line% *}
   if [ -z "${base_cpu_per_mb[$family-$mode]:-}" ]; then
     base_cpu_per_mb[$family-$mode]=$per_mb
+    base_user_per_mb[$family-$mode]=$user_per_mb
     if awk -v c="$cpu" 'BEGIN { exit !(c < 0.1) }'; then
       notes+=("$family $label ran in ${cpu}s of CPU, near the clock's 0.01 s step: the family's CPU/MB figures are coarse")
     fi
   fi
   rows+=("$line|$verdict")
-  read -r _ _ _ mb _ _ _ ratio vs rss_ratio _ <<<"$line"
+  read -r _ _ _ mb _ _ _ ratio vs _ rss_ratio _ <<<"$line"
   local peers=""
   [ "$mode" = report ] && peers="xmlwf ${xmlwf_cpu}s (x$ratio), xmllint ${xmllint_cpu}s, wc ${wc_cpu}s, "
   echo "$family $label ($name, $mb MB): kyvld ${cpu}s, peak $((rss / 1024)) MiB (x$rss_ratio input), ${peers}CPU/MB" \
@@ -280,13 +289,15 @@ done
 echo
 echo "MB are 10^6 bytes of xob files; CPU is user + sys seconds (the least of --repeat runs); ratio is"
 echo "kyvld / xmlwf, with --repeat the median over pairs of runs made one after the other;"
-echo "CPU/MB is relative to the family's first size; RSS/in is peak RSS / input bytes; ref s is the reference's CPU."
-printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %9s  %s\n" \
-  family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "RSS/in" "ref s" outputs
+echo "CPU/MB is relative to the family's first size, user/MB the same of user time alone (without the"
+echo "kernel's part: reading the files, and first writes into memory the process had not used before);"
+echo "RSS/in is peak RSS / input bytes; ref s is the reference's CPU."
+printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
+  family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "user/MB" "RSS/in" "ref s" outputs
 for row in "${rows[@]}"; do
-  read -r family size _ mb traps cpu xmlwf_cpu ratio vs rss_ratio ref_cpu <<<"${row%%|*}"
-  printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %9s  %s\n" \
-    "$family" "$size" "$mb" "$traps" "$cpu" "$xmlwf_cpu" "$ratio" "$vs" "$rss_ratio" "$ref_cpu" "${row#*|}"
+  read -r family size _ mb traps cpu xmlwf_cpu ratio vs uvs rss_ratio ref_cpu <<<"${row%%|*}"
+  printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
+    "$family" "$size" "$mb" "$traps" "$cpu" "$xmlwf_cpu" "$ratio" "$vs" "$uvs" "$rss_ratio" "$ref_cpu" "${row#*|}"
 done
 for note in "${notes[@]}"; do echo "note: $note"; done
 exit $failed

@@ -2,14 +2,14 @@
 # Benchmarks the reading threads: wall time of a full run (report written)
 # with KYV_THREADS=1, 2 and the default (one per core) against xmlwf on the
 # same files, run in turn so that all meet the same machine state; the
-# medians count. Prints the speed-up from 1 to 2 threads and, from the CPU
-# time of each thread of a 2-thread run (read from /proc while it runs), the
-# serial part (the thread that replays into the model, then links and
-# writes) and the parallel part (the workers that scan and parse), with the
-# wall time they allow on 8 and 32 cores: the larger of the serial part and
-# the parallel part shared by the workers. Also the peak RSS against the
-# input, and a check that every thread count writes the same bytes. Run it
-# on an otherwise idle machine.
+# medians count, and each ratio is the median of the rounds' ratios. Prints
+# the speed-up from 1 to 2 threads and, from the CPU time of each thread of a
+# 2-thread run (read from /proc while it runs), the serial part (the thread
+# that replays into the model, then links and writes) and the parallel part
+# (the workers that scan and parse), with the wall time they allow on 8 and
+# 32 cores: the larger of the serial part and the parallel part shared by
+# the workers. Also the peak RSS against the input, and a check that every
+# thread count writes the same bytes. Run it on an otherwise idle machine.
 #
 # usage: bench/threads.sh [--repeat N] [CORPUS...]
 #   CORPUS   bench-uN (gen_corpus.pl N units) or small-uN (gen_unique.pl N);
@@ -44,15 +44,27 @@ counts=(1 2)
 [ "$cores" -gt 2 ] && counts+=("$cores")
 
 # time_once <label> <command...>: appends "wall cpu peak_kib" to <label>.times.
+# The wall time is read to the microsecond (time's own has hundredths, too
+# coarse for the ratios of sub-second runs).
 time_once() {
-  local label=$1
+  local label=$1 start end
   shift
+  start=$EPOCHREALTIME
   /usr/bin/time -f "%e %U %S %M" -o time "$@" >"$label.stdout" 2>"$label.stderr" || true
-  tail -n 1 time | awk '{ printf "%.2f %.2f %d\n", $1, $2 + $3, $4 }' >>"$label.times"
+  end=$EPOCHREALTIME
+  tail -n 1 time | awk -v s="$start" -v e="$end" '{ printf "%.4f %.2f %d\n", e - s, $2 + $3, $4 }' >>"$label.times"
 }
 
 median() {  # median <label> <field 1-3>
   awk -v f="$2" '{ print $f }' "$1.times" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+
+# pair_median <label A> <label B>: the median of A's wall time over B's,
+# round by round. The commands of a round run one after the other, so a
+# drift of the machine's speed between rounds does not become the ratio.
+pair_median() {
+  paste -d ' ' "$1.times" "$2.times" | awk '$4 > 0 { print $1 / $4 }' | sort -g |
+    awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
 
 # thread_seconds <command...>: runs it with 2 reading threads and prints the
@@ -112,17 +124,19 @@ for name in "${names[@]}"; do
   read -r serial parallel < <(thread_seconds env ORVANTADIR="$run/install" "$kyvld" "${files[@]}" -KYV=report.xml -SILENT)
   x=$(median xmlwf 1) w1=$(median t1 1) w2=$(median t2 1) wn=$(median "t$cores" 1)
   c1=$(median t1 2) c2=$(median t2 2) rss=$(median "t$cores" 3)
+  vs_x=$(pair_median "t$cores" xmlwf) speedup=$(pair_median t1 t2)
   rows+=("$(awk -v n="$name" -v b="$bytes" -v x="$x" -v w1="$w1" -v w2="$w2" -v wn="$wn" -v c1="$c1" \
-      -v c2="$c2" -v r="$rss" -v s="$serial" -v p="$parallel" 'BEGIN {
+      -v c2="$c2" -v r="$rss" -v s="$serial" -v p="$parallel" -v vx="$vs_x" -v up="$speedup" 'BEGIN {
     w8 = (s > p / 7) ? s : p / 7; w32 = (s > p / 31) ? s : p / 31
     printf "%-11s %7.1f %7.2f %7.2f %7.2f %7.2f %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f %6.2f", n, b / 1e6, x, w1, w2, wn,
-      wn / x, w1 / w2, s, p, w8, w32, c2 / c1, r * 1024 / b
+      vx, up, s, p, w8, w32, c2 / c1, r * 1024 / b
   }') $verdict")
 done
 
 echo
 echo "Medians of $repeat runs on $cores cores; wall seconds. default = KYV_THREADS unset ($cores threads)."
-echo "vs-x: default wall / xmlwf wall; 1->2: wall speed-up from 1 to 2 threads; serial, parallel: CPU"
+echo "vs-x: default wall / xmlwf wall; 1->2: wall speed-up from 1 to 2 threads (both the median of"
+echo "the rounds' ratios, each round running xmlwf and every thread count in turn); serial, parallel: CPU"
 echo "seconds of the model's thread and of the workers in a 2-thread run; 8c, 32c: the wall seconds"
 echo "they allow on 8 and 32 cores; CPU2/1: CPU time with 2 threads / with 1; RSS/in: peak RSS of the"
 echo "default run / input bytes."
