@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Configures and builds one tree: build.sh [--pgo] <build dir> [cmake options...]
-#   --pgo  a profile-guided build: an instrumented kyvld reads generated
+#   --pgo  an optimised build: an instrumented kyvld reads generated
 #          corpora first (scripts/pgo-train.sh), and the tree is built with
-#          the counts it leaves. The counts are taken again only when the
-#          sources or the generators changed since they were last taken.
+#          the counts it leaves and link-time optimisation. The counts are
+#          taken again only when the sources or the generators changed since
+#          they were last taken.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 pgo=0

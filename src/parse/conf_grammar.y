@@ -13,6 +13,8 @@
 /* Values are never used: the actions keep what they read in the reader. */
 #define YYSTYPE_IS_DECLARED 1
 typedef int YYSTYPE;
+/* Its own name for the generated stack type, which the xob parsers also define. */
+#define YYSTACKDATA conf_stack_data
 
 /* Token values are always empty: actions take what they need from the lexer. */
 static int conflex(YYSTYPE*, rule_file_reader* reader) { return next_token(reader->lexer); }

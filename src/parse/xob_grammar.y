@@ -14,6 +14,14 @@
 #define YYMAXDEPTH 500
 #define YYINITSTACKSIZE 500
 #define YYSTYPE_IS_DECLARED 1
+// The generated stack type gets a name of its own in each parser: the
+// parsers are linked into one program, where two different types of one
+// name would break the one-definition rule.
+#ifdef XOB_RECORDING
+#define YYSTACKDATA xobrec_stack_data
+#else
+#define YYSTACKDATA xob_stack_data
+#endif
 
 #ifdef XOB_RECORDING
 #include "parse/xob_recording.h"
