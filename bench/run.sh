@@ -96,6 +96,13 @@ run=$top/build/bench-run           # the working folder of every run
 mkdir -p "$corpora" "$ref_out" "$run/install/lib/locale"
 cd "$run"
 
+# The files of the corpus being measured: read once before each timed run,
+# so that every run finds them in the page cache (the system may have
+# dropped some of them since the last run), as a build finds files it has
+# just written.
+warm_files=()
+warm_up() { if [ ${#warm_files[@]} -gt 0 ]; then cat "${warm_files[@]}" >/dev/null; fi; }
+
 # measure <output prefix> <command...>: runs it --repeat times with its
 # standard output and error in <prefix>.stdout and .stderr; prints
 # "cpu_seconds peak_kib exit_status user_seconds" of the run with the least
@@ -105,6 +112,7 @@ measure() {
   shift
   for ((i = 0; i < repeat; i++)); do
     status=0
+    warm_up
     /usr/bin/time -f "%U %S %M" -o "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
     local figures
     figures=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f", $1 + $2, $3, s, $1 }')
@@ -122,9 +130,11 @@ measure_pair() {
   local prefix_a=$1 prefix_b=$2 i status best_a="" best_b="" ratios=()
   for ((i = 0; i < repeat; i++)); do
     status=0
+    warm_up
     /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_a[@]}" >"$prefix_a.stdout" 2>"$prefix_a.stderr" || status=$?
     local a b
     a=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f", $1 + $2, $3, s, $1 }')
+    warm_up
     /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_b[@]}" >"$prefix_b.stdout" 2>"$prefix_b.stderr" || true
     b=$(tail -n 1 "$run/time" | awk '{ printf "%.2f", $1 + $2 }')
     if [ -z "$best_a" ] || awk -v x="${a%% *}" -v y="${best_a%% *}" 'BEGIN { exit !(x < y) }'; then best_a=$a; fi
@@ -170,6 +180,7 @@ declare -A base_user_per_mb  # the same of user time alone
 bench_one() {
   local family=$1 size=$2 name=$3 mode=$4
   local files=("../bench-corpora/$name"/*.xob)
+  warm_files=("${files[@]}")
   local bytes output args
   bytes=$(cat "$corpora/$name/.bytes")
   if [ "$mode" = xref ]; then output=xref.pl args=(-XREF=xref.pl); else output=report.xml args=(-KYV=report.xml -SILENT); fi

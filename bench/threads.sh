@@ -107,8 +107,12 @@ for name in "${names[@]}"; do
   bytes=$(cat "$corpora/$name/.bytes")
   rm -f ./*.times
   for ((i = 0; i < repeat; i++)); do
+    # Each run finds the files in the page cache (the system may have
+    # dropped some since the last one), as a build finds files it has just written.
+    cat "${files[@]}" >/dev/null
     time_once xmlwf xmlwf "${files[@]}"
     for threads in "${counts[@]}"; do
+      cat "${files[@]}" >/dev/null
       time_once "t$threads" env ORVANTADIR="$run/install" KYV_THREADS="$threads" \
         "$kyvld" "${files[@]}" -KYV="report.xml" -SILENT
       sed -i '/Generation time/{n;s|>[^<]*<|>@TIME@<|}' report.xml
@@ -121,6 +125,7 @@ for name in "${names[@]}"; do
       cmp -s "t1.$part" "t$threads.$part" || { verdict="DIFFERENT: $part with $threads threads"; failed=1; }
     done
   done
+  cat "${files[@]}" >/dev/null
   read -r serial parallel < <(thread_seconds env ORVANTADIR="$run/install" "$kyvld" "${files[@]}" -KYV=report.xml -SILENT)
   x=$(median xmlwf 1) w1=$(median t1 1) w2=$(median t2 1) wn=$(median "t$cores" 1)
   c1=$(median t1 2) c2=$(median t2 2) rss=$(median "t$cores" 3)
