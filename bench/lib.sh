@@ -42,3 +42,10 @@ ensure_corpus() {
   mv "$dir.tmp" "$dir"
 }
 
+# median_of: the median of the numbers on standard input, one a line.
+median_of() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# read_into_cache <files...>: reads them once, so that a timed run finds them
+# in the page cache (the system may have dropped some since the last run), as
+# a build finds files it has just written.
+read_into_cache() { if [ $# -gt 0 ]; then cat "$@" >/dev/null; fi; }

@@ -96,29 +96,32 @@ run=$top/build/bench-run           # the working folder of every run
 mkdir -p "$corpora" "$ref_out" "$run/install/lib/locale"
 cd "$run"
 
-# The files of the corpus being measured: read once before each timed run,
-# so that every run finds them in the page cache (the system may have
-# dropped some of them since the last run), as a build finds files it has
-# just written.
+# The files of the corpus being measured, read into the cache before each timed run.
 warm_files=()
-warm_up() { if [ ${#warm_files[@]} -gt 0 ]; then cat "${warm_files[@]}" >/dev/null; fi; }
+
+# time_run <output prefix> <command...>: runs it once, its corpus read into
+# the cache first, with its standard output and error in <prefix>.stdout and
+# .stderr; prints "cpu_seconds peak_kib exit_status user_seconds".
+time_run() {
+  local prefix=$1 status=0
+  shift
+  read_into_cache "${warm_files[@]}"
+  /usr/bin/time -f "%U %S %M" -o "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
+  tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f\n", $1 + $2, $3, s, $1 }'
+}
+
+less_cpu() { awk -v a="${1%% *}" -v b="${2%% *}" 'BEGIN { exit !(a < b) }'; }
 
 # measure <output prefix> <command...>: runs it --repeat times with its
 # standard output and error in <prefix>.stdout and .stderr; prints
 # "cpu_seconds peak_kib exit_status user_seconds" of the run with the least
 # CPU time.
 measure() {
-  local prefix=$1 best="" i status
+  local prefix=$1 best="" i figures
   shift
   for ((i = 0; i < repeat; i++)); do
-    status=0
-    warm_up
-    /usr/bin/time -f "%U %S %M" -o "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
-    local figures
-    figures=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f", $1 + $2, $3, s, $1 }')
-    if [ -z "$best" ] || awk -v a="${figures%% *}" -v b="${best%% *}" 'BEGIN { exit !(a < b) }'; then
-      best=$figures
-    fi
+    figures=$(time_run "$prefix" "$@")
+    if [ -z "$best" ] || less_cpu "$figures" "$best"; then best=$figures; fi
   done
   echo "$best"
 }
@@ -127,23 +130,15 @@ measure() {
 # arrays pair_a and pair_b, run in turn; prints A's figures, B's least CPU
 # time and the median of the ratios A/B of the runs made one after the other.
 measure_pair() {
-  local prefix_a=$1 prefix_b=$2 i status best_a="" best_b="" ratios=()
+  local prefix_a=$1 prefix_b=$2 i a b best_a="" best_b="" ratios=()
   for ((i = 0; i < repeat; i++)); do
-    status=0
-    warm_up
-    /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_a[@]}" >"$prefix_a.stdout" 2>"$prefix_a.stderr" || status=$?
-    local a b
-    a=$(tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f", $1 + $2, $3, s, $1 }')
-    warm_up
-    /usr/bin/time -f "%U %S %M" -o "$run/time" "${pair_b[@]}" >"$prefix_b.stdout" 2>"$prefix_b.stderr" || true
-    b=$(tail -n 1 "$run/time" | awk '{ printf "%.2f", $1 + $2 }')
-    if [ -z "$best_a" ] || awk -v x="${a%% *}" -v y="${best_a%% *}" 'BEGIN { exit !(x < y) }'; then best_a=$a; fi
-    if [ -z "$best_b" ] || awk -v x="$b" -v y="$best_b" 'BEGIN { exit !(x < y) }'; then best_b=$b; fi
-    ratios+=("$(awk -v x="${a%% *}" -v y="$b" 'BEGIN { print (y > 0) ? x / y : "-" }')")
+    a=$(time_run "$prefix_a" "${pair_a[@]}")
+    b=$(time_run "$prefix_b" "${pair_b[@]}")
+    if [ -z "$best_a" ] || less_cpu "$a" "$best_a"; then best_a=$a; fi
+    if [ -z "$best_b" ] || less_cpu "$b" "$best_b"; then best_b=$b; fi
+    ratios+=("$(awk -v x="${a%% *}" -v y="${b%% *}" 'BEGIN { print (y > 0) ? x / y : "-" }')")
   done
-  local median
-  median=$(printf '%s\n' "${ratios[@]}" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-  echo "$best_a $best_b $median"
+  echo "$best_a ${best_b%% *} $(printf '%s\n' "${ratios[@]}" | median_of)"
 }
 
 mask_time() {  # the report's generation time is the only line that may change

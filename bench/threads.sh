@@ -56,15 +56,14 @@ time_once() {
 }
 
 median() {  # median <label> <field 1-3>
-  awk -v f="$2" '{ print $f }' "$1.times" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+  awk -v f="$2" '{ print $f }' "$1.times" | median_of
 }
 
 # pair_median <label A> <label B>: the median of A's wall time over B's,
 # round by round. The commands of a round run one after the other, so a
 # drift of the machine's speed between rounds does not become the ratio.
 pair_median() {
-  paste -d ' ' "$1.times" "$2.times" | awk '$4 > 0 { print $1 / $4 }' | sort -g |
-    awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+  paste -d ' ' "$1.times" "$2.times" | awk '$4 > 0 { print $1 / $4 }' | median_of
 }
 
 # thread_seconds <command...>: runs it with 2 reading threads and prints the
@@ -107,12 +106,10 @@ for name in "${names[@]}"; do
   bytes=$(cat "$corpora/$name/.bytes")
   rm -f ./*.times
   for ((i = 0; i < repeat; i++)); do
-    # Each run finds the files in the page cache (the system may have
-    # dropped some since the last one), as a build finds files it has just written.
-    cat "${files[@]}" >/dev/null
+    read_into_cache "${files[@]}"
     time_once xmlwf xmlwf "${files[@]}"
     for threads in "${counts[@]}"; do
-      cat "${files[@]}" >/dev/null
+      read_into_cache "${files[@]}"
       time_once "t$threads" env ORVANTADIR="$run/install" KYV_THREADS="$threads" \
         "$kyvld" "${files[@]}" -KYV="report.xml" -SILENT
       sed -i '/Generation time/{n;s|>[^<]*<|>@TIME@<|}' report.xml
@@ -125,7 +122,7 @@ for name in "${names[@]}"; do
       cmp -s "t1.$part" "t$threads.$part" || { verdict="DIFFERENT: $part with $threads threads"; failed=1; }
     done
   done
-  cat "${files[@]}" >/dev/null
+  read_into_cache "${files[@]}"
   read -r serial parallel < <(thread_seconds env ORVANTADIR="$run/install" "$kyvld" "${files[@]}" -KYV=report.xml -SILENT)
   x=$(median xmlwf 1) w1=$(median t1 1) w2=$(median t2 1) wn=$(median "t$cores" 1)
   c1=$(median t1 2) c2=$(median t2 2) rss=$(median "t$cores" 3)

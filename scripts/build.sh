@@ -14,7 +14,9 @@ if [ "${1:-}" = --pgo ]; then
 fi
 dir=$1
 shift
+phase=""
 if [ "$pgo" = 1 ]; then
+  phase=use
   stamp=$(cd "$top" && find CMakeLists.txt src bench scripts/pgo-train.sh -type f \
             \( -name '*.cpp' -o -name '*.h' -o -name '*.l' -o -name '*.y' -o -name '*.pl' \
                -o -name '*.pm' -o -name '*.sh' -o -name CMakeLists.txt \) -print0 |
@@ -22,16 +24,11 @@ if [ "$pgo" = 1 ]; then
   if [ ! -f "$dir/pgo.stamp" ] || [ "$(cat "$dir/pgo.stamp")" != "$stamp" ]; then
     rm -f "$dir/pgo.stamp"
     cmake -S "$top" -B "$dir" "$@" -DKYV_PGO=generate >/dev/null
-    if [ -d "$dir" ]; then find "$dir" -name '*.gcda' -delete; fi
+    find "$dir" -name '*.gcda' -delete
     cmake --build "$dir" -j "$(nproc)" --target kyvld
     bash "$top/scripts/pgo-train.sh" "$dir/kyvld" "$dir/pgo-training"
-    cmake -S "$top" -B "$dir" "$@" -DKYV_PGO=use >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
-    echo "$stamp" >"$dir/pgo.stamp"
-    exit 0
   fi
-  cmake -S "$top" -B "$dir" "$@" -DKYV_PGO=use >/dev/null
-else
-  cmake -S "$top" -B "$dir" "$@" -DKYV_PGO= >/dev/null
 fi
+cmake -S "$top" -B "$dir" "$@" -DKYV_PGO="$phase" >/dev/null
 cmake --build "$dir" -j "$(nproc)"
+if [ "$pgo" = 1 ]; then echo "$stamp" >"$dir/pgo.stamp"; fi
