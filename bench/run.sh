@@ -170,6 +170,9 @@ failed=0
 notes=()
 declare -A base_cpu_per_mb  # CPU per MB of each family's first size, by family and mode
 declare -A base_user_per_mb  # the same of user time alone
+declare -A over_cache        # families noted for a peak larger than the last-level cache
+l3_bytes=$(getconf LEVEL3_CACHE_SIZE 2>/dev/null || echo 0)
+case $l3_bytes in '' | *[!0-9]*) l3_bytes=0 ;; esac
 
 # bench_one <family> <size> <name> <mode>: mode "report" (-KYV) or "xref" (-XREF).
 bench_one() {
@@ -273,6 +276,13 @@ bench_one() {
     fi
   fi
   rows+=("$line|$verdict")
+  # A family whose model outgrows the last-level cache at a larger size pays
+  # main memory's latency there on look-ups that its first size finds in the
+  # cache: that size's CPU/MB says as much about the machine as the program.
+  if [ "$l3_bytes" -gt 0 ] && [ "$((rss * 1024))" -gt "$l3_bytes" ] && [ -z "${over_cache[$family]:-}" ]; then
+    over_cache[$family]=1
+    notes+=("$family $label: peak RSS $((rss / 1024)) MiB is more than the last-level cache ($((l3_bytes >> 20)) MiB), which sizes before it may fit in")
+  fi
   read -r _ _ _ mb _ _ _ ratio vs _ rss_ratio _ <<<"$line"
   local peers=""
   [ "$mode" = report ] && peers="xmlwf ${xmlwf_cpu}s (x$ratio), xmllint ${xmllint_cpu}s, wc ${wc_cpu}s, "
