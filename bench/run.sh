@@ -98,6 +98,8 @@ cd "$run"
 
 # The files of the corpus being measured, read into the cache before each timed run.
 warm_files=()
+# measure_pair's optional first command of each round, its files and sizes.
+pair_base=() base_files=() base_mb=0 a_mb=0
 
 # time_run <output prefix> <command...>: runs it once, its corpus read into
 # the cache first, with its standard output and error in <prefix>.stdout and
@@ -129,16 +131,38 @@ measure() {
 # measure_pair <prefix A> <prefix B>: like measure for the commands in the
 # arrays pair_a and pair_b, run in turn; prints A's figures, B's least CPU
 # time and the median of the ratios A/B of the runs made one after the other.
+# With the array pair_base set (kyvld on the family's first size, of
+# base_mb MB against A's a_mb), each round runs it first, and two more
+# medians follow: A's CPU per MB over the base's in the same round, and the
+# same of user time (the machine's speed drifts in minutes, more than these
+# ratios measure).
 measure_pair() {
-  local prefix_a=$1 prefix_b=$2 i a b best_a="" best_b="" ratios=()
+  local prefix_a=$1 prefix_b=$2 i a b base best_a="" best_b="" ratios=() cpu_ratios=() user_ratios=()
+  local cpu_a user_a cpu_base user_base
+  local files_a=("${warm_files[@]}")
   for ((i = 0; i < repeat; i++)); do
+    if [ ${#pair_base[@]} -gt 0 ]; then
+      warm_files=("${base_files[@]}")
+      base=$(time_run "$run/base" "${pair_base[@]}")
+      warm_files=("${files_a[@]}")
+    fi
     a=$(time_run "$prefix_a" "${pair_a[@]}")
     b=$(time_run "$prefix_b" "${pair_b[@]}")
     if [ -z "$best_a" ] || less_cpu "$a" "$best_a"; then best_a=$a; fi
     if [ -z "$best_b" ] || less_cpu "$b" "$best_b"; then best_b=$b; fi
     ratios+=("$(awk -v x="${a%% *}" -v y="${b%% *}" 'BEGIN { print (y > 0) ? x / y : "-" }')")
+    if [ ${#pair_base[@]} -gt 0 ]; then
+      read -r cpu_a _ _ user_a <<<"$a"
+      read -r cpu_base _ _ user_base <<<"$base"
+      cpu_ratios+=("$(awk -v x="$cpu_a" -v y="$cpu_base" -v m="$a_mb" -v n="$base_mb" 'BEGIN { print (y > 0) ? (x / m) / (y / n) : "-" }')")
+      user_ratios+=("$(awk -v x="$user_a" -v y="$user_base" -v m="$a_mb" -v n="$base_mb" 'BEGIN { print (y > 0) ? (x / m) / (y / n) : "-" }')")
+    fi
   done
-  echo "$best_a ${best_b%% *} $(printf '%s\n' "${ratios[@]}" | median_of)"
+  local paired="- -"
+  if [ ${#cpu_ratios[@]} -gt 0 ]; then
+    paired="$(printf '%s\n' "${cpu_ratios[@]}" | median_of) $(printf '%s\n' "${user_ratios[@]}" | median_of)"
+  fi
+  echo "$best_a ${best_b%% *} $(printf '%s\n' "${ratios[@]}" | median_of) $paired"
 }
 
 mask_time() {  # the report's generation time is the only line that may change
@@ -170,6 +194,7 @@ failed=0
 notes=()
 declare -A base_cpu_per_mb  # CPU per MB of each family's first size, by family and mode
 declare -A base_user_per_mb  # the same of user time alone
+declare -A first_corpus      # each family's first size, timed beside its larger ones
 declare -A over_cache        # families noted for a peak larger than the last-level cache
 l3_bytes=$(getconf LEVEL3_CACHE_SIZE 2>/dev/null || echo 0)
 case $l3_bytes in '' | *[!0-9]*) l3_bytes=0 ;; esac
@@ -205,11 +230,20 @@ bench_one() {
   read -r ref_cpu ref_rss <"$cache/figures"
 
   rm -f "$output"
-  local cpu rss status user xmlwf_cpu=- pair_ratio=-
+  local cpu rss status user xmlwf_cpu=- pair_ratio=- paired_per_mb=- paired_user_per_mb=-
   if [ "$mode" = report ]; then
     pair_a=("${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
     pair_b=(xmlwf "${files[@]}")
-    read -r cpu rss status user xmlwf_cpu pair_ratio < <(measure_pair "$run/new" "$run/xmlwf")
+    pair_base=() base_files=()
+    local first=${first_corpus[$family]:-}
+    if [ -n "$first" ] && [ "$first" != "$name" ]; then
+      base_files=("../bench-corpora/$first"/*.xob)
+      pair_base=("${kyvld[@]}" "$new_bin" "${base_files[@]}" -KYV=base.xml -SILENT)
+      base_mb=$(awk -v b="$(cat "$corpora/$first/.bytes")" 'BEGIN { print b / 1000000 }')
+      a_mb=$(awk -v b="$bytes" 'BEGIN { print b / 1000000 }')
+    fi
+    read -r cpu rss status user xmlwf_cpu pair_ratio paired_per_mb paired_user_per_mb < <(measure_pair "$run/new" "$run/xmlwf")
+    rm -f base.xml
   else
     read -r cpu rss status user < <(measure "$run/new" "${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
   fi
@@ -254,13 +288,16 @@ bench_one() {
   local line
   line=$(awk -v f="$family" -v s="$label" -v n="$name" -v b="$bytes" -v t="$traps" -v k="$cpu" -v x="$xmlwf_cpu" \
       -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" -v pr="$pair_ratio" \
-      -v u="$user" -v ubase="${base_user_per_mb[$family-$mode]:-}" 'BEGIN {
+      -v u="$user" -v ubase="${base_user_per_mb[$family-$mode]:-}" -v pp="$paired_per_mb" \
+      -v pu="$paired_user_per_mb" 'BEGIN {
     mb = b / 1000000
     ratio = (pr != "-") ? sprintf("%.2f", pr) : "-"
     per_mb = k / mb
     vs = (base != "" && base > 0) ? sprintf("%.2f", per_mb / base) : (base == "" ? "1.00" : "-")
+    if (pp != "-") vs = sprintf("%.2f", pp)
     user_per_mb = u / mb
     uvs = (ubase != "" && ubase > 0) ? sprintf("%.2f", user_per_mb / ubase) : (ubase == "" ? "1.00" : "-")
+    if (pu != "-") uvs = sprintf("%.2f", pu)
     printf "%s %s %s %.1f %s %.2f %s %s %s %s %.2f %.2f %.6f %.6f\n", f, s, n, mb, t, k, x, ratio, vs, uvs,
       r * 1024 / b, rc, per_mb, user_per_mb
   }')
@@ -269,6 +306,7 @@ bench_one() {
   local per_mb=${line##* }
   line=${line% *}
   if [ -z "${base_cpu_per_mb[$family-$mode]:-}" ]; then
+    [ "$mode" = report ] && first_corpus[$family]=$name
     base_cpu_per_mb[$family-$mode]=$per_mb
     base_user_per_mb[$family-$mode]=$user_per_mb
     if awk -v c="$cpu" 'BEGIN { exit !(c < 0.1) }'; then
@@ -305,8 +343,9 @@ done
 echo
 echo "MB are 10^6 bytes of xob files; CPU is user + sys seconds (the least of --repeat runs); ratio is"
 echo "kyvld / xmlwf, with --repeat the median over pairs of runs made one after the other;"
-echo "CPU/MB is relative to the family's first size, user/MB the same of user time alone (without the"
-echo "kernel's part: reading the files, and first writes into memory the process had not used before);"
+echo "CPU/MB is CPU per MB relative to the family's first size, run just before in each pair (the median"
+echo "over pairs), user/MB the same of user time alone (without the kernel's part: reading the files, and"
+echo "first writes into memory the process had not used before);"
 echo "RSS/in is peak RSS / input bytes; ref s is the reference's CPU."
 printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
   family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "user/MB" "RSS/in" "ref s" outputs
