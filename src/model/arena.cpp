@@ -206,6 +206,8 @@ void zeroed_table_free(void* table, std::size_t bytes) {
     std::free(table);
 }
 
+std::size_t arena_bytes() { return static_cast<std::size_t>(block_count) * BLOCK_SIZE; }
+
 void arena_out_of_memory() {
     std::fputs("Fatal Error: no memory left\n", stderr);
     std::exit(7);

@@ -74,6 +74,9 @@ void zeroed_table_free(void* table, std::size_t bytes);
 bool arena_prepare_block();
 void arena_set_preparing(bool on);
 
+// The bytes of the blocks made so far: how large the model has grown.
+std::size_t arena_bytes();
+
 // Ends the process with the message of an exhausted heap.
 [[noreturn]] void arena_out_of_memory();
 
