@@ -117,3 +117,6 @@ void record_xob_file(std::FILE* stream, const char* file_name, chunk_writer& out
 
 // Reads a record into the model: the outputs are those of read_xob_file.
 void replay_xob_record(chunk_source& record);
+// The model size from which a replay fetches what its next entries will read
+// (64 MB; tests set it lower to run that path on small models).
+void set_replay_fetch_ahead_from(std::size_t model_bytes);

@@ -159,7 +159,7 @@ record_entry read_entry(const char* at) {
 // in the processor's caches, and reading every entry a second time costs
 // more than the fetches save (9% of a two-thread run on a 50 MB model; on
 // one of 200 MB they save 3%).
-constexpr std::size_t LOOKAHEAD_FROM_MODEL_BYTES = 64 << 20;
+std::size_t lookahead_from_model_bytes = 64 << 20;
 
 // A cursor kept SLOT_AHEAD entries after the one being replayed (within its
 // chunk). Each entry it passes is read once: a string value's table slot is
@@ -170,7 +170,7 @@ constexpr std::size_t LOOKAHEAD_FROM_MODEL_BYTES = 64 << 20;
 // file.
 class record_lookahead {
 public:
-    record_lookahead() : on_(arena_bytes() >= LOOKAHEAD_FROM_MODEL_BYTES) {}
+    record_lookahead() : on_(arena_bytes() >= lookahead_from_model_bytes) {}
 
     void restart(const char* at, const char* end) {
         if (!on_) return;
@@ -269,6 +269,8 @@ private:
 };
 
 }  // namespace
+
+void set_replay_fetch_ahead_from(std::size_t model_bytes) { lookahead_from_model_bytes = model_bytes; }
 
 void replay_xob_record(chunk_source& record) {
     xob_node* outer_scope = current_scope;

@@ -11,6 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "model/binding_lists.h"
+#include "model/name_table.h"
+#include "model/xob_node.h"
 #include "parse/parallel_reading.h"
 
 namespace {
@@ -146,6 +149,35 @@ TEST(XobRecord, ScannerFailureEndsTheRunWhereTheReplayMeetsIt) {
     put(writer, OP_SCANNER_FAILED, "input in flex scanner failed");
     writer.finish();
     EXPECT_EXIT(replay_xob_record(queue), testing::ExitedWithCode(2), "^input in flex scanner failed\n$");
+}
+
+// Fetching ahead changes nothing the replay does: with it on from the first
+// byte of the model, a record cut into chunks of a few entries each (the
+// look-ahead stops at the end of each) binds every definition it holds.
+TEST(XobRecord, ReplayFetchingAheadBindsEveryDefinition) {
+    std::string text = "<?xml version=\"1.0\"?>\n<xobj filename=\"ahead.xob\">\n";
+    for (int i = 0; i < 300; ++i)
+        text += "<define name=\"ahead" + std::to_string(i) + "\" level=\"0\" storageclass=\"\">\n"
+                "<position filenum=\"1\" line=\"" + std::to_string(i + 1) + "\" row=\"1\"/>\n</define>\n";
+    text += "</xobj>\n";
+    std::FILE* file = file_holding(text);
+    ASSERT_NE(file, nullptr);
+    chunk_queue queue;
+    chunk_writer writer(128, [&](record_chunk& chunk) {
+        queue.chunks.push_back(std::move(chunk));
+        return true;
+    });
+    record_xob_file(file, "ahead.xob", writer);
+    std::fclose(file);
+    ASSERT_GT(queue.chunks.size(), 50u);
+    set_replay_fetch_ahead_from(0);
+    replay_xob_record(queue);
+    set_replay_fetch_ahead_from(64 << 20);
+    for (int i = 0; i < 300; ++i) {
+        binding_cell* bound = newest_of_kind(name_intern(("ahead" + std::to_string(i)).c_str()), a_definition);
+        ASSERT_NE(bound, nullptr) << "ahead" << i;
+        EXPECT_EQ(bound->node->position->line, i + 1);
+    }
 }
 
 }  // namespace
