@@ -53,7 +53,10 @@ std::size_t numeric_reference_length(const char* text, const char* end) {
 }  // namespace
 
 void unlocked_output(std::FILE* stream) {
-    std::setvbuf(stream, nullptr, _IOFBF, 1 << 20);
+    // The C library keeps its own size for a buffer it allocates, whatever
+    // size is asked; a 64 KB buffer of ours (165 write calls for a 10.7 MB
+    // report instead of 2,629) made no run measurably faster.
+    std::setvbuf(stream, nullptr, _IOFBF, BUFSIZ);
     __fsetlocking(stream, FSETLOCKING_BYCALLER);
 }
 
