@@ -98,8 +98,9 @@ cd "$run"
 
 # The files of the corpus being measured, read into the cache before each timed run.
 warm_files=()
-# measure_pair's optional first command of each round, its files and sizes.
-pair_base=() base_files=() base_mb=0 a_mb=0
+# measure_pair's optional first command of each round, its files, and how
+# many times their bytes A's are.
+pair_base=() base_files=() base_scale=1
 
 # time_run <output prefix> <command...>: runs it once, its corpus read into
 # the cache first, with its standard output and error in <prefix>.stdout and
@@ -131,13 +132,13 @@ measure() {
 # measure_pair <prefix A> <prefix B>: like measure for the commands in the
 # arrays pair_a and pair_b, run in turn; prints A's figures, B's least CPU
 # time and the median of the ratios A/B of the runs made one after the other.
-# With the array pair_base set (kyvld on the family's first size, of
-# base_mb MB against A's a_mb), each round runs it first, and two more
+# With the array pair_base set (kyvld on the family's first size, whose
+# bytes A's are base_scale times), each round runs it first, and two more
 # medians follow: A's CPU per MB over the base's in the same round, and the
 # same of user time (the machine's speed drifts in minutes, more than these
 # ratios measure).
 measure_pair() {
-  local prefix_a=$1 prefix_b=$2 i a b base best_a="" best_b="" ratios=() cpu_ratios=() user_ratios=()
+  local prefix_a=$1 prefix_b=$2 i a b base best_a="" best_b="" ratios=() per_mb_ratios=()
   local cpu_a user_a cpu_base user_base
   local files_a=("${warm_files[@]}")
   for ((i = 0; i < repeat; i++)); do
@@ -154,13 +155,16 @@ measure_pair() {
     if [ ${#pair_base[@]} -gt 0 ]; then
       read -r cpu_a _ _ user_a <<<"$a"
       read -r cpu_base _ _ user_base <<<"$base"
-      cpu_ratios+=("$(awk -v x="$cpu_a" -v y="$cpu_base" -v m="$a_mb" -v n="$base_mb" 'BEGIN { print (y > 0) ? (x / m) / (y / n) : "-" }')")
-      user_ratios+=("$(awk -v x="$user_a" -v y="$user_base" -v m="$a_mb" -v n="$base_mb" 'BEGIN { print (y > 0) ? (x / m) / (y / n) : "-" }')")
+      # CPU per MB over the base's, then the same of user time.
+      per_mb_ratios+=("$(awk -v c="$cpu_a" -v cb="$cpu_base" -v u="$user_a" -v ub="$user_base" -v s="$base_scale" '
+        function per_mb(x, y) { return (y > 0) ? x / y / s : "-" }
+        BEGIN { print per_mb(c, cb), per_mb(u, ub) }')")
     fi
   done
   local paired="- -"
-  if [ ${#cpu_ratios[@]} -gt 0 ]; then
-    paired="$(printf '%s\n' "${cpu_ratios[@]}" | median_of) $(printf '%s\n' "${user_ratios[@]}" | median_of)"
+  if [ ${#per_mb_ratios[@]} -gt 0 ]; then
+    paired="$(printf '%s\n' "${per_mb_ratios[@]}" | cut -d' ' -f1 | median_of)"
+    paired="$paired $(printf '%s\n' "${per_mb_ratios[@]}" | cut -d' ' -f2 | median_of)"
   fi
   echo "$best_a ${best_b%% *} $(printf '%s\n' "${ratios[@]}" | median_of) $paired"
 }
@@ -239,8 +243,7 @@ bench_one() {
     if [ -n "$first" ] && [ "$first" != "$name" ]; then
       base_files=("../bench-corpora/$first"/*.xob)
       pair_base=("${kyvld[@]}" "$new_bin" "${base_files[@]}" -KYV=base.xml -SILENT)
-      base_mb=$(awk -v b="$(cat "$corpora/$first/.bytes")" 'BEGIN { print b / 1000000 }')
-      a_mb=$(awk -v b="$bytes" 'BEGIN { print b / 1000000 }')
+      base_scale=$(awk -v a="$bytes" -v b="$(cat "$corpora/$first/.bytes")" 'BEGIN { print a / b }')
     fi
     read -r cpu rss status user xmlwf_cpu pair_ratio paired_per_mb paired_user_per_mb < <(measure_pair "$run/new" "$run/xmlwf")
     rm -f base.xml
