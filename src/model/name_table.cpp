@@ -6,6 +6,7 @@
 
 #include "model/arena.h"
 #include "model/hashed_set.h"
+#include "model/name_sequences.h"
 
 namespace {
 
@@ -45,6 +46,16 @@ name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t ha
     entry->text[length] = '\0';
     name_set.add(entry);
     return entry;
+}
+
+name* name_intern_read(const char* bytes, std::size_t length, std::uint32_t hash) {
+    if (name* expected = name_sequence_predict(bytes, length, hash)) {
+        if (expected->binding.number) __builtin_prefetch(arena_record(expected->binding.number));
+        return expected;
+    }
+    name* interned = name_intern_hashed(bytes, length, hash);
+    name_sequence_note(interned);
+    return interned;
 }
 
 const char* name_text(const name* n) { return n ? n->text : ""; }

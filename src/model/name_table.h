@@ -20,6 +20,10 @@ name* name_intern_bytes(const char* bytes, std::size_t length);
 // hash computed already (by a reading thread).
 std::uint32_t name_hash(const char* bytes, std::size_t length);
 name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t hash);
+// The same for a text read from an xob file, in the order of the file: the
+// name may come from the order of an earlier read of the same source file
+// (see model/name_sequences.h).
+name* name_intern_read(const char* bytes, std::size_t length, std::uint32_t hash);
 // Ask the processor to fetch what interning a text of this hash will read,
 // so that a reader that knows the texts to come hides the table's cache
 // misses behind the work in between: first the table's slot, then (once the

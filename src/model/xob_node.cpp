@@ -96,7 +96,7 @@ void attribute_value_text(const char** bytes, std::size_t* length) {
 
 name* intern_string_value(const char* bytes, std::size_t length) {
     attribute_value_text(&bytes, &length);
-    return name_intern_hashed(bytes, length, name_hash(bytes, length));
+    return name_intern_read(bytes, length, name_hash(bytes, length));
 }
 
 xob_node* new_position_by_name(name*, name* full_path, std::int32_t line, std::int32_t row) {

@@ -9,6 +9,7 @@
 #include "driver/kyvlink.h"
 #include "model/binding.h"
 #include "model/file_table.h"
+#include "model/name_sequences.h"
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
@@ -211,12 +212,14 @@ xob_value act_source_start(xob_value file_name, xob_value full_path, xob_value d
     xob_node* source = enter_file(text_of(file_name), full_path, system, file_number, version);
     record_file_start(text_of(file_name), text_of(full_path), number_of(date), present(system),
                       text_of(version));
+    name_sequence_enter(text_of(full_path));
     return value_of(source);
 }
 
 xob_value act_source_end(xob_value file_name, xob_value full_path, xob_value, xob_value,
                          xob_value, xob_value, xob_value,
                          xob_value source, xob_value blocks) {
+    name_sequence_leave();
     record_file_end(text_of(file_name), text_of(full_path));
     if (source.node && !source.node->blocks) source.node->blocks = adopt_list(blocks);
     return value_of(source.node);
@@ -256,6 +259,7 @@ xob_value act_function_end(xob_value name_value, xob_value, xob_value,
 xob_value act_xob_start(xob_value file_name, xob_value date, xob_value command) {
     clear_file_numbers();
     clear_type_numbers();
+    name_sequence_reset();
     xob_node* scope_node = new_source(text_of(file_name), nullptr, false, nullptr);
     std::time_t seconds = number_of(date);
     note_xob(name_text(text_of(file_name)), present(date) ? &seconds : nullptr,

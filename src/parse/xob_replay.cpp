@@ -83,7 +83,7 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
     switch (op) {
         case OP_STRING:
             return string_attribute(
-                name_intern_hashed(text, static_cast<std::size_t>(text_length), static_cast<std::uint32_t>(a[0])));
+                name_intern_read(text, static_cast<std::size_t>(text_length), static_cast<std::uint32_t>(a[0])));
         case OP_NUMBER: return number_attribute(a[0]);
         case OP_PRINT_PAIR: print_pair(text, text + std::strlen(text) + 1); break;
         case OP_PRINT: std::fwrite(text, 1, static_cast<std::size_t>(text_length), stdout); break;

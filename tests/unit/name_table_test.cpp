@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/arena.h"
+#include "model/name_sequences.h"
 
 #include <string>
 #include <vector>
@@ -63,4 +64,40 @@ TEST(NameTable, ManyNamesStayUniqueAcrossGrowth) {
     EXPECT_EQ(name_intern_bytes(buffer + 1, 6), first[1]);
     EXPECT_NE(name_intern_bytes(buffer + 1, 5), first[1]);
     EXPECT_STREQ(name_text(name_intern_bytes(buffer + 1, 5)), "grow_");
+}
+
+// A file read again takes its names from the order of an earlier read, and
+// only where the text read is the whole text of the name expected: a text
+// that is a prefix of it, even under the same hash, is another name.
+TEST(NameTable, NamesInTheOrderOfAnEarlierReadAreChecked) {
+    name* file = name_intern("/inc/order.h");
+    const std::string texts[] = {"order_first", "order_second_long", "order_third"};
+    auto read_file = [&](const std::string* names, int count) {
+        std::vector<name*> got;
+        name_sequence_enter(file);
+        for (int i = 0; i < count; ++i) {
+            const std::string& text = names[i];
+            got.push_back(name_intern_read(text.data(), text.size(), name_hash(text.data(), text.size())));
+        }
+        name_sequence_leave();
+        return got;
+    };
+    for (int read = 0; read < 3; ++read) {
+        std::vector<name*> got = read_file(texts, 3);
+        for (int i = 0; i < 3; ++i) ASSERT_EQ(got[i], name_intern(texts[i].c_str())) << "read " << read;
+    }
+
+    name_sequence_enter(file);
+    EXPECT_EQ(name_intern_read("order_first", 11, name_hash("order_first", 11)), name_intern("order_first"));
+    std::uint32_t expected_hash = name_intern("order_second_long")->hash;
+    EXPECT_EQ(name_sequence_predict("order_second", 12, expected_hash), nullptr);
+    name_sequence_leave();
+
+    // The order was left: the next read records it again, and reads it after.
+    const std::string changed[] = {"order_first", "order_changed", "order_third"};
+    for (int read = 0; read < 3; ++read) {
+        std::vector<name*> got = read_file(changed, 3);
+        for (int i = 0; i < 3; ++i) ASSERT_EQ(got[i], name_intern(changed[i].c_str())) << "read " << read;
+    }
+    name_sequence_reset();
 }
