@@ -12,6 +12,16 @@ namespace {
 
 hashed_set<name> name_set;  // every interned name; its order is never observed
 
+name* new_name(const char* bytes, std::size_t length, std::uint32_t hash) {
+    auto* entry = static_cast<name*>(arena_alloc(offsetof(name, text) + length + 1));
+    entry->index = -1;
+    entry->hash = hash;
+    entry->binding = nullptr;
+    std::memcpy(entry->text, bytes, length);
+    entry->text[length] = '\0';
+    return entry;
+}
+
 }  // namespace
 
 name* name_intern(const char* text) { return name_intern_bytes(text, std::strlen(text)); }
@@ -38,14 +48,13 @@ name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t ha
         if (found->binding.number) __builtin_prefetch(arena_record(found->binding.number));
         return found;
     }
-    auto* entry = static_cast<name*>(arena_alloc(offsetof(name, text) + length + 1));
-    entry->index = -1;
-    entry->hash = hash;
-    entry->binding = nullptr;
-    std::memcpy(entry->text, bytes, length);
-    entry->text[length] = '\0';
+    name* entry = new_name(bytes, length, hash);
     name_set.add(entry);
     return entry;
+}
+
+name* name_outside_table(const char* bytes, std::size_t length) {
+    return new_name(bytes, length, name_hash(bytes, length));
 }
 
 name* name_intern_read(const char* bytes, std::size_t length, std::uint32_t hash) {

@@ -24,6 +24,10 @@ name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t ha
 // name may come from the order of an earlier read of the same source file
 // (see model/name_sequences.h).
 name* name_intern_read(const char* bytes, std::size_t length, std::uint32_t hash);
+// A name record the table does not hold, for a text that is only ever
+// printed (a trap's joined names): a unique text then neither grows the
+// table nor waits for a probe of it. It is never the interned name of its text.
+name* name_outside_table(const char* bytes, std::size_t length);
 // Ask the processor to fetch what interning a text of this hash will read,
 // so that a reader that knows the texts to come hides the table's cache
 // misses behind the work in between: first the table's slot, then (once the

@@ -395,12 +395,15 @@ void record_justify_element(const char* rule_name, const xob_node* position, std
     if (created) ++new_justifications;
 }
 
-void record_trap(std::int32_t rule, const xob_node* position, const xob_node* second_position,
-                 name* trap_name) {
-    if (!valid_rule(rule) || rule_severity(rule) == 0 || in_system_include) return;
+namespace {
+
+// The trap created by this call, or null (a rule that records nothing here,
+// or a trap recorded before); its name is for the caller to set.
+trap_event* new_trap(std::int32_t rule, const xob_node* position, const xob_node* second_position) {
+    if (!valid_rule(rule) || rule_severity(rule) == 0 || in_system_include) return nullptr;
     bool folds = rule_repeat(rule) != 0;
     trap_event* open_file = open_files.empty() ? nullptr : open_files.back();
-    if (folds && open_file && has_folded(open_file, rule)) return;
+    if (folds && open_file && has_folded(open_file, rule)) return nullptr;
 
     trap_event key = key_at(position, TRAP, rule);
     key.flag = 1;
@@ -411,10 +414,9 @@ void record_trap(std::int32_t rule, const xob_node* position, const xob_node* se
     } else {
         key.second_line = -1;
     }
-    key.name = trap_name;
     bool created;
     trap_event* trap = insert_event(key, &created);
-    if (!created) return;
+    if (!created) return nullptr;
 
     // A trap recorded after reading (by the link pass) is counted against the
     // file it lies in; one in a file without start event against the open
@@ -423,18 +425,30 @@ void record_trap(std::int32_t rule, const xob_node* position, const xob_node* se
     if (!counted) counted = open_file;
     if (counted && counted->counter++ == 0) ++files_with_traps;
     if (folds && open_file) set_folded(open_file, rule);
+    return trap;
+}
+
+}  // namespace
+
+void record_trap(std::int32_t rule, const xob_node* position, const xob_node* second_position,
+                 name* trap_name) {
+    if (trap_event* trap = new_trap(rule, position, second_position)) trap->name = trap_name;
 }
 
 void record_trap_pair(std::int32_t rule, const xob_node* position,
                       const xob_node* second_position, name* first_name, name* second_name) {
+    trap_event* trap = new_trap(rule, position, second_position);
+    if (!trap) return;
     if (!second_name) {
-        record_trap(rule, position, second_position, first_name);
+        trap->name = first_name;
         return;
     }
+    // Only printed, and mostly unique: joined for a new trap alone, and kept
+    // out of the name table.
     std::string joined = first_name ? name_text(first_name) : "??";
     joined += '#';
     joined += name_text(second_name);
-    record_trap(rule, position, second_position, name_intern(joined.c_str()));
+    trap->name = name_outside_table(joined.data(), joined.size());
 }
 
 void end_xob_file() {
