@@ -19,7 +19,7 @@ using name_sequence_detail::mode;
 // first says nothing about whether it comes again), used from the third on,
 // and recorded again on the read after one that left the order.
 struct file_reads {
-    std::uint32_t reads = 0;
+    std::uint32_t count = 0;  // reads so far, counted up to 2
     bool stale = false;
     std::vector<std::uint32_t> names;  // arena numbers
 };
@@ -55,13 +55,13 @@ void name_sequence_enter(const name* file) {
     file_reads& reads = reads_by_file[file];
     // A file that includes itself reads the order it is recording.
     if (is_open(&reads)) return enter({nullptr, 0, mode::pass});
-    if (reads.reads < 2) ++reads.reads;
+    if (reads.count < 2) ++reads.count;
     mode how = mode::pass;
-    if (reads.reads == 2 && (reads.names.empty() || reads.stale)) {
+    if (reads.count == 2 && (reads.names.empty() || reads.stale)) {
         reads.names.clear();
         reads.stale = false;
         how = mode::record;
-    } else if (reads.reads == 2) {
+    } else if (reads.count == 2) {
         how = mode::predict;
         for (std::size_t i = 0; i < FETCH_AHEAD && i < reads.names.size(); ++i)
             __builtin_prefetch(arena_record(reads.names[i]));

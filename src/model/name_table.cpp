@@ -22,6 +22,12 @@ name* new_name(const char* bytes, std::size_t length, std::uint32_t hash) {
     return entry;
 }
 
+// A name met again is bound a few tokens on by the element that names it:
+// what it binds already is fetched meanwhile.
+void prefetch_bindings(const name* known) {
+    if (known->binding.number) __builtin_prefetch(arena_record(known->binding.number));
+}
+
 }  // namespace
 
 name* name_intern(const char* text) { return name_intern_bytes(text, std::strlen(text)); }
@@ -43,9 +49,7 @@ name* name_intern_hashed(const char* bytes, std::size_t length, std::uint32_t ha
         return std::strncmp(entry->text, bytes, length) == 0 && entry->text[length] == '\0';
     });
     if (found) {
-        // The element that named it binds it next, a few tokens on: the
-        // bindings it already has are fetched meanwhile.
-        if (found->binding.number) __builtin_prefetch(arena_record(found->binding.number));
+        prefetch_bindings(found);
         return found;
     }
     name* entry = new_name(bytes, length, hash);
@@ -59,7 +63,7 @@ name* name_outside_table(const char* bytes, std::size_t length) {
 
 name* name_intern_read(const char* bytes, std::size_t length, std::uint32_t hash) {
     if (name* expected = name_sequence_predict(bytes, length, hash)) {
-        if (expected->binding.number) __builtin_prefetch(arena_record(expected->binding.number));
+        prefetch_bindings(expected);
         return expected;
     }
     name* interned = name_intern_hashed(bytes, length, hash);
