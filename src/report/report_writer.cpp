@@ -4,6 +4,7 @@
 #include "messages/messages.h"
 #include "messages/time_text.h"
 #include "report/console_line.h"
+#include "report/output_file.h"
 #include "report/output_text.h"
 #include "report/report_names.h"
 #include "report/report_tables.h"
@@ -27,7 +28,7 @@ void attribute(const char* value) { write_xml(report_stream, value, xml_place::a
 
 void open_report(const char* title, const char* path) {
     if (!path) return;
-    report_stream = std::fopen(path, "wb");
+    report_stream = open_output_file(path);
     if (!report_stream) return;
     unlocked_output(report_stream);
     report_path = path;

@@ -8,6 +8,7 @@
 #include "model/file_table.h"
 #include "model/name_table.h"
 #include "model/xob_node.h"
+#include "report/output_file.h"
 #include "report/output_text.h"
 #include "report/perl_text.h"
 #include "report/xml_text.h"
@@ -171,7 +172,7 @@ void write_functions(std::FILE* out) {
 }  // namespace
 
 void write_xref(const char* path) {
-    std::FILE* out = std::fopen(path, "wb");
+    std::FILE* out = open_output_file(path);
     if (!out) fatal("Fatal Error", "Cannot open xref file %1", "", as_is(path));
     unlocked_output(out);
     put_text(xref_head, out);

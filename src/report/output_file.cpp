@@ -1,0 +1,186 @@
+#include "report/output_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Direct writes are whole blocks of this size from memory aligned to it,
+// the largest logical block of common disks.
+constexpr std::size_t DIRECT_BLOCK = 4096;
+// Bytes waiting for one direct write: enough that a write's fixed cost is
+// nothing, little beside a model that makes a report this large.
+constexpr std::size_t DIRECT_BUFFER = std::size_t{4} << 20;
+
+std::size_t cached_bytes = std::size_t{64} << 20;
+std::uint64_t direct_bytes = 0;
+
+struct output_file {
+    int fd;
+    std::uint64_t offset = 0;    // bytes written to fd so far
+    bool may_go_direct = false;  // a regular file, direct writes not refused
+    bool direct = false;         // O_DIRECT on, bytes gathered in buffer
+    char* buffer = nullptr;
+    std::size_t filled = 0;
+};
+
+bool write_all(output_file* file, const char* data, std::size_t size) {
+    while (size > 0) {
+        ssize_t written = ::write(file->fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+        file->offset += static_cast<std::uint64_t>(written);
+    }
+    return true;
+}
+
+bool set_direct(int fd, bool on) {
+    int flags = fcntl(fd, F_GETFL);
+    if (flags < 0) return false;
+    return fcntl(fd, F_SETFL, on ? flags | O_DIRECT : flags & ~O_DIRECT) == 0;
+}
+
+// The file offset is on a block boundary: the rest goes straight to the
+// disk, unless the file system refuses.
+void enter_direct(output_file* file) {
+    if (!file->buffer) file->buffer = static_cast<char*>(std::aligned_alloc(DIRECT_BLOCK, DIRECT_BUFFER));
+    if (!file->buffer || !set_direct(file->fd, true)) {
+        file->may_go_direct = false;
+        return;
+    }
+    file->direct = true;
+    file->filled = 0;
+}
+
+// Through the cache for the rest of the file.
+bool leave_direct(output_file* file) {
+    file->may_go_direct = false;
+    file->direct = false;
+    return set_direct(file->fd, false);
+}
+
+// Writes the buffer's first `size` bytes, whole blocks, straight to the
+// disk. A file system that refuses a direct write (some say so only then),
+// or a write cut short off a block boundary, sends the rest through the cache.
+bool write_direct(output_file* file, std::size_t size) {
+    const char* data = file->buffer;
+    while (size > 0) {
+        ssize_t written = ::write(file->fd, data, size);
+        if (written < 0 && errno == EINTR) continue;
+        if (written < 0 && errno != EINVAL) return false;
+        if (written > 0) {
+            data += written;
+            size -= static_cast<std::size_t>(written);
+            file->offset += static_cast<std::uint64_t>(written);
+            direct_bytes += static_cast<std::uint64_t>(written);
+            if (written % DIRECT_BLOCK == 0) continue;
+        }
+        return leave_direct(file) && write_all(file, data, size);
+    }
+    return true;
+}
+
+ssize_t write_output(void* cookie, const char* data, std::size_t size) {
+    auto* file = static_cast<output_file*>(cookie);
+    const auto asked = static_cast<ssize_t>(size);
+    if (!file->direct && file->may_go_direct && file->offset + size > cached_bytes) {
+        // Through the cache up to the first block boundary past cached_bytes.
+        std::uint64_t from = std::max<std::uint64_t>(file->offset, cached_bytes);
+        std::uint64_t boundary = (from + DIRECT_BLOCK - 1) / DIRECT_BLOCK * DIRECT_BLOCK;
+        if (boundary <= file->offset + size) {
+            auto head = static_cast<std::size_t>(boundary - file->offset);
+            if (!write_all(file, data, head)) return 0;
+            data += head;
+            size -= head;
+            enter_direct(file);
+        }
+    }
+    while (file->direct && size > 0) {
+        std::size_t piece = std::min(size, DIRECT_BUFFER - file->filled);
+        std::memcpy(file->buffer + file->filled, data, piece);
+        file->filled += piece;
+        data += piece;
+        size -= piece;
+        if (file->filled == DIRECT_BUFFER) {
+            file->filled = 0;
+            if (!write_direct(file, DIRECT_BUFFER)) return 0;
+        }
+    }
+    if (!write_all(file, data, size)) return 0;
+    return asked;
+}
+
+// Writes the bytes gathered for direct writes: whole blocks straight to the
+// disk, the last partial one through the cache, as is all that follows.
+bool write_gathered(output_file* file) {
+    if (!file->direct) return true;
+    std::size_t whole = file->filled / DIRECT_BLOCK * DIRECT_BLOCK;
+    std::size_t tail = file->filled - whole;
+    file->filled = 0;
+    bool written = write_direct(file, whole);
+    if (written && file->direct) written = leave_direct(file);
+    return written && write_all(file, file->buffer + whole, tail);
+}
+
+// Files open, so that a process ending without closing them (a fatal error)
+// still writes all it wrote to them, as the C library does for its own
+// buffers: exit flushes streams but closes none, and the bytes gathered
+// here would be lost.
+std::vector<std::pair<std::FILE*, output_file*>> open_files;
+
+void write_open_files_at_exit() {
+    for (auto& [stream, file] : open_files) {
+        std::fflush(stream);
+        write_gathered(file);
+    }
+}
+
+int close_output(void* cookie) {
+    auto* file = static_cast<output_file*>(cookie);
+    open_files.erase(std::remove_if(open_files.begin(), open_files.end(),
+                                    [file](const auto& open) { return open.second == file; }),
+                     open_files.end());
+    bool written = write_gathered(file);
+    bool closed = ::close(file->fd) == 0;
+    std::free(file->buffer);
+    delete file;
+    return written && closed ? 0 : -1;
+}
+
+}  // namespace
+
+std::FILE* open_output_file(const char* path) {
+    int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    if (fd < 0) return nullptr;
+    auto* file = new output_file{fd};
+    struct stat status;
+    file->may_go_direct = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    cookie_io_functions_t functions = {nullptr, write_output, nullptr, close_output};
+    std::FILE* stream = fopencookie(file, "w", functions);
+    if (!stream) {
+        int error = errno;
+        close_output(file);
+        errno = error;
+        return nullptr;
+    }
+    static bool written_at_exit = (std::atexit(write_open_files_at_exit), true);
+    (void)written_at_exit;
+    open_files.emplace_back(stream, file);
+    return stream;
+}
+
+std::size_t output_cached_bytes() { return cached_bytes; }
+void set_output_cached_bytes(std::size_t bytes) { cached_bytes = bytes; }
+std::uint64_t output_bytes_written_direct() { return direct_bytes; }
