@@ -35,8 +35,9 @@ struct output_file {
 bool write_all(output_file* file, const char* data, std::size_t size) {
     while (size > 0) {
         ssize_t written = ::write(file->fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) {
+            if (written == 0) errno = EIO;  // no progress: a failure, not a loop
             return false;
         }
         data += written;
