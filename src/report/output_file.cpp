@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <vector>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +29,8 @@ struct output_file {
     bool direct = false;         // O_DIRECT on, bytes gathered in buffer
     char* buffer = nullptr;
     std::size_t filled = 0;
+    std::FILE* stream = nullptr;
+    output_file* next_open = nullptr;
 };
 
 bool write_all(output_file* file, const char* data, std::size_t size) {
@@ -138,21 +139,24 @@ bool write_gathered(output_file* file) {
 // Files open, so that a process ending without closing them (a fatal error)
 // still writes all it wrote to them, as the C library does for its own
 // buffers: exit flushes streams but closes none, and the bytes gathered
-// here would be lost.
-std::vector<std::pair<std::FILE*, output_file*>> open_files;
+// here would be lost. A list through the files themselves, never destroyed:
+// the files stay reachable until the process has ended.
+output_file* open_files = nullptr;
 
 void write_open_files_at_exit() {
-    for (auto& [stream, file] : open_files) {
-        std::fflush(stream);
+    for (output_file* file = open_files; file; file = file->next_open) {
+        std::fflush(file->stream);
         write_gathered(file);
     }
 }
 
 int close_output(void* cookie) {
     auto* file = static_cast<output_file*>(cookie);
-    open_files.erase(std::remove_if(open_files.begin(), open_files.end(),
-                                    [file](const auto& open) { return open.second == file; }),
-                     open_files.end());
+    for (output_file** link = &open_files; *link; link = &(*link)->next_open)
+        if (*link == file) {
+            *link = file->next_open;
+            break;
+        }
     bool written = write_gathered(file);
     bool closed = ::close(file->fd) == 0;
     std::free(file->buffer);
@@ -178,7 +182,9 @@ std::FILE* open_output_file(const char* path) {
     }
     static bool written_at_exit = (std::atexit(write_open_files_at_exit), true);
     (void)written_at_exit;
-    open_files.emplace_back(stream, file);
+    file->stream = stream;
+    file->next_open = open_files;
+    open_files = file;
     return stream;
 }
 
