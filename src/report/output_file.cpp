@@ -22,7 +22,7 @@ constexpr std::size_t DIRECT_BUFFER = std::size_t{4} << 20;
 std::size_t cached_bytes = std::size_t{64} << 20;
 std::uint64_t direct_bytes = 0;
 
-struct output_file {
+struct direct_output {
     int fd;
     std::uint64_t offset = 0;    // bytes written to fd so far
     bool may_go_direct = false;  // a regular file, direct writes not refused
@@ -30,10 +30,10 @@ struct output_file {
     char* buffer = nullptr;
     std::size_t filled = 0;
     std::FILE* stream = nullptr;
-    output_file* next_open = nullptr;
+    direct_output* next_open = nullptr;
 };
 
-bool write_all(output_file* file, const char* data, std::size_t size) {
+bool write_all(direct_output* file, const char* data, std::size_t size) {
     while (size > 0) {
         ssize_t written = ::write(file->fd, data, size);
         if (written < 0 && errno == EINTR) continue;
@@ -56,7 +56,7 @@ bool set_direct(int fd, bool on) {
 
 // The file offset is on a block boundary: the rest goes straight to the
 // disk, unless the file system refuses.
-void enter_direct(output_file* file) {
+void enter_direct(direct_output* file) {
     if (!file->buffer) file->buffer = static_cast<char*>(std::aligned_alloc(DIRECT_BLOCK, DIRECT_BUFFER));
     if (!file->buffer || !set_direct(file->fd, true)) {
         file->may_go_direct = false;
@@ -67,7 +67,7 @@ void enter_direct(output_file* file) {
 }
 
 // Through the cache for the rest of the file.
-bool leave_direct(output_file* file) {
+bool leave_direct(direct_output* file) {
     file->may_go_direct = false;
     file->direct = false;
     return set_direct(file->fd, false);
@@ -76,7 +76,7 @@ bool leave_direct(output_file* file) {
 // Writes the buffer's first `size` bytes, whole blocks, straight to the
 // disk. A file system that refuses a direct write (some say so only then),
 // or a write cut short off a block boundary, sends the rest through the cache.
-bool write_direct(output_file* file, std::size_t size) {
+bool write_direct(direct_output* file, std::size_t size) {
     const char* data = file->buffer;
     while (size > 0) {
         ssize_t written = ::write(file->fd, data, size);
@@ -95,7 +95,7 @@ bool write_direct(output_file* file, std::size_t size) {
 }
 
 ssize_t write_output(void* cookie, const char* data, std::size_t size) {
-    auto* file = static_cast<output_file*>(cookie);
+    auto* file = static_cast<direct_output*>(cookie);
     const auto asked = static_cast<ssize_t>(size);
     if (!file->direct && file->may_go_direct && file->offset + size > cached_bytes) {
         // Through the cache up to the first block boundary past cached_bytes.
@@ -126,7 +126,7 @@ ssize_t write_output(void* cookie, const char* data, std::size_t size) {
 
 // Writes the bytes gathered for direct writes: whole blocks straight to the
 // disk, the last partial one through the cache, as is all that follows.
-bool write_gathered(output_file* file) {
+bool write_gathered(direct_output* file) {
     if (!file->direct) return true;
     std::size_t whole = file->filled / DIRECT_BLOCK * DIRECT_BLOCK;
     std::size_t tail = file->filled - whole;
@@ -141,18 +141,18 @@ bool write_gathered(output_file* file) {
 // buffers: exit flushes streams but closes none, and the bytes gathered
 // here would be lost. A list through the files themselves, never destroyed:
 // the files stay reachable until the process has ended.
-output_file* open_files = nullptr;
+direct_output* open_files = nullptr;
 
 void write_open_files_at_exit() {
-    for (output_file* file = open_files; file; file = file->next_open) {
+    for (direct_output* file = open_files; file; file = file->next_open) {
         std::fflush(file->stream);
         write_gathered(file);
     }
 }
 
 int close_output(void* cookie) {
-    auto* file = static_cast<output_file*>(cookie);
-    for (output_file** link = &open_files; *link; link = &(*link)->next_open)
+    auto* file = static_cast<direct_output*>(cookie);
+    for (direct_output** link = &open_files; *link; link = &(*link)->next_open)
         if (*link == file) {
             *link = file->next_open;
             break;
@@ -169,7 +169,7 @@ int close_output(void* cookie) {
 std::FILE* open_output_file(const char* path) {
     int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) return nullptr;
-    auto* file = new output_file{fd};
+    auto* file = new direct_output{fd};
     struct stat status;
     file->may_go_direct = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     cookie_io_functions_t functions = {nullptr, write_output, nullptr, close_output};
