@@ -78,6 +78,11 @@ source "$top/bench/lib.sh"
 bash "$top/scripts/setup.sh" --bench
 build "$top" "$top/build/bench" --pgo
 new_bin=$top/build/bench/kyvld
+# CPU time to the microsecond: /usr/bin/time rounds to hundredths.
+timer=$top/build/bench/timed
+if [ ! -x "$timer" ] || [ "$top/bench/timed.cpp" -nt "$timer" ]; then
+  c++ -std=c++17 -O2 -Wall -o "$timer" "$top/bench/timed.cpp"
+fi
 
 # The reference release, built once from its commit and kept.
 ref_commit=$(tr -d ' \n' <"$top/bench/reference-commit")
@@ -111,9 +116,11 @@ time_run() {
   local prefix=$1 status=0
   shift
   read_into_cache "${warm_files[@]}"
-  /usr/bin/time -f "%U %S %M" -o "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
-  tail -n 1 "$run/time" | awk -v s="$status" '{ printf "%.2f %d %d %.2f\n", $1 + $2, $3, s, $1 }'
+  "$timer" "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
+  awk -v s="$status" '{ printf "%.6f %d %d %.6f\n", $1 + $2, $3, s, $1 }' "$run/time"
 }
+
+seconds() { printf '%.3fs' "$1"; }
 
 less_cpu() { awk -v a="${1%% *}" -v b="${2%% *}" 'BEGIN { exit !(a < b) }'; }
 
@@ -297,6 +304,7 @@ bench_one() {
       -v pu="$paired_user_per_mb" 'BEGIN {
     mb = b / 1000000
     ratio = (pr != "-") ? sprintf("%.2f", pr) : "-"
+    if (x != "-") x = sprintf("%.2f", x)
     per_mb = k / mb
     vs = (base != "" && base > 0) ? sprintf("%.2f", per_mb / base) : (base == "" ? "1.00" : "-")
     if (pp != "-") vs = sprintf("%.2f", pp)
@@ -315,7 +323,7 @@ bench_one() {
     base_cpu_per_mb[$family-$mode]=$per_mb
     base_user_per_mb[$family-$mode]=$user_per_mb
     if awk -v c="$cpu" 'BEGIN { exit !(c < 0.1) }'; then
-      notes+=("$family $label ran in ${cpu}s of CPU, near the clock's 0.01 s step: the family's CPU/MB figures are coarse")
+      notes+=("$family $label ran in $(printf %.3f "$cpu")s of CPU: a run this short is moved most by the machine's noise, and the family's CPU/MB figures with it")
     fi
   fi
   rows+=("$line|$verdict")
@@ -328,9 +336,9 @@ bench_one() {
   fi
   read -r _ _ _ mb _ _ _ ratio vs _ rss_ratio _ <<<"$line"
   local peers=""
-  [ "$mode" = report ] && peers="xmlwf ${xmlwf_cpu}s (x$ratio), xmllint ${xmllint_cpu}s, wc ${wc_cpu}s, "
-  echo "$family $label ($name, $mb MB): kyvld ${cpu}s, peak $((rss / 1024)) MiB (x$rss_ratio input), ${peers}CPU/MB" \
-    "x$vs of the first size; reference ${ref_cpu}s, peak $((ref_rss / 1024)) MiB; outputs $verdict"
+  [ "$mode" = report ] && peers="xmlwf $(seconds "$xmlwf_cpu") (x$ratio), xmllint $(seconds "$xmllint_cpu"), wc $(seconds "$wc_cpu"), "
+  echo "$family $label ($name, $mb MB): kyvld $(seconds "$cpu"), peak $((rss / 1024)) MiB (x$rss_ratio input), ${peers}CPU/MB" \
+    "x$vs of the first size; reference $(seconds "$ref_cpu"), peak $((ref_rss / 1024)) MiB; outputs $verdict"
 }
 
 first_bench=""
