@@ -303,14 +303,14 @@ bench_one() {
       -v u="$user" -v ubase="${base_user_per_mb[$family-$mode]:-}" -v pp="$paired_per_mb" \
       -v pu="$paired_user_per_mb" 'BEGIN {
     mb = b / 1000000
-    ratio = (pr != "-") ? sprintf("%.2f", pr) : "-"
+    ratio = (pr != "-") ? sprintf("%.3f", pr) : "-"
     if (x != "-") x = sprintf("%.2f", x)
     per_mb = k / mb
-    vs = (base != "" && base > 0) ? sprintf("%.2f", per_mb / base) : (base == "" ? "1.00" : "-")
-    if (pp != "-") vs = sprintf("%.2f", pp)
+    vs = (base != "" && base > 0) ? sprintf("%.3f", per_mb / base) : (base == "" ? "1.000" : "-")
+    if (pp != "-") vs = sprintf("%.3f", pp)
     user_per_mb = u / mb
-    uvs = (ubase != "" && ubase > 0) ? sprintf("%.2f", user_per_mb / ubase) : (ubase == "" ? "1.00" : "-")
-    if (pu != "-") uvs = sprintf("%.2f", pu)
+    uvs = (ubase != "" && ubase > 0) ? sprintf("%.3f", user_per_mb / ubase) : (ubase == "" ? "1.000" : "-")
+    if (pu != "-") uvs = sprintf("%.3f", pu)
     printf "%s %s %s %.1f %s %.2f %s %s %s %s %.2f %.2f %.6f %.6f\n", f, s, n, mb, t, k, x, ratio, vs, uvs,
       r * 1024 / b, rc, per_mb, user_per_mb
   }')
