@@ -116,6 +116,7 @@ time_run() {
   local prefix=$1 status=0
   shift
   read_into_cache "${warm_files[@]}"
+  rm -f "$run/time"  # a timer that fails leaves no figures of an earlier run
   "$timer" "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
   awk -v s="$status" '{ printf "%.6f %d %d %.6f\n", $1 + $2, $3, s, $1 }' "$run/time"
 }
@@ -323,7 +324,7 @@ bench_one() {
     base_cpu_per_mb[$family-$mode]=$per_mb
     base_user_per_mb[$family-$mode]=$user_per_mb
     if awk -v c="$cpu" 'BEGIN { exit !(c < 0.1) }'; then
-      notes+=("$family $label ran in $(printf %.3f "$cpu")s of CPU: a run this short is moved most by the machine's noise, and the family's CPU/MB figures with it")
+      notes+=("$family $label ran in $(seconds "$cpu") of CPU: a run this short is moved most by the machine's noise, and the family's CPU/MB figures with it")
     fi
   fi
   rows+=("$line|$verdict")
