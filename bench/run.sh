@@ -6,6 +6,10 @@
 #     on the same files;
 #   - CPU per MB at each size of a family, relative to its smallest size;
 #   - peak RSS against the input bytes;
+#   - every timed command finding its files in the page cache and as much
+#     memory as the corpus's bytes freshly given back (bench/timed.cpp says
+#     why: a virtual machine's host makes the first write to memory it took
+#     back cost many times more, and only on a family's larger sizes);
 #   - the outputs (report with its generation time masked, cross-reference,
 #     standard output and error, exit status) byte for byte against those of
 #     the reference release named in bench/reference-commit.
@@ -104,8 +108,9 @@ run=$top/build/bench-run           # the working folder of every run
 mkdir -p "$corpora" "$ref_out" "$run/install/lib/locale"
 cd "$run"
 
-# The files of the corpus being measured, read into the cache before each timed run.
-warm_files=()
+# The files of the corpus being measured, read into the cache before each
+# timed run, and the bytes of memory written and given back before it.
+warm_files=() warm_bytes=0
 # measure_pair's optional first command of each round, its files, and how
 # many times their bytes A's are.
 pair_base=() base_files=() base_scale=1
@@ -118,7 +123,7 @@ time_run() {
   shift
   read_into_cache "${warm_files[@]}"
   rm -f "$run/time"  # a timer that fails leaves no figures of an earlier run
-  "$timer" "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
+  "$timer" --warm "$warm_bytes" "$run/time" "$@" >"$prefix.stdout" 2>"$prefix.stderr" || status=$?
   awk -v s="$status" '{ printf "%.6f %d %d %.6f\n", $1 + $2, $3, s, $1 }' "$run/time"
 }
 
@@ -222,6 +227,8 @@ bench_one() {
   warm_files=("${files[@]}")
   local bytes output args
   bytes=$(cat "$corpora/$name/.bytes")
+  # The corpus's bytes of memory, 256 MiB at least (above a small corpus's peak).
+  warm_bytes=$(awk -v b="$bytes" 'BEGIN { m = 256 * 1048576; printf "%.0f", (b > m) ? b : m }')
   if [ "$mode" = xref ]; then output=xref.pl args=(-XREF=xref.pl); else output=report.xml args=(-KYV=report.xml -SILENT); fi
   # One reading thread: the CPU a run costs (bench/threads.sh times the threads).
   local kyvld=(env "ORVANTADIR=$run/install" KYV_THREADS=1)
@@ -365,7 +372,8 @@ echo "kyvld / xmlwf, with --repeat the median over pairs of runs made one after 
 echo "CPU/MB is CPU per MB relative to the family's first size, run just before in each pair (the median"
 echo "over pairs), user/MB the same of user time alone (without the kernel's part: reading the files, and"
 echo "first writes into memory the process had not used before);"
-echo "RSS/in is peak RSS / input bytes; ref s is the reference's CPU."
+echo "RSS/in is peak RSS / input bytes; ref s is the reference's CPU. Before each timed run as much"
+echo "memory as the corpus's bytes (256 MiB at least) was written and given back, untimed."
 printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
   family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "user/MB" "RSS/in" "ref s" outputs
 for row in "${rows[@]}"; do
