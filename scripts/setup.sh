@@ -8,6 +8,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 packages=(g++ make cmake flex byacc qtbase5-dev qttools5-dev-tools libgtest-dev libxml2-utils perl)
 # kyvreport: its JSON writer, and the checkers of its SARIF and its page.
 packages+=(rapidjson-dev python3-jsonschema python3-selenium chromium chromium-driver)
+# kyvscan: libclang's C interface and the content hashes; clang itself is the
+# peer its benchmark and tests compare with.
+packages+=(libclang-14-dev clang-14 libxxhash-dev)
 case "${1:-}" in
   --bench) packages+=(hyperfine expat time git) ;;
   --fuzz) packages+=(clang libfuzzer-14-dev afl++ gcovr) ;;
