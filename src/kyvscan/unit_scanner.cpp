@@ -497,16 +497,16 @@ void unit_scan::write_reference(CXCursor cursor, use_mode mode) {
     std::string name = take_text(clang_getCursorSpelling(target));
     if (name.empty()) return;
     CXSourceLocation location = clang_getCursorLocation(cursor);
-    const library_rules& rules = *request_.rules;
-    if (function && mode == use_mode::callee && rules.functions.count(name))
-        hold_trap(location, "KYV_200_100", name);
-    if (rules.names.count(name)) hold_trap(location, "KYV_200_50", name);
     if (!place(location)) return;
     xob_position declared = declaration_position(target);
     xob_position used = position_of(location);
     announce(declared);
     announce(used);
     writer_.reference(use_mode_text(mode, function), name, declared, used);
+    const library_rules& rules = *request_.rules;
+    if (function && mode == use_mode::callee && rules.functions.count(name))
+        writer_.trap("KYV_200_100", name, used);
+    if (rules.names.count(name)) writer_.trap("KYV_200_50", name, used);
 }
 
 CXChildVisitResult unit_scan::visit(CXCursor cursor, CXCursor parent, CXClientData data) {

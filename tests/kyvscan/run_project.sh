@@ -67,12 +67,16 @@ parsed() {
      stamp=$(stat -c '%i' "$xob")
      [ "$(cat "$xob.seen" 2>/dev/null)" != "$stamp" ] && echo "${xob#kyvscan/}"
      echo "$stamp" >"$xob.seen"
-   done) >>"$transcript"
+   done) | mask >>"$transcript"
 }
 
 note() { echo "# $*" >>"$transcript"; }
 
 cd "$dir"
+if ! bash -n "$dir/script"; then
+  echo "FAIL: $(basename "$project"): the script does not parse"
+  exit 1
+fi
 # shellcheck source=/dev/null
 source "$dir/script"
 
