@@ -3,7 +3,7 @@
 # the kept corpus, and prints its executions, coverage and findings.
 #
 # usage: fuzz/run.sh TARGET SECONDS
-#   libFuzzer targets: cmdline xml_text perl_text lexer config
+#   libFuzzer targets: cmdline xml_text perl_text lexer config compile_db justify
 #   whole-run targets (AFL++): xob config_file response_file header_file
 # Findings stay in build/fuzz-*/campaign/TARGET/ (crash-*, timeout-*, or
 # AFL++'s crashes/ and hangs/) for a regression file and a fix. Kept files
@@ -22,6 +22,7 @@ libfuzzer_options() {  # the options of each libFuzzer target
     xml_text|perl_text) echo "-max_len=4096" ;;
     lexer) echo "-dict=$build/dict/markup.dict -max_len=8192" ;;
     config) echo "-dict=$build/dict/conf.dict -detect_leaks=0 -max_len=8192" ;;
+    compile_db|justify) echo "-max_len=4096" ;;
     *) return 1 ;;
   esac
 }
@@ -133,6 +134,6 @@ report() {  # report EXECUTIONS COVERAGE FINDINGS
 }
 
 case $target in
-  cmdline|xml_text|perl_text|lexer|config) run_libfuzzer ;;
+  cmdline|xml_text|perl_text|lexer|config|compile_db|justify) run_libfuzzer ;;
   *) run_afl ;;
 esac
