@@ -1,13 +1,14 @@
 #include "kyvscan/project_scan.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <climits>
+#include <cerrno>
 #include <cstdio>
-#include <mutex>
+#include <cstring>
 #include <set>
 #include <thread>
 
@@ -34,6 +35,8 @@ struct unit_job {
     unit_outcome outcome = unit_outcome::failed;
     std::vector<std::string> messages;
     bool done = false;
+    std::string key_header;
+    unit_request request;
 };
 
 // "name-1a2b3c4d.xob": the source's name, and a hash of the whole step so
@@ -80,56 +83,132 @@ unit_outcome scan_and_write(CXIndex index, const unit_request& request, const st
     return unit_outcome::written;
 }
 
-// The state the worker threads share: the jobs, the next one to take, and
-// the next one whose messages are due (printed in the database's order).
+// Each unit is parsed in a child process of its own: libclang can crash or
+// run out of stack on hostile input (a sum of 100,000 terms does), and such
+// a unit must fail alone, named, while the run goes on. The parent stays on
+// one thread, so forking is safe, and it keeps the cache checks and the
+// compilers' folders for all units.
 class project_run {
 public:
     explicit project_run(const library_rules& rules) : rules_(rules) {}
 
     std::vector<unit_job> jobs;
 
-    void work() {
-        CXIndex index = clang_createIndex(0, 0);
-        for (;;) {
-            std::size_t mine = next_job_++;
-            if (mine >= jobs.size()) break;
-            run_job(index, jobs[mine]);
-            finish(mine);
+    void run(unsigned parallel) {
+        std::size_t next = 0;
+        while (next < jobs.size() || !running_.empty()) {
+            while (next < jobs.size() && running_.size() < parallel) {
+                std::size_t index = next++;
+                if (!prepare(jobs[index])) {
+                    finish(index);
+                    continue;
+                }
+                start(index);
+            }
+            if (!running_.empty()) collect();
         }
-        clang_disposeIndex(index);
     }
 
 private:
-    void run_job(CXIndex index, unit_job& job) {
+    struct child {
+        pid_t pid;
+        std::size_t job;
+    };
+
+    // Decides what can be decided without parsing; true when the unit must be parsed.
+    bool prepare(unit_job& job) {
+        if (job.outcome == unit_outcome::duplicate) return false;
         const compile_entry& entry = *job.entry;
-        if (job.outcome == unit_outcome::duplicate) return;
         std::vector<std::string> dirs =
             entry.arguments.empty() ? std::vector<std::string>() : system_dirs_.get(entry.arguments[0]);
         parse_command command = make_parse_command(entry.arguments, entry.directory, job.source, dirs);
         if (command.language != unit_language::c) {
             job.outcome = unit_outcome::skipped;
             job.messages.push_back("kyvscan: skipped " + command.language_name + " unit " + job.source);
-            return;
+            return false;
         }
-        std::string key_path = job.xob_path + ".key";
         std::string identity = entry.directory + '\n' + command_text(command.args) + '\n' + rules_.fingerprint;
-        std::string header = unit_key_header(identity);
-        if (access(job.xob_path.c_str(), R_OK) == 0 && unit_key_holds(key_path, header, hashes_)) {
+        job.key_header = unit_key_header(identity);
+        if (access(job.xob_path.c_str(), R_OK) == 0 &&
+            unit_key_holds(job.xob_path + ".key", job.key_header, hashes_)) {
             job.outcome = unit_outcome::cached;
-            return;
+            return false;
         }
-        unit_request request;
-        request.directory = entry.directory;
-        request.source = job.source;
-        request.args = command.args;
-        request.xob_name = path_base_name(job.xob_path);
-        request.command = command_text(entry.arguments);
-        request.rules = &rules_;
-        job.outcome = scan_and_write(index, request, job.xob_path, key_path, header, job.messages);
+        job.request.directory = entry.directory;
+        job.request.source = job.source;
+        job.request.args = command.args;
+        job.request.xob_name = path_base_name(job.xob_path);
+        job.request.command = command_text(entry.arguments);
+        job.request.rules = &rules_;
+        return true;
     }
 
+    void start(std::size_t index) {
+        unit_job& job = jobs[index];
+        std::fflush(stdout);
+        std::fflush(stderr);
+        pid_t pid = fork();
+        if (pid == 0) _exit(parse_in_child(job));
+        if (pid < 0) {
+            job.outcome = unit_outcome::failed;
+            job.messages.push_back("kyvscan: failed: " + job.source + ": cannot start a process: " +
+                                   std::strerror(errno));
+            finish(index);
+            return;
+        }
+        running_.push_back({pid, index});
+    }
+
+    // In the child: parse, write the xob file and its key, leave the
+    // messages beside them for the parent; the exit status is the outcome.
+    static int parse_in_child(const unit_job& job) {
+        CXIndex index = clang_createIndex(0, 0);
+        std::vector<std::string> messages;
+        unit_outcome outcome = scan_and_write(index, job.request, job.xob_path, job.xob_path + ".key",
+                                              job.key_header, messages);
+        std::string text;
+        for (const std::string& message : messages) text += message + "\n";
+        std::string error;
+        write_whole_file(job.xob_path + ".log", text, error);
+        return outcome == unit_outcome::written ? 0 : 1;
+    }
+
+    void collect() {
+        int status = 0;
+        pid_t pid;
+        do {
+            pid = waitpid(-1, &status, 0);
+        } while (pid < 0 && errno == EINTR);
+        auto found = std::find_if(running_.begin(), running_.end(),
+                                  [pid](const child& item) { return item.pid == pid; });
+        if (found == running_.end()) return;
+        std::size_t index = found->job;
+        running_.erase(found);
+        unit_job& job = jobs[index];
+        std::string log_path = job.xob_path + ".log";
+        std::string text;
+        if (read_whole_file(log_path, text)) {
+            std::size_t start = 0, end;
+            while ((end = text.find('\n', start)) != std::string::npos) {
+                job.messages.push_back(text.substr(start, end - start));
+                start = end + 1;
+            }
+            unlink(log_path.c_str());
+        }
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+            job.outcome = unit_outcome::written;
+        } else {
+            job.outcome = unit_outcome::failed;
+            if (WIFSIGNALED(status))
+                job.messages.push_back("kyvscan: failed: " + job.source + ": the parser crashed (" +
+                                       strsignal(WTERMSIG(status)) + ")");
+        }
+        finish(index);
+    }
+
+    // Messages come out in the database's order, each unit's as soon as the
+    // units before it are done.
     void finish(std::size_t index) {
-        std::lock_guard<std::mutex> lock(print_mutex_);
         jobs[index].done = true;
         while (next_print_ < jobs.size() && jobs[next_print_].done) {
             for (const std::string& message : jobs[next_print_].messages)
@@ -140,8 +219,7 @@ private:
     }
 
     const library_rules& rules_;
-    std::atomic<std::size_t> next_job_{0};
-    std::mutex print_mutex_;
+    std::vector<child> running_;
     std::size_t next_print_ = 0;
     system_dirs_cache system_dirs_;
     hash_memo hashes_;
@@ -192,10 +270,7 @@ int scan_project(const scan_options& options, const library_rules& rules) {
     unsigned threads = options.jobs > 0 ? static_cast<unsigned>(options.jobs)
                                         : std::max(1u, std::thread::hardware_concurrency());
     threads = std::min<unsigned>(threads, static_cast<unsigned>(std::max<std::size_t>(1, run.jobs.size())));
-    std::vector<std::thread> workers;
-    for (unsigned i = 1; i < threads; ++i) workers.emplace_back([&run] { run.work(); });
-    run.work();
-    for (std::thread& worker : workers) worker.join();
+    run.run(threads);
 
     int counts[5] = {0, 0, 0, 0, 0};
     std::string listing;
@@ -242,11 +317,31 @@ int scan_one_unit(const scan_options& options, const library_rules& rules) {
     request.xob_name = path_base_name(options.output);
     request.command = command_text(entry.arguments);
     request.rules = &rules;
-    std::vector<std::string> messages;
-    CXIndex index = clang_createIndex(0, 0);
     std::string xob_path = normal_path(entry.directory, options.output);
-    unit_outcome outcome = scan_and_write(index, request, xob_path, "", "", messages);
-    clang_disposeIndex(index);
-    for (const std::string& message : messages) std::fprintf(stderr, "%s\n", message.c_str());
-    return outcome == unit_outcome::written ? 0 : 1;
+    // The parse runs in a child process, as in project mode: a crash of the
+    // parser fails the unit (status 1) instead of killing the build step.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        CXIndex index = clang_createIndex(0, 0);
+        std::vector<std::string> messages;
+        unit_outcome outcome = scan_and_write(index, request, xob_path, "", "", messages);
+        for (const std::string& message : messages) std::fprintf(stderr, "%s\n", message.c_str());
+        std::fflush(stderr);
+        _exit(outcome == unit_outcome::written ? 0 : 1);
+    }
+    if (pid < 0) {
+        std::fprintf(stderr, "kyvscan: cannot start a process: %s\n", std::strerror(errno));
+        return 1;
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status)) {
+        std::fprintf(stderr, "kyvscan: failed: %s: the parser crashed (%s)\n", source.c_str(),
+                     strsignal(WTERMSIG(status)));
+        return 1;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

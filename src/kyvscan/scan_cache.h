@@ -10,7 +10,7 @@
 #include <vector>
 
 // Content hashes of the files of one run, each file read once however many
-// units include it; shared by the worker threads.
+// units include it.
 class hash_memo {
 public:
     std::string hash_of(const std::string& path);

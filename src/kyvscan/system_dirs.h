@@ -12,7 +12,7 @@
 
 std::vector<std::string> query_system_dirs(const std::string& compiler);
 
-// One answer per compiler for the whole run, shared by the worker threads.
+// One answer per compiler for the whole run.
 class system_dirs_cache {
 public:
     std::vector<std::string> get(const std::string& compiler);
