@@ -1,4 +1,4 @@
-"""Fingerprints and baselines on real runs of kyvld over examples/:
+"""Fingerprints and baselines on real runs of kyvld over tests/two_units/:
   - every line of main.c moves down: every result keeps its fingerprint, and
     against the first run all are unchanged;
   - one trap removed and one added: exactly that one is new and that one
