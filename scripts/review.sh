@@ -31,7 +31,7 @@ while [ $# -gt 0 ]; do
     *) break ;;
   esac
 done
-[ $# -ge 1 ] && [ $# -le 2 ] || usage
+case $# in 1 | 2) ;; *) usage ;; esac
 build_dir=$1
 out=${2:-$build_dir/review}
 [ -f "$build_dir/compile_commands.json" ] ||
