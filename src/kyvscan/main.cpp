@@ -10,11 +10,12 @@ int main(int argc, char** argv) {
     scan_options options;
     std::string error;
     if (!parse_scan_options(argc, argv, options, error)) {
-        std::fprintf(stderr, "kyvscan: %s\n%s", error.c_str(), scan_usage);
+        std::fprintf(stderr, "kyvscan: %s\n%s(kyvscan --help lists the options)\n", error.c_str(),
+                     scan_usage_lines);
         return 2;
     }
     if (options.help) {
-        std::printf("%s", scan_usage);
+        std::printf("%s%s", scan_usage_lines, scan_option_help);
         return 0;
     }
     if (options.version) {

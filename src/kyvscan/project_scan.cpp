@@ -224,7 +224,7 @@ int scan_one_unit(const scan_options& options, const library_rules& rules) {
     entry.arguments = options.compile;
     entry.file = find_source_argument(options.compile);
     if (entry.file.empty()) {
-        std::fprintf(stderr, "kyvscan: no source file in the compile step\n%s", scan_usage);
+        std::fprintf(stderr, "kyvscan: no source file in the compile step\n%s", scan_usage_lines);
         return 2;
     }
     std::string source = absolute_source_path(entry);

@@ -3,9 +3,10 @@
 #include <cerrno>
 #include <cstdlib>
 
-const char* const scan_usage =
+const char* const scan_usage_lines =
     "usage: kyvscan -p BUILD_DIR [-j N] [-o OUT_DIR] [--rules FILE] [FILTER...]\n"
-    "       kyvscan -o UNIT.xob [--rules FILE] -- COMPILER ARGS...\n"
+    "       kyvscan -o UNIT.xob [--rules FILE] -- COMPILER ARGS...\n";
+const char* const scan_option_help =
     "  -p BUILD_DIR   scan every C unit of BUILD_DIR/compile_commands.json\n"
     "  -j N           parse N units at a time (default: one per core)\n"
     "  -o PATH        project mode: the output folder (default BUILD_DIR/kyvscan);\n"

@@ -22,4 +22,6 @@ struct scan_options {
 // False with `error` set for a command line that is not one of the two forms.
 bool parse_scan_options(int argc, char** argv, scan_options& options, std::string& error);
 
-extern const char* const scan_usage;
+// The two forms of the command line, and what each option does.
+extern const char* const scan_usage_lines;
+extern const char* const scan_option_help;

@@ -1,5 +1,6 @@
 #include "kyvscan/unit_scanner.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <map>
@@ -119,7 +120,7 @@ private:
     std::map<std::string, source_file_info*> presumed_;      // #line names
     std::unordered_set<int> announced_;
     std::unordered_map<const void*, xob_position> declaration_positions_;
-    std::map<std::tuple<int, int, int>, std::string> used_positions_;
+    std::map<std::tuple<int, int, int>, const void*> used_positions_;  // by entity
     std::unordered_set<const void*> system_uses_;
     std::unordered_set<const void*> written_system_;
     type_numbering types_;
@@ -173,6 +174,9 @@ source_file_info* unit_scan::presumed_file(const std::string& name,
         made->system = physical->system;
         made->filenum = static_cast<int>(files_.size()) + 1;
         made->spelled_name = name;
+        made->content_hash = file_content_hash(full);
+        struct stat status;
+        if (stat(full.c_str(), &status) == 0) made->date = static_cast<long long>(status.st_mtime);
         info = made.get();
         files_.push_back(std::move(made));
         file_by_name_.emplace(full, info);
@@ -198,22 +202,23 @@ xob_position unit_scan::position_of(CXSourceLocation location, source_file_info*
 }
 
 // Declarations written by one macro use share its position; each gets a
-// column of its own on that line, so that kyvld keeps them apart. The same
-// name at the same position is the same declaration (a header read twice).
+// column of its own on that line, so that kyvld keeps them apart (merged,
+// the bodies of the functions of one use would become one). Only a
+// redeclaration of the same entity (a header read twice) shares a position.
 xob_position unit_scan::declaration_position(CXCursor declaration) {
     const void* identity = decl_identity(declaration);
     auto found = declaration_positions_.find(identity);
     if (found != declaration_positions_.end()) return found->second;
     xob_position position = position_of(clang_getCursorLocation(declaration));
-    std::string name = take_text(clang_getCursorSpelling(declaration));
+    const void* entity = decl_identity(clang_getCanonicalCursor(declaration));
     for (;;) {
         auto key = std::make_tuple(position.filenum, position.line, position.column);
         auto used = used_positions_.find(key);
         if (used == used_positions_.end()) {
-            used_positions_.emplace(key, name);
+            used_positions_.emplace(key, entity);
             break;
         }
-        if (used->second == name) break;
+        if (used->second == entity) break;
         ++position.column;
     }
     declaration_positions_.emplace(identity, position);
@@ -224,7 +229,12 @@ void unit_scan::announce(const xob_position& position) {
     if (position.filenum <= 0 || announced_.count(position.filenum)) return;
     announced_.insert(position.filenum);
     const source_file_info* info = files_[static_cast<std::size_t>(position.filenum - 1)].get();
-    if (!info->opened) writer_.file_name(info->full_name, info->system, info->filenum);
+    if (info->opened) return;
+    // A file named only by #line: an empty sourcefile element gives it its
+    // number and its short name, which the report shows.
+    writer_.begin_source(info->base_name, info->full_name, info->date, info->content_hash, info->system,
+                         info->filenum);
+    writer_.end_source();
 }
 
 bool unit_scan::place(CXSourceLocation location) {
@@ -461,19 +471,8 @@ void unit_scan::write_variable(CXCursor cursor, int level) {
     announce(position);
     CX_StorageClass storage = clang_Cursor_getStorageClass(cursor);
     std::string storage_name = storage_text(storage, level);
-    bool initialised = false;
-    clang_visitChildren(
-        cursor,
-        [](CXCursor child, CXCursor, CXClientData data) {
-            CXCursorKind kind = clang_getCursorKind(child);
-            if (clang_isExpression(kind)) {
-                *static_cast<bool*>(data) = true;
-                return CXChildVisit_Break;
-            }
-            return CXChildVisit_Continue;
-        },
-        &initialised);
-    if (storage == CX_SC_Extern && !initialised) {
+    // "extern" with an initialiser defines the object.
+    if (storage == CX_SC_Extern && !clang_isCursorDefinition(cursor)) {
         writer_.declare(name, level, storage_name, position);
         return;
     }
@@ -498,16 +497,16 @@ void unit_scan::write_reference(CXCursor cursor, use_mode mode) {
     std::string name = take_text(clang_getCursorSpelling(target));
     if (name.empty()) return;
     CXSourceLocation location = clang_getCursorLocation(cursor);
-    const library_rules& rules = *request_.rules;
-    if (function && mode == use_mode::callee && rules.functions.count(name))
-        hold_trap(location, "KYV_200_100", name);
-    if (rules.names.count(name)) hold_trap(location, "KYV_200_50", name);
     if (!place(location)) return;
     xob_position declared = declaration_position(target);
     xob_position used = position_of(location);
     announce(declared);
     announce(used);
     writer_.reference(use_mode_text(mode, function), name, declared, used);
+    const library_rules& rules = *request_.rules;
+    if (function && mode == use_mode::callee && rules.functions.count(name))
+        writer_.trap("KYV_200_100", name, used);
+    if (rules.names.count(name)) writer_.trap("KYV_200_50", name, used);
 }
 
 CXChildVisitResult unit_scan::visit(CXCursor cursor, CXCursor parent, CXClientData data) {

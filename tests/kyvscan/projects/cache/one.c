@@ -1,0 +1,2 @@
+#include "shared.h"
+int shared(int x) { return x; }

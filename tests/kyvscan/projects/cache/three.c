@@ -1,0 +1,1 @@
+int three(void) { return 3; }

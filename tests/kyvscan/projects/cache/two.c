@@ -1,0 +1,2 @@
+#include "shared.h"
+int two(void) { return shared(2); }

@@ -1,0 +1,1 @@
+static inline int helper(int v) { return v + 1; }

@@ -1,0 +1,1 @@
+int widget() { return 0; }

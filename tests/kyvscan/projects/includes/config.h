@@ -1,0 +1,2 @@
+/* only macros: an inclusion with nothing else in it */
+#define LIMIT 8

@@ -1,0 +1,3 @@
+#include "list.h"
+int step_third(int v);
+int main(void) { return step_third(list_length(0)); }
