@@ -1,8 +1,8 @@
 # The command lines of the whole-run targets, shared by the campaigns
 # (fuzz/run.sh) and the replay (fuzz/replay_whole_run.sh). Sourced, not run.
 #
-# Every run happens in a folder holding a.xob and b.xob (the bundled
-# examples, two units sharing a header), the input file and the outputs.
+# Every run happens in a folder holding a.xob and b.xob (tests/two_units:
+# two units sharing a header), the input file and the outputs.
 
 # The target names, in the order the closing notes list them.
 WHOLE_RUN_TARGETS=(xob config_file response_file header_file)
@@ -37,6 +37,6 @@ whole_run_variants() {
 # whole_run_folder DIR TOP: lays out a run folder with the two partner units.
 whole_run_folder() {
   mkdir -p "$1"
-  cp "$2/examples/main.xob" "$1/a.xob"
-  cp "$2/examples/util.xob" "$1/b.xob"
+  cp "$2/tests/two_units/main.xob" "$1/a.xob"
+  cp "$2/tests/two_units/util.xob" "$1/b.xob"
 }

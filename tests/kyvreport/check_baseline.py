@@ -1,4 +1,4 @@
-"""Fingerprints and baselines on real runs of kyvld over examples/:
+"""Fingerprints and baselines on real runs of kyvld over tests/two_units/:
   - every line of main.c moves down: every result keeps its fingerprint, and
     against the first run all are unchanged;
   - one trap removed and one added: exactly that one is new and that one
@@ -28,6 +28,8 @@ def link(name, edit=None):
     """Runs kyvld on a copy of the examples, main.xob changed by edit."""
     folder = os.path.join(work, name)
     shutil.copytree(examples, folder)
+    # ORVANTADIR: an installation without catalogues, so messages stay untranslated.
+    os.makedirs(os.path.join(folder, "install", "lib", "locale"))
     if edit:
         path = os.path.join(folder, "main.xob")
         with open(path, encoding="utf-8") as f:

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, runs the installed kyvld on the
-# examples with ORVANTADIR set to the prefix alone, turns its report into
-# SARIF and a page with the installed kyvreport, and builds the Debian
-# package, whose layout must be the same under /opt/kyvld.
+# units of tests/two_units with ORVANTADIR set to the prefix alone, turns its
+# report into SARIF and a page with the installed kyvreport, and builds the
+# Debian package, whose layout must be the same under /opt/kyvld.
 #
-# usage: check_install.sh <build folder> <examples folder>
+# usage: check_install.sh <build folder> <folder of main.xob and util.xob>
 set -u
 build=$1 examples=$2
 work=$(mktemp -d)
