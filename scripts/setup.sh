@@ -10,7 +10,7 @@ packages=(g++ make cmake flex byacc qtbase5-dev qttools5-dev-tools libgtest-dev 
 packages+=(rapidjson-dev python3-jsonschema python3-selenium chromium chromium-driver)
 # kyvscan: libclang's C interface and the content hashes; clang itself is the
 # peer its benchmark and tests compare with.
-packages+=(libclang-14-dev clang-14 libxxhash-dev)
+packages+=(libclang-14-dev clang-14 libxxhash-dev gcc)
 case "${1:-}" in
   --bench) packages+=(hyperfine expat time git) ;;
   --fuzz) packages+=(clang libfuzzer-14-dev afl++ gcovr) ;;

@@ -542,6 +542,13 @@ bool unit_scan::enter(CXCursor cursor, frame& parent, frame& mine) {
         }
         return true;
     case CXCursor_ForStmt: mine.level = parent.level + 1; return true;
+    case CXCursor_StructDecl:
+    case CXCursor_UnionDecl:
+    case CXCursor_EnumDecl:
+        // "struct s { int a; } v;": libclang shows the definition again under
+        // the declarator; its first showing has written the fields.
+        return parent.kind != CXCursor_VarDecl && parent.kind != CXCursor_FieldDecl &&
+               parent.kind != CXCursor_ParmDecl && parent.kind != CXCursor_FunctionDecl;
     case CXCursor_DeclRefExpr: write_reference(cursor, mine.mode); return false;
     case CXCursor_VarDecl:
         if (place(clang_getCursorLocation(cursor))) write_variable(cursor, parent.level);
