@@ -129,6 +129,16 @@ std::string find_source_argument(const std::vector<std::string>& arguments) {
     return source;
 }
 
+std::string object_file_of(const std::vector<std::string>& arguments, const std::string& source) {
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == "-o" && i + 1 < arguments.size()) return arguments[i + 1];
+        if (arguments[i].size() > 2 && arguments[i].compare(0, 2, "-o") == 0) return arguments[i].substr(2);
+    }
+    std::string name = base_name(source);
+    std::size_t dot = name.rfind('.');
+    return (dot == std::string::npos ? name : name.substr(0, dot)) + ".o";
+}
+
 std::string command_text(const std::vector<std::string>& arguments) {
     std::string text;
     for (const std::string& word : arguments) {

@@ -24,5 +24,9 @@ parse_command make_parse_command(const std::vector<std::string>& arguments,
 // option nor an option's value; empty when there is none.
 std::string find_source_argument(const std::vector<std::string>& arguments);
 
+// The object file a compile step writes: its -o value, else the source's
+// name with ".o" for its extension, as the compiler driver names it.
+std::string object_file_of(const std::vector<std::string>& arguments, const std::string& source);
+
 // The compile step as one line, for the xob file's `command` and messages.
 std::string command_text(const std::vector<std::string>& arguments);

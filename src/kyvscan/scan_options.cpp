@@ -5,14 +5,17 @@
 
 const char* const scan_usage_lines =
     "usage: kyvscan -p BUILD_DIR [-j N] [-o OUT_DIR] [--rules FILE] [FILTER...]\n"
-    "       kyvscan -o UNIT.xob [--rules FILE] -- COMPILER ARGS...\n";
+    "       kyvscan -o UNIT.xob [--rules FILE] -- COMPILER ARGS...\n"
+    "       kyvscan --launcher [--rules FILE] COMPILER ARGS...\n";
 const char* const scan_option_help =
     "  -p BUILD_DIR   scan every C unit of BUILD_DIR/compile_commands.json\n"
     "  -j N           parse N units at a time (default: one per core)\n"
     "  -o PATH        project mode: the output folder (default BUILD_DIR/kyvscan);\n"
     "                 unit mode: the xob file to write\n"
     "  --rules FILE   the rule configuration file kyvld reads with -RULE=\n"
-    "  FILTER         scan only units whose path contains one of the filters\n";
+    "  FILTER         scan only units whose path contains one of the filters\n"
+    "  --launcher     as a build's compiler launcher: scan the compile step into\n"
+    "                 OBJECT.xob beside its object file, then run it\n";
 
 namespace {
 
@@ -48,6 +51,14 @@ bool parse_scan_options(int argc, char** argv, scan_options& options, std::strin
         std::string word = argv[i];
         if (word == "--") {
             for (++i; i < argc; ++i) options.compile.push_back(argv[i]);
+            break;
+        }
+        if (word == "--launcher") {
+            options.launcher = true;
+            continue;
+        }
+        if (options.launcher && !word.empty() && word[0] != '-') {
+            for (; i < argc; ++i) options.compile.push_back(argv[i]);
             break;
         }
         if (word == "-h" || word == "--help") {
@@ -123,14 +134,20 @@ bool parse_scan_options(int argc, char** argv, scan_options& options, std::strin
         return true;
     }
     if (options.compile.empty()) {
-        error = "give -p BUILD_DIR, or -o UNIT.xob -- and a compile step";
+        error = options.launcher ? "--launcher needs a compile step"
+                                 : "give -p BUILD_DIR, or -o UNIT.xob -- and a compile step";
         return false;
     }
     if (!options.filters.empty()) {
         error = "unexpected word " + options.filters.front() + " (filters are for -p)";
         return false;
     }
-    if (!have_output) {
+    if (options.launcher) {
+        if (have_output) {
+            error = "--launcher writes beside the object file; -o is not for it";
+            return false;
+        }
+    } else if (!have_output) {
         error = "unit mode needs -o UNIT.xob";
         return false;
     }

@@ -1,8 +1,10 @@
 // kyvscan's command line:
 //     kyvscan -p BUILD_DIR [-j N] [-o OUT_DIR] [--rules FILE] [FILTER...]
 //     kyvscan -o UNIT.xob [--rules FILE] -- COMPILER ARGS...
+//     kyvscan --launcher [--rules FILE] COMPILER ARGS...
 // Project mode scans every C unit of BUILD_DIR/compile_commands.json; unit
-// mode scans the one compile step after "--", for a build system's own rule.
+// mode scans the one compile step after "--", for a build system's own rule;
+// as a compiler launcher it scans the step into OBJECT.xob and then runs it.
 #pragma once
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@ struct scan_options {
     int jobs = 0;                       // -j; 0: one per core
     std::vector<std::string> filters;   // project mode: units whose path contains one
     std::vector<std::string> compile;   // unit mode: the compile step
+    bool launcher = false;              // unit mode, then run the compile step
     bool help = false;
     bool version = false;
 };
