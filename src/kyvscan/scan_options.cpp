@@ -19,28 +19,85 @@ const char* const scan_option_help =
 
 namespace {
 
-// The value of an option given as "-x VALUE", "-xVALUE", "--name VALUE" or "--name=VALUE".
-bool take_value(int argc, char** argv, int& i, const std::string& word, const char* short_name,
-                const char* long_name, std::string& value, bool& matched) {
-    matched = false;
-    std::string with_equals = long_name ? std::string(long_name) + "=" : "";
-    if ((short_name && word == short_name) || (long_name && word == long_name)) {
-        matched = true;
-        if (i + 1 >= argc) return false;
-        value = argv[++i];
+enum class valued_option { project, output, jobs, rules };
+
+struct valued_option_name {
+    const char* short_name;  // "-p": also written "-pVALUE"; null when none
+    const char* long_name;   // "--project": also written "--project=VALUE"
+    valued_option option;
+};
+
+constexpr valued_option_name valued_options[] = {
+    {"-p", "--project", valued_option::project},
+    {"-o", "--output", valued_option::output},
+    {"-j", "--jobs", valued_option::jobs},
+    {nullptr, "--rules", valued_option::rules},
+};
+
+// The option `word` names, with its value (the next word when not attached);
+// false when it names none. `missing` is set when the value is not there.
+bool take_valued_option(int argc, char** argv, int& i, valued_option& option, std::string& value,
+                        bool& missing) {
+    std::string word = argv[i];
+    missing = false;
+    for (const valued_option_name& name : valued_options) {
+        bool alone = (name.short_name && word == name.short_name) || word == name.long_name;
+        std::string with_equals = std::string(name.long_name) + "=";
+        option = name.option;
+        if (alone) {
+            if (i + 1 >= argc) {
+                missing = true;
+                return true;
+            }
+            value = argv[++i];
+            return true;
+        }
+        if (name.short_name && word.size() > 2 && word.compare(0, 2, name.short_name) == 0 && word[1] != '-') {
+            value = word.substr(2);
+            return true;
+        }
+        if (word.compare(0, with_equals.size(), with_equals) == 0) {
+            value = word.substr(with_equals.size());
+            return true;
+        }
+    }
+    return false;
+}
+
+// Applies one option's value; false with `error` set when it is not valid.
+bool apply_option(valued_option option, const std::string& value, scan_options& options,
+                  bool& have_output, std::string& error) {
+    switch (option) {
+    case valued_option::project:
+        if (value.empty()) {
+            error = "-p needs a build folder";
+            return false;
+        }
+        options.project = true;
+        options.build_dir = value;
+        return true;
+    case valued_option::output:
+        if (value.empty() || have_output) {
+            error = value.empty() ? "-o needs a path" : "-o given twice";
+            return false;
+        }
+        have_output = true;
+        options.output = value;
+        return true;
+    case valued_option::jobs: {
+        errno = 0;
+        char* end = nullptr;
+        long jobs = std::strtol(value.c_str(), &end, 10);
+        if (value.empty() || *end || errno || jobs < 1 || jobs > 1024) {
+            error = "-j takes a whole number from 1 to 1024, not '" + value + "'";
+            return false;
+        }
+        options.jobs = static_cast<int>(jobs);
         return true;
     }
-    if (short_name && word.size() > 2 && word.compare(0, 2, short_name) == 0 && word[1] != '-') {
-        matched = true;
-        value = word.substr(2);
-        return true;
+    case valued_option::rules: options.rules_file = value; return true;
     }
-    if (long_name && word.compare(0, with_equals.size(), with_equals) == 0) {
-        matched = true;
-        value = word.substr(with_equals.size());
-        return true;
-    }
-    return true;
+    return false;
 }
 
 }  // namespace
@@ -70,54 +127,14 @@ bool parse_scan_options(int argc, char** argv, scan_options& options, std::strin
             return true;
         }
         std::string value;
-        bool matched = false;
-        if (!take_value(argc, argv, i, word, "-p", "--project", value, matched)) {
-            error = "option " + word + " needs a value";
-            return false;
-        }
-        if (matched) {
-            if (value.empty()) {
-                error = "-p needs a build folder";
+        valued_option option;
+        bool missing = false;
+        if (take_valued_option(argc, argv, i, option, value, missing)) {
+            if (missing) {
+                error = "option " + word + " needs a value";
                 return false;
             }
-            options.project = true;
-            options.build_dir = value;
-            continue;
-        }
-        if (!take_value(argc, argv, i, word, "-o", "--output", value, matched)) {
-            error = "option " + word + " needs a value";
-            return false;
-        }
-        if (matched) {
-            if (value.empty() || have_output) {
-                error = value.empty() ? "-o needs a path" : "-o given twice";
-                return false;
-            }
-            have_output = true;
-            options.output = value;
-            continue;
-        }
-        if (!take_value(argc, argv, i, word, "-j", "--jobs", value, matched)) {
-            error = "option " + word + " needs a value";
-            return false;
-        }
-        if (matched) {
-            errno = 0;
-            char* end = nullptr;
-            long jobs = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end || errno || jobs < 1 || jobs > 1024) {
-                error = "-j takes a whole number from 1 to 1024, not '" + value + "'";
-                return false;
-            }
-            options.jobs = static_cast<int>(jobs);
-            continue;
-        }
-        if (!take_value(argc, argv, i, word, nullptr, "--rules", value, matched)) {
-            error = "option " + word + " needs a value";
-            return false;
-        }
-        if (matched) {
-            options.rules_file = value;
+            if (!apply_option(option, value, options, have_output, error)) return false;
             continue;
         }
         if (!word.empty() && word[0] == '-') {

@@ -45,6 +45,14 @@ std::string xob_attribute(const std::string& text) {
     return out;
 }
 
+void xob_writer::close_around(const xob_position& where, const char* tag) {
+    text_ += ">\n";
+    position(where);
+    text_ += "</";
+    text_ += tag;
+    text_ += ">\n";
+}
+
 void xob_writer::open(const char* tag) {
     text_ += '<';
     text_ += tag;
@@ -115,9 +123,7 @@ void xob_writer::declare(const std::string& name, int level, const std::string& 
     attribute("name", name);
     attribute("level", level);
     attribute("storageclass", storage);
-    text_ += ">\n";
-    position(where);
-    text_ += "</declare>\n";
+    close_around(where, "declare");
 }
 
 void xob_writer::define(const std::string& name, int level, const std::string& storage, int type,
@@ -129,9 +135,7 @@ void xob_writer::define(const std::string& name, int level, const std::string& s
     attribute("type", type);
     attribute("indirection", indirection);
     attribute("scope", scope);
-    text_ += ">\n";
-    position(where);
-    text_ += "</define>\n";
+    close_around(where, "define");
 }
 
 void xob_writer::field(const std::string& name, int struct_type, int type,
@@ -141,18 +145,14 @@ void xob_writer::field(const std::string& name, int struct_type, int type,
     attribute("struct", struct_type);
     attribute("type", type);
     attribute("indirection", indirection);
-    text_ += ">\n";
-    position(where);
-    text_ += "</field>\n";
+    close_around(where, "field");
 }
 
 void xob_writer::enumerator(const std::string& name, int enum_type, const xob_position& where) {
     open("enum");
     attribute("name", name);
     attribute("enum", enum_type);
-    text_ += ">\n";
-    position(where);
-    text_ += "</enum>\n";
+    close_around(where, "enum");
 }
 
 void xob_writer::typedef_name(const std::string& name, int level, int scope, int type, int base,
@@ -164,9 +164,7 @@ void xob_writer::typedef_name(const std::string& name, int level, int scope, int
     attribute("type", type);
     attribute("base", base);
     attribute("indirection", indirection);
-    text_ += ">\n";
-    position(where);
-    text_ += "</typedef>\n";
+    close_around(where, "typedef");
 }
 
 void xob_writer::function_declaration(const std::string& name, const std::string& storage,
@@ -174,9 +172,7 @@ void xob_writer::function_declaration(const std::string& name, const std::string
     open("function");
     attribute("name", name);
     attribute("storageclass", storage);
-    text_ += ">\n";
-    position(where);
-    text_ += "</function>\n";
+    close_around(where, "function");
 }
 
 void xob_writer::begin_function(const std::string& name, const std::string& fulldef,
@@ -202,9 +198,7 @@ void xob_writer::reference(const char* mode, const std::string& name, const xob_
     open("object");
     attribute("name", name);
     attribute("mode", std::string(mode));
-    text_ += ">\n";
-    position(declared);
-    text_ += "</object>\n";
+    close_around(declared, "object");
     position(used);
     text_ += "</reference>\n";
 }
@@ -213,9 +207,7 @@ void xob_writer::trap(const char* rule, const std::string& text, const xob_posit
     open("trap");
     attribute("name", std::string(rule));
     attribute("param", text);
-    text_ += ">\n";
-    position(where);
-    text_ += "</trap>\n";
+    close_around(where, "trap");
 }
 
 void xob_writer::justify(const std::string& rule, int lines, const std::string& comment, bool all,
@@ -228,7 +220,5 @@ void xob_writer::justify(const std::string& rule, int lines, const std::string& 
         attribute("nbline", lines);
     attribute("comment", comment);
     if (all) attribute("all", 1);
-    text_ += ">\n";
-    position(where);
-    text_ += "</justify>\n";
+    close_around(where, "justify");
 }

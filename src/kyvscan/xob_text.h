@@ -55,6 +55,8 @@ public:
 
 private:
     void open(const char* tag);
+    // Ends the open tag, writes the element's one position and closes it.
+    void close_around(const xob_position& where, const char* tag);
     void attribute(const char* key, const std::string& value);
     void attribute(const char* key, std::int64_t value);
 
