@@ -211,8 +211,11 @@ private:
     void finish(std::size_t index) {
         jobs[index].done = true;
         while (next_print_ < jobs.size() && jobs[next_print_].done) {
-            for (const std::string& message : jobs[next_print_].messages)
-                std::fprintf(stderr, "%s\n", message.c_str());
+            for (const std::string& message : jobs[next_print_].messages) {
+                bool about_flags = message.compare(0, 19, "kyvscan: libclang: ") == 0;
+                if (!about_flags || said_once_.insert(message).second)
+                    std::fprintf(stderr, "%s\n", message.c_str());
+            }
             ++next_print_;
         }
         std::fflush(stderr);
@@ -221,6 +224,7 @@ private:
     const library_rules& rules_;
     std::vector<child> running_;
     std::size_t next_print_ = 0;
+    std::set<std::string> said_once_;  // messages about flags, the same for many units
     system_dirs_cache system_dirs_;
     hash_memo hashes_;
 };

@@ -77,16 +77,17 @@ void unit_scan::collect_diagnostics() {
         CXDiagnosticSeverity severity = clang_getDiagnosticSeverity(diagnostic);
         if (severity == CXDiagnostic_Warning || severity >= CXDiagnostic_Error) {
             bool error = severity >= CXDiagnostic_Error;
-            if (error) ++result_.compiler_errors;
             CXSourceLocation location = clang_getDiagnosticLocation(diagnostic);
             CXFile file = nullptr;
             unsigned line = 0, column = 0, offset = 0;
             clang_getExpansionLocation(location, &file, &line, &column, &offset);
             std::string text = take_text(clang_getDiagnosticSpelling(diagnostic));
             if (!file) {
-                result_.messages.push_back(request_.source + ": " + (error ? "error: " : "warning: ") +
-                                           text);
+                // About the flags (another compiler's options): said once
+                // per run, and no error of the unit's code.
+                result_.messages.push_back("kyvscan: libclang: " + text);
             } else if (!clang_Location_isInSystemHeader(location)) {
+                if (error) ++result_.compiler_errors;
                 hold_trap(location, error ? "KYV_10_10" : "KYV_10_11", text);
                 if (error)
                     result_.messages.push_back(take_text(clang_formatDiagnostic(
