@@ -4,7 +4,7 @@ comparison with the whole-program findings kyvld printed for the same
 project (kyvscan's xob files linked with the focused profile).
 
 usage: callgraph.py facts BUILD_DIR ROOT FACTS.json [JOBS]
-       callgraph.py compare FACTS.json KYVLD_OUTPUT NAME [SUMMARY]
+       callgraph.py compare FACTS.json KYVLD_OUTPUT NAME [SUMMARY [XOB_DIR]]
 
 facts runs `clang -Xclang -ast-dump=json -fsyntax-only` on every C unit of
 BUILD_DIR/compile_commands.json (the unit's own flags, as the benchmark's
@@ -16,7 +16,8 @@ compare reads kyvld's console lines (-SILENT=100) and prints, for the call
 cycles (KYV_160_20 / KYV_160_21) and the functions never referenced
 (KYV_160_500), the counts, precision and recall against clang's, and each
 differing function with the reason when the facts show one; with SUMMARY,
-appends the figures to it as one line. Exits 1 when a difference has no
+appends the figures to it as one line; with XOB_DIR, also the function
+definitions the xob files hold (name, file name, line) against clang's. Exits 1 when a difference has no
 reason the facts explain.
 
 Definitions kept throughout:
@@ -402,18 +403,40 @@ def kyvld_findings(path, program):
     return cycles, unused, unknown
 
 
-def score(name, clang_set, kyvld_set):
+def score(name, clang_set, kyvld_set, other="kyvld"):
     """Prints and returns the counts, precision and recall of kyvld's set
     against clang's."""
     both = len(clang_set & kyvld_set)
     precision = both / len(kyvld_set) if kyvld_set else 1.0
     recall = both / len(clang_set) if clang_set else 1.0
-    print("  %-16s clang %4d  kyvld %4d  both %4d  precision %.3f  recall %.3f"
-          % (name, len(clang_set), len(kyvld_set), both, precision, recall))
+    print("  %-16s clang %4d  %-5s %4d  both %4d  precision %.3f  recall %.3f"
+          % (name, len(clang_set), other, len(kyvld_set), both, precision, recall))
     return "%d %d %d %.3f %.3f" % (len(clang_set), len(kyvld_set), both, precision, recall)
 
 
-def compare_main(facts_path, output_path, project, summary_path=None):
+SOURCE_FILE = re.compile(r'<sourcefile filename="[^"]*" fullname="([^"]*)"[^>]*filenum="(\d+)"')
+DEFINITION = re.compile(r'<function name="([^"]*)" fulldef="[^"]*"[^>]*>\n<position filenum="(\d+)" line="(\d+)"')
+
+
+def xob_definitions(folder, root):
+    """The function definitions the xob files of a folder hold in files
+    under root, as (name, file name, line): the functions kyvld's graph can
+    have."""
+    found = set()
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith(".xob"):
+            continue
+        with open(os.path.join(folder, name), encoding="utf-8", errors="replace") as f:
+            text = f.read()
+        files = {number: path for path, number in SOURCE_FILE.findall(text)}
+        for function, number, line in DEFINITION.findall(text):
+            path = os.path.normpath(files.get(number, ""))
+            if path.startswith(root):
+                found.add((function, os.path.basename(path), int(line)))
+    return found
+
+
+def compare_main(facts_path, output_path, project, summary_path=None, xob_folder=None):
     with open(facts_path, encoding="utf-8") as f:
         program = Program(json.load(f))
     functions = program.functions()
@@ -442,9 +465,19 @@ def compare_main(facts_path, output_path, project, summary_path=None):
              sum(len(v) for v in program.file_uses.values())))
     for name, places in sorted(twice.items()):
         print("  defined more than once: %s in %s" % (name, ", ".join(sorted(program.place(p, l) for p, l in places))))
+    unexplained = 0
+    definition_scores = "- - - - -"
+    if xob_folder:
+        clang_definitions = {(key.split("@", 1)[0], os.path.basename(path), line)
+                             for key, places in program.places.items() for path, line in places}
+        written = xob_definitions(xob_folder, program.root)
+        definition_scores = score("definitions", clang_definitions, written, "xob")
+        for name, file, line in sorted(clang_definitions ^ written):
+            side = "clang only" if (name, file, line) in clang_definitions else "xob only"
+            print("  definition, %s: %s at %s:%d: UNEXPLAINED" % (side, name, file, line))
+            unexplained += 1
     cycle_scores = score("call cycles", call_cycles, set(k_cycles))
     never_scores = score("never referenced", never, set(k_unused))
-    unexplained = 0
 
     def first_use(key, want_call=None):
         for user, call, path, line in program.users.get(key, ()):
@@ -504,7 +537,7 @@ def compare_main(facts_path, output_path, project, summary_path=None):
         print("  kyvld names a function clang does not define in the project: %s" % name)
     if summary_path:
         with open(summary_path, "a", encoding="utf-8") as f:
-            f.write("%s %d %s %s %d\n" % (project, len(functions), cycle_scores, never_scores,
+            f.write("%s %s %s %s %d\n" % (project, definition_scores, cycle_scores, never_scores,
                                           unexplained + len(unknown)))
     return 1 if unexplained or unknown else 0
 
@@ -554,7 +587,7 @@ def main(argv):
     if len(argv) >= 5 and argv[1] == "facts":
         jobs = int(argv[5]) if len(argv) > 5 else 2
         return facts_main(argv[2], argv[3], argv[4], jobs)
-    if len(argv) in (5, 6) and argv[1] == "compare":
+    if len(argv) in (5, 6, 7) and argv[1] == "compare":
         return compare_main(*argv[2:])
     sys.stderr.write(__doc__)
     return 2

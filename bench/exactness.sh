@@ -4,6 +4,8 @@
 # kyvscan -p writes the xob files, kyvld links them with the focused profile
 # (config/focused.xml), and bench/callgraph.py compares kyvld's findings with
 # a call graph taken from clang's JSON AST of every unit:
+#   definitions        the function definitions in the xob files (name, file
+#                      name, line) against clang's, in the project's files;
 #   call cycles        the functions named by KYV_160_20 / KYV_160_21 against
 #                      those on a cycle of direct calls between the project's
 #                      functions (external ones merged across units by name,
@@ -91,16 +93,17 @@ for name in "${names[@]}"; do
     failed=1
     continue
   fi
-  python3 "$top/bench/callgraph.py" compare "$work/facts.json" "$work/kyvld.stdout" "$name" "$summary" || failed=1
+  python3 "$top/bench/callgraph.py" compare "$work/facts.json" "$work/kyvld.stdout" "$name" "$summary" "$work/out" ||
+    failed=1
   echo
 done
 
 echo "Precision: share of kyvld's functions that clang's graph has too; recall: share of clang's that kyvld"
 echo "names. unexplained: differences whose reason clang's facts do not show (listed above)."
-printf "%-6s %9s | %-36s | %-36s | %s\n" project functions "call cycles: clang kyvld both P R" \
-  "never referenced: clang kyvld both P R" unexplained
-while read -r name functions cc ck cb cp cr nc nk nb np nr unexplained; do
-  printf "%-6s %9s | %6s %6s %6s %6s %6s    | %6s %6s %6s %6s %6s    | %s\n" \
-    "$name" "$functions" "$cc" "$ck" "$cb" "$cp" "$cr" "$nc" "$nk" "$nb" "$np" "$nr" "$unexplained"
+printf "%-7s| %-34s | %-34s | %-34s | %s\n" project "definitions: clang xob both P R" \
+  "call cycles: clang kyvld both P R" "never referenced: clang kyvld both P R" unexplained
+while read -r name dc dk db dp dr cc ck cb cp cr nc nk nb np nr unexplained; do
+  printf "%-7s| %6s %6s %6s %6s %6s  | %6s %6s %6s %6s %6s  | %6s %6s %6s %6s %6s  | %s\n" \
+    "$name" "$dc" "$dk" "$db" "$dp" "$dr" "$cc" "$ck" "$cb" "$cp" "$cr" "$nc" "$nk" "$nb" "$np" "$nr" "$unexplained"
 done <"$summary"
 exit $failed
