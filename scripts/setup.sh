@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, only those missing.
 # Pass --bench to add the benchmark tools (git builds the reference release
-# that the benchmark compares outputs with), --fuzz to add the fuzzing tools
+# that the benchmark compares outputs with; the rest fetch and build the real
+# C projects that kyvscan is timed on), --fuzz to add the fuzzing tools
 # (clang with libFuzzer, AFL++, gcovr for corpus coverage).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +13,11 @@ packages+=(rapidjson-dev python3-jsonschema python3-selenium chromium chromium-d
 # peer its benchmark and tests compare with.
 packages+=(libclang-14-dev clang-14 libxxhash-dev gcc)
 case "${1:-}" in
-  --bench) packages+=(hyperfine expat time git) ;;
+  # Real C projects for kyvscan's benchmark: Debian source packages unpacked
+  # by dpkg-source, built with their own configure (autotools to make it
+  # where the package ships none) and recorded by bear; python3 computes the
+  # call graph that kyvld's findings are checked against.
+  --bench) packages+=(hyperfine expat time git dpkg-dev bear autoconf automake autopoint gettext python3) ;;
   --fuzz) packages+=(clang libfuzzer-14-dev afl++ gcovr) ;;
 esac
 missing=()
