@@ -18,6 +18,7 @@
 #include "kyvscan/compile_db.h"
 #include "kyvscan/compiler_args.h"
 #include "kyvscan/library_rules.h"
+#include "kyvscan/parser_module.h"
 #include "kyvscan/paths.h"
 #include "kyvscan/scan_cache.h"
 #include "kyvscan/scan_options.h"
@@ -60,10 +61,11 @@ std::string current_folder() {
 
 // Parses one unit and writes its xob file (and, when `key_path` is set, its
 // cache key). Messages for the user go into `messages`.
-unit_outcome scan_and_write(CXIndex index, const unit_request& request, const std::string& xob_path,
+unit_outcome scan_and_write(scan_unit_function scan, const unit_request& request, const std::string& xob_path,
                             const std::string& key_path, const std::string& key_header,
                             std::vector<std::string>& messages) {
-    unit_result result = scan_unit(index, request);
+    unit_result result;
+    scan(&request, &result);
     for (const std::string& message : result.messages) messages.push_back(message);
     if (!result.parsed) {
         messages.push_back("kyvscan: failed: " + request.source + ": " + result.failure);
@@ -145,10 +147,20 @@ private:
 
     void start(std::size_t index) {
         unit_job& job = jobs[index];
+        if (!scan_) {
+            std::string error;
+            scan_ = load_parser_module(error);
+            if (!scan_) {
+                job.outcome = unit_outcome::failed;
+                job.messages.push_back("kyvscan: failed: " + job.source + ": " + error);
+                finish(index);
+                return;
+            }
+        }
         std::fflush(stdout);
         std::fflush(stderr);
         pid_t pid = fork();
-        if (pid == 0) _exit(parse_in_child(job));
+        if (pid == 0) _exit(parse_in_child(scan_, job));
         if (pid < 0) {
             job.outcome = unit_outcome::failed;
             job.messages.push_back("kyvscan: failed: " + job.source + ": cannot start a process: " +
@@ -161,10 +173,9 @@ private:
 
     // In the child: parse, write the xob file and its key, leave the
     // messages beside them for the parent; the exit status is the outcome.
-    static int parse_in_child(const unit_job& job) {
-        CXIndex index = clang_createIndex(0, 0);
+    static int parse_in_child(scan_unit_function scan, const unit_job& job) {
         std::vector<std::string> messages;
-        unit_outcome outcome = scan_and_write(index, job.request, job.xob_path, job.xob_path + ".key",
+        unit_outcome outcome = scan_and_write(scan, job.request, job.xob_path, job.xob_path + ".key",
                                               job.key_header, messages);
         std::string text;
         for (const std::string& message : messages) text += message + "\n";
@@ -223,6 +234,7 @@ private:
 
     const library_rules& rules_;
     std::vector<child> running_;
+    scan_unit_function scan_ = nullptr;  // loaded with the first unit to parse
     std::size_t next_print_ = 0;
     std::set<std::string> said_once_;  // messages about flags, the same for many units
     system_dirs_cache system_dirs_;
@@ -339,15 +351,20 @@ int scan_one_unit(const scan_options& options, const library_rules& rules) {
     request.command = command_text(entry.arguments);
     request.rules = &rules;
     std::string xob_path = normal_path(entry.directory, options.output);
+    std::string error;
+    scan_unit_function scan = load_parser_module(error);
+    if (!scan) {
+        std::fprintf(stderr, "kyvscan: failed: %s: %s\n", source.c_str(), error.c_str());
+        return 1;
+    }
     // The parse runs in a child process, as in project mode: a crash of the
     // parser fails the unit (status 1) instead of killing the build step.
     std::fflush(stdout);
     std::fflush(stderr);
     pid_t pid = fork();
     if (pid == 0) {
-        CXIndex index = clang_createIndex(0, 0);
         std::vector<std::string> messages;
-        unit_outcome outcome = scan_and_write(index, request, xob_path, "", "", messages);
+        unit_outcome outcome = scan_and_write(scan, request, xob_path, "", "", messages);
         for (const std::string& message : messages) std::fprintf(stderr, "%s\n", message.c_str());
         std::fflush(stderr);
         _exit(outcome == unit_outcome::written ? 0 : 1);

@@ -4,6 +4,8 @@
 
 #include "kyvscan/unit_scan.h"
 
+namespace {
+
 unit_result scan_unit(CXIndex index, const unit_request& request) {
     unit_result result;
     if (access(request.source.c_str(), R_OK) != 0) {
@@ -26,3 +28,10 @@ unit_result scan_unit(CXIndex index, const unit_request& request) {
     return result;
 }
 
+}  // namespace
+
+extern "C" void kyvscan_scan_unit(const unit_request* request, unit_result* result) {
+    CXIndex index = clang_createIndex(0, 0);
+    *result = scan_unit(index, *request);
+    clang_disposeIndex(index);
+}

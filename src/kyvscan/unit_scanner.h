@@ -3,8 +3,6 @@
 // definitions, functions and uses, the compiler's diagnostics in project
 // files, the justification comments of its sources and the library rules.
 #pragma once
-#include <clang-c/Index.h>
-
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,5 +27,8 @@ struct unit_result {
     std::vector<std::string> messages;    // compiler-style lines for standard error
 };
 
-// `index` belongs to the calling thread (libclang indexes are not shared).
-unit_result scan_unit(CXIndex index, const unit_request& request);
+// Parses and scans one unit. Lives in the parser module (libkyvscan_parse.so),
+// which alone links libclang: loading libclang costs a run more than
+// checking a whole project's cache, so a run that parses nothing never loads it.
+extern "C" void kyvscan_scan_unit(const unit_request* request, unit_result* result);
+using scan_unit_function = void (*)(const unit_request*, unit_result*);

@@ -64,7 +64,7 @@ parsed() {
   echo "\$ parsed" >>"$transcript"
   (cd "$dir" && for xob in kyvscan/*.xob; do
      [ -e "$xob" ] || continue
-     stamp=$(stat -c '%i' "$xob")
+     stamp=$(stat -c '%i %z' "$xob")  # an inode number alone is reused after rm
      [ "$(cat "$xob.seen" 2>/dev/null)" != "$stamp" ] && echo "${xob#kyvscan/}"
      echo "$stamp" >"$xob.seen"
    done) | mask >>"$transcript"
