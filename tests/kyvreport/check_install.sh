@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install: $(cat "$work/install.log")"
-for program in kyvld kyvreport; do
+for program in kyvld kyvreport kyvscan; do
   [ -x "$prefix/bin/$program" ] || fail "$program not installed in bin"
 done
 [ -d "$prefix/lib/locale" ] || fail "no lib/locale"
@@ -42,13 +42,23 @@ assert run["originalUriBaseIds"]["SRCROOT"]["uri"] == "file:///home/dev/demo/"
 PY
 grep -q 'id="kyv-traps"' report.html || fail "installed kyvreport wrote no page"
 
+# The installed kyvscan finds its parser module and writes an xob file the
+# installed kyvld reads without a diagnostic line.
+printf 'static int twice(int v) { return 2 * v; }\nint main(void) { return twice(1); }\n' >unit.c
+env -i PATH=/usr/bin:/bin "$prefix/bin/kyvscan" -o unit.xob -- cc -c unit.c 2>stderr.txt ||
+  fail "installed kyvscan: $(cat stderr.txt)"
+env -i PATH=/usr/bin:/bin ORVANTADIR="$prefix" "$prefix/bin/kyvld" unit.xob -SILENT=100 >console.txt 2>&1
+grep -q "'main' is never referenced" console.txt && [ "$(grep -vc '^\[' console.txt)" = 0 ] ||
+  fail "installed kyvld on kyvscan's xob file: $(cat console.txt)"
+
 mkdir "$work/package"
 (cd "$work/package" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >cpack.log 2>&1) ||
   fail "cpack: $(cat "$work/package/cpack.log")"
 deb=$(ls "$work"/package/*.deb 2>/dev/null | head -1)
 if [ -n "$deb" ]; then
   dpkg-deb -c "$deb" | awk '{print $6}' >contents.txt
-  for path in ./opt/kyvld/bin/kyvld ./opt/kyvld/bin/kyvreport ./opt/kyvld/lib/locale/; do
+  for path in ./opt/kyvld/bin/kyvld ./opt/kyvld/bin/kyvreport ./opt/kyvld/bin/kyvscan \
+              ./opt/kyvld/lib/kyvld/libkyvscan_parse.so ./opt/kyvld/lib/locale/; do
     grep -qx "$path" contents.txt || fail "package lacks $path"
   done
   dpkg-deb -f "$deb" Package Depends | grep -q 'libqt5core5a' || fail "package control fields"
