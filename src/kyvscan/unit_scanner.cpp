@@ -1,5 +1,6 @@
 #include "kyvscan/unit_scanner.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "kyvscan/unit_scan.h"
@@ -8,8 +9,14 @@ namespace {
 
 unit_result scan_unit(CXIndex index, const unit_request& request) {
     unit_result result;
-    if (access(request.source.c_str(), R_OK) != 0) {
+    // A device or a pipe named as the unit would be read without end.
+    struct stat file_status;
+    if (stat(request.source.c_str(), &file_status) != 0 || access(request.source.c_str(), R_OK) != 0) {
         result.failure = "cannot read " + request.source;
+        return result;
+    }
+    if (!S_ISREG(file_status.st_mode)) {
+        result.failure = "not a regular file";
         return result;
     }
     std::vector<const char*> argv;
