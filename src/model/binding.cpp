@@ -84,14 +84,6 @@ bool either_static(const name* storage, const name* other) {
     return storage == static_name() || other == static_name();
 }
 
-bool is_call_mode(const name* mode) {
-    const char* text = name_text(mode);
-    if (std::strlen(text) != 4) return false;
-    for (int i = 0; i < 4; ++i)
-        if ((text[i] | 0x20) != "call"[i]) return false;
-    return true;
-}
-
 // Clash rules of the function kinds against each other.
 void report_function_clash(clash_batch& clashes, const binding_cell* existing,
                            const name* storage, xob_node* position, name* identifier) {
@@ -138,6 +130,14 @@ xob_node* new_named_node(std::int32_t kind, name* identifier, xob_node* position
 }
 
 }  // namespace
+
+bool is_call_mode(const name* mode) {
+    const char* text = name_text(mode);
+    if (std::strlen(text) != 4) return false;
+    for (int i = 0; i < 4; ++i)
+        if ((text[i] | 0x20) != "call"[i]) return false;
+    return true;
+}
 
 name* static_name() {
     static name* storage = name_intern("static");

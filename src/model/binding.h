@@ -32,6 +32,8 @@ enum : std::int32_t {
 
 // The storage class "static"; storage classes are compared with it by identity.
 name* static_name();
+// A use's mode text is "call", in any letter case.
+bool is_call_mode(const name* mode);
 
 xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
                           xob_node*& position, std::int32_t type_number, name* indirection,

@@ -27,6 +27,9 @@ struct call_graph {
 
 class graph_builder {
 public:
+    // calls_only: a use that is no call (an address taken) adds no edge.
+    explicit graph_builder(bool calls_only) : calls_only_(calls_only) {}
+
     call_graph build(xob_node* list) {
         scan(list, NONE);
         for (vertex caller = 0; caller < graph_.functions.size(); ++caller) {
@@ -63,11 +66,13 @@ private:
             } else if (node->kind == a_reference && node->target &&
                        node->target->kind == a_function) {
                 vertex callee = vertex_of(node->target);
-                if (caller != NONE) graph_.callees.push_back(callee);
+                bool edge = !calls_only_ || (node->link_flags & CALL_USE);
+                if (caller != NONE && edge) graph_.callees.push_back(callee);
             }
         }
     }
 
+    bool calls_only_;
     call_graph graph_;
     std::unordered_map<const xob_node*, vertex> ids_;
     std::unordered_set<const xob_node*> entered_sources_;
@@ -126,7 +131,7 @@ std::vector<vertex> strong_components(const call_graph& graph) {
 
 void report_call_cycles(xob_node* list) {
     if (!focus_on(focus_mode::recursion_all)) return;
-    call_graph graph = graph_builder().build(list);
+    call_graph graph = graph_builder(focus_on(focus_mode::recursion_calls)).build(list);
     std::vector<vertex> component = strong_components(graph);
     for (vertex v = 0; v < graph.functions.size(); ++v) {
         bool calls_itself = false;

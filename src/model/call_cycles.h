@@ -11,5 +11,8 @@ struct xob_node;
 // records KYV_160_20 for each function that calls itself and KYV_160_21 for
 // each member of a cycle of several functions, naming its first callee on
 // that cycle. A trap the link walk recorded for a function stays as it was,
-// so each member is reported once.
+// so each member is reported once. In the "calls" mode the graph's edges are
+// calls only: a cycle that needs a function's address taken (a callback
+// stored, an address hashed) is not reported, as the link walk then
+// records none either.
 void report_call_cycles(xob_node* list);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "messages/messages.h"
+#include "model/entry_points.h"
 #include "model/file_level_uses.h"
 #include "model/rule_focus.h"
 #include "model/trap_table.h"
@@ -79,13 +80,15 @@ void leave(xob_node* function, std::int32_t depth) {
 }
 
 // G is used while it is on the stack: the first time, raise the recursion
-// traps along the cycle from the top of the stack down.
-void report_recursion(xob_node* used) {
+// traps along the cycle from the top of the stack down. Without `record`
+// only the marks are set: the cycles of calls are reported elsewhere
+// (call_cycles.h), since the stack also holds uses that take an address.
+void report_recursion(xob_node* used, bool record) {
     if (has(used, RECURSIVE) || call_stack.empty()) return;
     used->link_flags |= RECURSIVE;
     std::size_t depth = call_stack.size();
     if (call_stack.top() == used) {
-        record_trap(RULE_DIRECT_RECURSION, used->position, nullptr, used->name);
+        if (record) record_trap(RULE_DIRECT_RECURSION, used->position, nullptr, used->name);
         return;
     }
     xob_node* callee = used;
@@ -93,13 +96,15 @@ void report_recursion(xob_node* used) {
         xob_node* caller = call_stack[i];
         if (!has(caller, RECURSIVE)) {
             caller->link_flags |= RECURSIVE;
-            record_trap_pair(RULE_INDIRECT_RECURSION, caller->position, nullptr, caller->name,
-                             callee->name);
+            if (record)
+                record_trap_pair(RULE_INDIRECT_RECURSION, caller->position, nullptr,
+                                 caller->name, callee->name);
             callee = caller;
             continue;
         }
-        record_trap_pair(RULE_INDIRECT_RECURSION, caller->position, nullptr, caller->name,
-                         callee->name);
+        if (record)
+            record_trap_pair(RULE_INDIRECT_RECURSION, caller->position, nullptr, caller->name,
+                             callee->name);
         if (i != 0)
             for (std::size_t j = i; j < depth; ++j) call_stack[j]->link_flags |= CALLED;
         return;
@@ -172,6 +177,7 @@ std::int32_t link_walk(xob_node* list) {
     std::int32_t result = 0;
     run_skipper skipper;
     examined = 0;
+    const bool record_recursion = !focus_on(focus_mode::recursion_calls);
     while (!frames.empty()) {
         walk_frame& frame = frames.top();
         xob_node* node = frame.cursor = skipper.next_acted_on(frame.cursor);
@@ -196,7 +202,7 @@ std::int32_t link_walk(xob_node* list) {
         } else if (node->kind == a_reference && node->target && node->target->kind == a_function) {
             xob_node* used = node->target;
             if (has(used, ON_STACK)) {
-                report_recursion(used);
+                report_recursion(used, record_recursion);
                 contribute(frame, 1);
             } else if (has(used, DEPTH_KNOWN)) {
                 contribute(frame, used->call_depth + 1);
@@ -241,10 +247,14 @@ struct model_frame {
 }  // namespace
 
 void check_unreferenced_functions() {
-    function_set used_at_file_level;
+    function_set referenced;
     if (focus_on(focus_mode::file_level_use))
-        used_at_file_level = functions_used_at_file_level(xob_list.head);
-    model_walk(xob_list.head, &used_at_file_level, report_if_never_called);
+        referenced = functions_used_at_file_level(xob_list.head);
+    if (focus_on(focus_mode::entry_points)) {
+        function_set entries = entry_point_functions(focus_list(focus_mode::entry_points));
+        referenced.insert(entries.begin(), entries.end());
+    }
+    model_walk(xob_list.head, &referenced, report_if_never_called);
 }
 
 namespace {

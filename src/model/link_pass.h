@@ -19,7 +19,8 @@ enum : std::int32_t {
 // RECURSIVE and DEPTH_KNOWN and setting their call_depth; returns the deepest
 // call chain found in the list, 0 when it holds no call. The driver calls it
 // once on the head of xob_list. The walk keeps its own stack: call chains of
-// any length are walked without deep recursion.
+// any length are walked without deep recursion. In rule KYV_160_21's "calls"
+// mode (rule_focus.h) it sets the marks but records no recursion trap.
 std::int32_t link_walk(xob_node* list);
 // Nodes the last link_walk looked at; lets tests see that lists sharing their
 // tail cost the walk once.
@@ -29,7 +30,8 @@ std::int64_t link_walk_examined();
 void check_undefined_declarations();
 
 // Rule 133 for every function in a block list that the link pass did not mark
-// CALLED, and in the file-level-use mode (rule_focus.h) was not used at file level.
+// CALLED, and in the file-level-use mode (rule_focus.h) was not used at file
+// level, and in the entry-points mode is no entry point (entry_points.h).
 void check_unreferenced_functions();
 
 // Calls the callback on every node of the list in order; where it returns

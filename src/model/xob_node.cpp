@@ -124,8 +124,9 @@ xob_node* new_source(name* file_name, name* full_path, bool system_include, name
     return node;
 }
 
-xob_node* new_reference(xob_node* target, xob_node* position) {
+xob_node* new_reference(xob_node* target, xob_node* position, bool call) {
     xob_node* node = new_node(a_reference);
+    if (call) node->link_flags = CALL_USE;
     node->target = target;
     node->position = position;
     keep_position(position);

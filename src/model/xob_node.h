@@ -43,6 +43,11 @@ enum : std::uint8_t {
     DEPTH_KNOWN = 8,
 };
 
+// xob_node::link_flags of an a_reference.
+enum : std::uint8_t {
+    CALL_USE = 1,  // the use's mode is "call": the target is called, not its address taken
+};
+
 // Fields after the common part overlap by kind: read a field only for the
 // kinds named beside it. A function declaration carries the function fields
 // up to its storage, all zero; it is in no global list. Fields naming a text hold an interned `name` (name_table.h).
@@ -50,7 +55,7 @@ enum : std::uint8_t {
 // are allocated to 16 bytes; uses, the next most numerous, have no scope.
 struct xob_node {
     std::uint8_t flags;
-    std::uint8_t link_flags;         // function: CALLED, RECURSIVE, ON_STACK, DEPTH_KNOWN
+    std::uint8_t link_flags;         // function: CALLED, RECURSIVE, ON_STACK, DEPTH_KNOWN; reference: CALL_USE
     std::uint8_t in_system_include;  // declaration: read inside a system include file
     std::uint8_t kind;               // node_kind
     // The one number of a kind that has one, beside the common part.
@@ -175,9 +180,9 @@ xob_node* new_position_by_name(name* file_name, name* full_path, std::int32_t li
 xob_node* new_position_by_number(std::int32_t file_number, std::int32_t line, std::int32_t row);
 // A source file; with only a file name, the scope node of an xob file.
 xob_node* new_source(name* file_name, name* full_path, bool system_include, name* version);
-// The position becomes the reference's own and is marked LINKED.
-// The kind of use (read, call...) is not kept: nothing reads it.
-xob_node* new_reference(xob_node* target, xob_node* position);
+// The position becomes the reference's own and is marked LINKED. Of the
+// kind of use (read, call...) only whether it is a call is kept.
+xob_node* new_reference(xob_node* target, xob_node* position, bool call);
 
 // Marks a position as kept by the node that holds it (LINKED), so that no
 // release recycles it.

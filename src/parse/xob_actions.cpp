@@ -281,8 +281,9 @@ xob_value act_object(xob_value name_value, xob_value mode, xob_value& position) 
     return value_of(entry);
 }
 
-xob_value act_reference(xob_value, xob_value object, xob_value position) {
-    xob_node* reference = new_reference(object.node, position.node);
+xob_value act_reference(xob_value mode, xob_value object, xob_value position) {
+    xob_node* reference =
+        new_reference(object.node, position.node, is_call_mode(text_of(mode)));
     return value_of(reference);
 }
 

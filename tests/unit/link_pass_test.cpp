@@ -52,7 +52,7 @@ xob_node* chain(std::initializer_list<xob_node*> nodes) {
 }
 
 xob_node* use_of(xob_node* target) {
-    return new_reference(target, new_position());
+    return new_reference(target, new_position(), true);
 }
 
 void calls(xob_node* caller, std::initializer_list<xob_node*> callees) {
@@ -348,7 +348,7 @@ TEST(CallCycles, MillionFunctionCycleNeedsNoDeepRecursion) {
         f->position = new_position();
     }
     auto call = [&](xob_node* callee) {
-        return new_reference(callee, use_position);
+        return new_reference(callee, use_position, true);
     };
     for (int i = 0; i < LENGTH; ++i) functions[i]->body = call(functions[(i + 1) % LENGTH]);
     functions[0]->body = chain({call(functions[0]), functions[0]->body});

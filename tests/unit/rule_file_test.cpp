@@ -313,7 +313,7 @@ TEST_F(RuleFile, TraceOffUnlessYydebugStartsWithANonZeroDigit) {
 
 // A rule line replaces a rule's message, group, label and repeat value: the
 // shipped focused profile must restate them exactly and change only the
-// parameters, each to the text of one focused mode.
+// parameters, each to the words of focused modes.
 TEST_F(RuleFile, ShippedFocusedProfileChangesOnlyParameters) {
     std::ifstream file(FOCUSED_PROFILE);
     ASSERT_TRUE(file) << FOCUSED_PROFILE;
@@ -335,7 +335,8 @@ TEST_F(RuleFile, ShippedFocusedProfileChangesOnlyParameters) {
     }
     for (focus_mode mode : {focus_mode::reuse_outer, focus_mode::redefinition_global,
                             focus_mode::hiding_visible, focus_mode::recursion_all,
-                            focus_mode::file_level_use})
+                            focus_mode::recursion_calls, focus_mode::file_level_use,
+                            focus_mode::entry_points})
         EXPECT_TRUE(focus_on(mode)) << static_cast<int>(mode);
 }
 

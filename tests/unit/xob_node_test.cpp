@@ -46,7 +46,7 @@ TEST(XobNode, ReferenceKeepsItsPosition) {
     xob_node* position = new_position_by_number(0, 4, 2);
     xob_node* definition = new_node(a_definition);
     definition->name = name_intern("counter");
-    xob_node* reference = new_reference(definition, position);
+    xob_node* reference = new_reference(definition, position, false);
     release_node(position);  // kept by the reference: must not be recycled
     EXPECT_EQ(position, reference->position);
     EXPECT_EQ(position->kind, a_position);

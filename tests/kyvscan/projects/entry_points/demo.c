@@ -1,0 +1,6 @@
+#include "gadget/gadget.h"
+
+int main(void)
+{
+    return gadget_open(3) < 0;
+}
