@@ -521,7 +521,9 @@ def compare_main(facts_path, output_path, project, summary_path=None, xob_folder
         rows.append("  never referenced, kyvld only: %s [%s]: %s" % (program.label(key), k_unused[key], reason))
     for key in sorted(never - set(k_unused)):
         folded = [other for other in sharing_place(program, key, keys=True) if other in k_unused]
-        if folded:
+        if key.split("@", 1)[0] == "main" and not program.static[key]:
+            reason = "an entry point: the focused profile's entry-points counts main as referenced"
+        elif folded:
             # The trap table keeps one trap per rule and position.
             reason = "kyvld reports one finding per rule and place: %s, defined at the same place, is reported" % (
                 ", ".join(program.label(other) for other in folded))
