@@ -150,8 +150,11 @@ std::string baseline::load(const std::string& path) {
     rapidjson::FileReadStream stream(file, buffer, sizeof buffer);
     result_handler handler(results_);
     rapidjson::Reader reader;
-    // Texts of the old log reach the outputs: they must be valid UTF-8.
-    const rapidjson::ParseResult parsed = reader.Parse<rapidjson::kParseValidateEncodingFlag>(stream, handler);
+    // Texts of the old log reach the outputs: they must be valid UTF-8. The
+    // iterative parser keeps its nesting on the heap: no depth of arrays can
+    // exhaust the stack.
+    const rapidjson::ParseResult parsed =
+        reader.Parse<rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag>(stream, handler);
     const bool read_failed = std::ferror(file) != 0;
     std::fclose(file);
     if (read_failed) return "cannot read it: a read error occurred";

@@ -8,6 +8,7 @@
 #include <QXmlStreamReader>
 
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -140,7 +141,7 @@ private:
             std::vector<QString> cells;
             while (xml_.readNextStartElement()) {
                 if (xml_.name() == QLatin1String("CELL_TEXT"))
-                    cells.push_back(xml_.readElementText(QXmlStreamReader::IncludeChildElements));
+                    cells.push_back(element_text());
                 else
                     xml_.skipCurrentElement();
             }
@@ -176,26 +177,49 @@ private:
         }
     }
 
-    // Inside a file or function node: nested nodes, through any SECTION.
+    // A file node's contents: function nodes nested to any depth, traps,
+    // through any SECTION. One loop with a stack of the open function nodes,
+    // so that the depth of the report costs memory, never the call stack.
     void read_children() {
+        struct open_function {
+            function_node node;
+            bool started;
+        };
+        std::vector<open_function> open;
         while (!xml_.atEnd()) {
             xml_.readNext();
             if (xml_.isEndElement()) {
-                if (xml_.qualifiedName() == NODE) return;
+                if (xml_.qualifiedName() != NODE) continue;
+                if (open.empty()) return;  // the file node's end
+                if (!open.back().started) events_.on_function_start(open.back().node);
+                events_.on_function_end();
+                open.pop_back();
                 continue;
             }
             if (!xml_.isStartElement()) continue;
-            if (xml_.qualifiedName() == NODE) read_inner_node();
-            else if (xml_.name() != QLatin1String("SECTION")) xml_.skipCurrentElement();
+            if (!open.empty()) {
+                if (xml_.name() == QLatin1String("TITLE")) {
+                    open.back().node.line = title_link_line();
+                    continue;
+                }
+                if (!open.back().started) {
+                    events_.on_function_start(open.back().node);
+                    open.back().started = true;
+                }
+            }
+            if (xml_.qualifiedName() == NODE) {
+                const QXmlStreamAttributes attributes = xml_.attributes();
+                if (attributes.value("icone") == QLatin1String("method.xpm"))
+                    open.push_back({{utf8(attributes.value("name").toString()), 0}, false});
+                else
+                    read_trap_node(attributes);
+            } else if (xml_.name() != QLatin1String("SECTION")) {
+                xml_.skipCurrentElement();
+            }
         }
     }
 
-    void read_inner_node() {
-        const QXmlStreamAttributes attributes = xml_.attributes();
-        if (attributes.value("icone") == QLatin1String("method.xpm")) {
-            read_function(attributes.value("name").toString());
-            return;
-        }
+    void read_trap_node(const QXmlStreamAttributes& attributes) {
         trap_node trap;
         QString group;
         if (!state_of_type(attributes.value("type").toString(), trap.state, group)) {
@@ -206,29 +230,6 @@ private:
         trap.group = utf8(group);
         read_trap(trap);
         if (!xml_.hasError()) events_.on_trap(trap);
-    }
-
-    void read_function(const QString& name) {
-        function_node function{utf8(name), 0};
-        bool started = false;
-        while (!xml_.atEnd()) {
-            xml_.readNext();
-            if (xml_.isEndElement() && xml_.qualifiedName() == NODE) break;
-            if (!xml_.isStartElement()) continue;
-            if (xml_.name() == QLatin1String("TITLE")) {
-                function.line = title_link_line();
-                continue;
-            }
-            if (!started) {
-                events_.on_function_start(function);
-                started = true;
-            }
-            if (xml_.qualifiedName() == NODE) read_inner_node();
-            else if (xml_.name() != QLatin1String("SECTION")) xml_.skipCurrentElement();
-        }
-        if (xml_.hasError()) return;
-        if (!started) events_.on_function_start(function);
-        events_.on_function_end();
     }
 
     // A function's TITLE holds <LINK TARGET="path line N">.
@@ -254,7 +255,7 @@ private:
             if (element == QLatin1String("TITLE")) {
                 read_trap_position(trap, inner_texts());
             } else if (element == TEXT) {
-                QString text = xml_.readElementText(QXmlStreamReader::IncludeChildElements);
+                QString text = element_text();
                 if (after_link) take_related_row(trap, text);
                 collect_names(text, trap.names);
                 message += text;
@@ -278,11 +279,35 @@ private:
 
     // The texts of the TEXT elements inside the current element, without
     // the line feeds the report puts between elements.
-    QString inner_texts() {
+    QString inner_texts() { return texts_below(false); }
+
+    // All the text of the current element, its children's included.
+    QString element_text() { return texts_below(true); }
+
+    // Reads to the end of the current element, keeping the characters that
+    // stand inside a TEXT element (or all of them with all_text). Counts
+    // levels where readElementText recurses, so that no nesting depth can
+    // exhaust the stack.
+    QString texts_below(bool all_text) {
         QString text;
-        while (xml_.readNextStartElement()) {
-            if (xml_.name() == TEXT) text += xml_.readElementText(QXmlStreamReader::IncludeChildElements);
-            else text += inner_texts();
+        long long depth = 1;
+        long long text_depth = all_text ? 1 : 0;  // depth of the outermost open TEXT, 0 for none
+        while (depth > 0 && !xml_.atEnd()) {
+            switch (xml_.readNext()) {
+                case QXmlStreamReader::StartElement:
+                    ++depth;
+                    if (text_depth == 0 && xml_.name() == TEXT) text_depth = depth;
+                    break;
+                case QXmlStreamReader::EndElement:
+                    if (depth == text_depth && !all_text) text_depth = 0;
+                    --depth;
+                    break;
+                case QXmlStreamReader::Characters:
+                case QXmlStreamReader::EntityReference:
+                    if (text_depth > 0) text += xml_.text();
+                    break;
+                default: break;
+            }
         }
         return text;
     }
@@ -343,7 +368,7 @@ private:
                     --depth;
                 } else if (xml_.isStartElement()) {
                     if (xml_.name() == QLatin1String("CELL_TEXT")) {
-                        const QString text = xml_.readElementText(QXmlStreamReader::IncludeChildElements);
+                        const QString text = element_text();
                         if (rule.isEmpty()) rule = text.trimmed();
                     } else if (xml_.name() == QLatin1String("IMAGE")) {
                         icon = xml_.attributes().value("NAME").toString();
