@@ -34,6 +34,8 @@ void result_stream::on_trap(const trap_node& trap) {
     else if (trap.state == trap_state::warning) level = result_level::warning;
     else if (trap.state == trap_state::info) level = result_level::note;
 
+    if (!settings_.filter.keeps(rules_.at(rule), level)) return;
+
     const std::string function = functions_.empty() ? std::string() : functions_.back();
     std::string fingerprint = identities_.identify(rules_.at(rule).id, file_location_.uri, function, trap.names);
     baseline_mark mark = baseline_mark::none;
@@ -48,6 +50,12 @@ void result_stream::on_trap(const trap_node& trap) {
     const trap_result result{trap, rule, level, file_location_, related, function, std::move(fingerprint), mark};
     if (survey_) count(result);
     sink_.result(result);
+}
+
+bool result_filter::keeps(const rule_row& rule, result_level level) const {
+    // The levels' order: error, warning, note.
+    if (static_cast<int>(level) > static_cast<int>(min_level)) return false;
+    return rules.empty() || rules.count(rule.id) > 0 || (!rule.label.empty() && rules.count(rule.label) > 0);
 }
 
 void result_stream::count(const trap_result& result) {

@@ -3,6 +3,7 @@
 // whether --new-only keeps it. Run twice over the same report: first to
 // survey it (rules, levels, counts, the exit condition), then to write.
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
@@ -46,11 +47,19 @@ struct report_survey {
     bool fail = false;  // the --fail-on condition holds
 };
 
+// Which results every output keeps: --min-level and --rule.
+struct result_filter {
+    result_level min_level = result_level::note;
+    std::set<std::string> rules;  // identifiers or labels; empty for all
+    bool keeps(const rule_row& rule, result_level level) const;
+};
+
 struct conversion_settings {
     const artifact_uris& uris;
     baseline* old;  // null without --baseline
     bool new_only;
     fail_condition fail_on;
+    const result_filter& filter;
 };
 
 class result_stream : public report_events {
@@ -81,15 +90,6 @@ private:
     std::vector<std::string> functions_;
 };
 
-// A sink that drops everything, for the survey.
-class no_sink : public result_sink {
-public:
-    void file_start(const file_node&, const artifact_location&) override {}
-    void file_end() override {}
-    void function_start(const function_node&) override {}
-    void function_end() override {}
-    void result(const trap_result&) override {}
-};
 
 // Hands everything to each of several sinks in turn.
 class fan_out_sink : public result_sink {
