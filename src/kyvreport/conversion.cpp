@@ -8,6 +8,7 @@
 #include "kyvreport/page_writer.h"
 #include "kyvreport/report_reader.h"
 #include "kyvreport/sarif_writer.h"
+#include "kyvreport/trap_identity.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ conversion::conversion(const report_options& options)
     : options_(options),
       uris_(options.source_root),
       plan_(rules_, options.split, options.max_results),
-      settings_{uris_, nullptr, options.new_only, options.fail_on, options.filter} {}
+      settings_{uris_, nullptr, nullptr, options.new_only, options.fail_on, options.filter} {}
 
 bool conversion::fail(const std::string& file, const std::string& problem) {
     std::fprintf(stderr, "kyvreport: %s: %s\n", file.c_str(), problem.c_str());
@@ -68,7 +69,20 @@ bool conversion::load_baseline() {
     if (options_.baseline.empty()) return true;
     const std::string problem = old_.load(options_.baseline);
     if (!problem.empty()) return fail(options_.baseline, problem);
+    if (old_.tool() != "kyvld")
+        return fail(options_.baseline, old_.tool().empty() ? "not a log of kyvld: it names no tool"
+                                                           : "not a log of kyvld: its tool is '" + old_.tool() + "'");
+    for (const std::string& key : old_.fingerprint_keys())
+        if (key != TRAP_IDENTITY_KEY && key.rfind(TRAP_IDENTITY_FAMILY, 0) == 0)
+            return fail(options_.baseline, "its results carry the fingerprint " + key + ", and this kyvreport writes " +
+                                               TRAP_IDENTITY_KEY + ": write the baseline again with this version");
     settings_.old = &old_;
+    // A log written with another root names files relative to that root.
+    const artifact_uris old_root(old_.root());
+    if (old_root.root_prefix() != uris_.root_prefix()) {
+        old_uris_.reset(new artifact_uris(old_.root()));
+        settings_.old_uris = old_uris_.get();
+    }
     return true;
 }
 

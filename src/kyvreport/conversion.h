@@ -2,6 +2,7 @@
 // (rules, levels, counts, the exit condition), then write every output in a
 // second pass over the report. Owns all the state of the run.
 #pragma once
+#include <memory>
 #include <string>
 
 #include "kyvreport/artifact_uri.h"
@@ -36,6 +37,7 @@ private:
 
     const report_options& options_;
     artifact_uris uris_;
+    std::unique_ptr<artifact_uris> old_uris_;  // the baseline's root, when it differs
     baseline old_;
     rule_book rules_;
     report_survey survey_;

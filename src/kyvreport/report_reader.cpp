@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <cctype>
 #include <cstdlib>
 #include <vector>
 
@@ -250,19 +251,22 @@ private:
     void read_trap(trap_node& trap) {
         QString message;
         bool after_link = false;
+        int link_start = -1, link_end = -1;  // the second position's text in message
         while (xml_.readNextStartElement()) {
             const QStringRef element = xml_.name();
             if (element == QLatin1String("TITLE")) {
                 read_trap_position(trap, inner_texts());
             } else if (element == TEXT) {
                 QString text = element_text();
-                if (after_link) take_related_row(trap, text);
+                if (after_link && link_start >= 0 && link_end < 0)
+                    link_end = message.size() + take_related_row(trap, text);
                 collect_names(text, trap.names);
                 message += text;
                 after_link = false;
             } else if (element == LINK) {
                 const QString text = inner_texts();
-                take_related(trap, text);
+                if (link_start >= 0 && link_end < 0) link_end = message.size();
+                if (take_related(trap, text)) link_start = message.size();
                 message += text;
                 after_link = true;
             } else if (element == QLatin1String("PARAGRAPH")) {
@@ -271,10 +275,21 @@ private:
                 xml_.skipCurrentElement();
             }
         }
+        if (link_start >= 0 && link_end < 0) link_end = message.size();
         const QString prefix = state_prefix(trap.state);
-        if (message.startsWith(prefix)) message.remove(0, prefix.size());
+        int removed = 0;
+        if (message.startsWith(prefix)) {
+            message.remove(0, prefix.size());
+            removed = prefix.size();
+        }
         // The prefix's names were collected with the rest; it holds none.
         trap.message = utf8(message.trimmed());
+        if (link_start >= removed) {
+            trap.before_link = utf8(message.left(link_start - removed).trimmed());
+            trap.after_link = utf8(message.mid(link_end - removed));
+            while (!trap.after_link.empty() && std::isspace(static_cast<unsigned char>(trap.after_link.back())))
+                trap.after_link.pop_back();
+        }
     }
 
     // The texts of the TEXT elements inside the current element, without
@@ -331,25 +346,28 @@ private:
     }
 
     // "? line 0" stands for a trap without a second position.
-    void take_related(trap_node& trap, const QString& text) {
-        if (trap.related.present) return;
+    // Returns whether the link gave the second position.
+    bool take_related(trap_node& trap, const QString& text) {
+        if (trap.related.present) return false;
         QString path;
         long long line = 0;
-        if (!split_link_text(text, path, line)) return;
-        if (path == QLatin1String("?") || line <= 0) return;
+        if (!split_link_text(text, path, line)) return false;
+        if (path == QLatin1String("?") || line <= 0) return false;
         trap.related.present = true;
         trap.related.full_path = utf8(path);
         trap.related.line = line;
         trap.related.row = 0;
-        related_row_pending_ = true;
+        return true;
     }
 
-    void take_related_row(trap_node& trap, const QString& text) {
-        if (!related_row_pending_) return;
-        related_row_pending_ = false;
-        static const QRegularExpression pattern(QStringLiteral("^ row (-?\\d+) "));
+    // The text after the link may start with the column; returns how many
+    // of its characters state it.
+    static int take_related_row(trap_node& trap, const QString& text) {
+        static const QRegularExpression pattern(QStringLiteral("^ row (-?\\d+)(?= )"));
         const QRegularExpressionMatch match = pattern.match(text);
-        if (match.hasMatch()) trap.related.row = match.captured(1).toLongLong();
+        if (!match.hasMatch()) return 0;
+        trap.related.row = match.captured(1).toLongLong();
+        return match.capturedLength(0);
     }
 
     // Deactivated rules: rows of name and message; statistics: rows of a
@@ -388,7 +406,6 @@ private:
     report_events& events_;
     report_summary summary_;
     bool seen_summary_ = false;
-    bool related_row_pending_ = false;
     std::string not_report_;
 };
 

@@ -9,6 +9,7 @@
 
 #include "kyvreport/artifact_uri.h"
 #include "kyvreport/baseline.h"
+#include "kyvreport/message_text.h"
 #include "kyvreport/report_model.h"
 #include "kyvreport/rule_book.h"
 #include "kyvreport/trap_identity.h"
@@ -25,6 +26,8 @@ struct trap_result {
     std::string function;                // innermost enclosing function, "" for none
     std::string fingerprint;
     baseline_mark mark;
+    shown_message message;
+    std::string related_path;  // the second position's file as people read it
 };
 
 // Receives the results that are kept, inside their files and functions.
@@ -57,6 +60,9 @@ struct result_filter {
 struct conversion_settings {
     const artifact_uris& uris;
     baseline* old;  // null without --baseline
+    // The baseline's own root, when it differs from uris': its results are
+    // matched by the identities the traps take under that root.
+    const artifact_uris* old_uris;
     bool new_only;
     fail_condition fail_on;
     const result_filter& filter;
@@ -86,7 +92,9 @@ private:
     report_survey* survey_;
     result_sink& sink_;
     trap_identities identities_;
+    trap_identities old_identities_;  // under the baseline's root
     artifact_location file_location_;
+    std::string file_path_;
     std::vector<std::string> functions_;
 };
 

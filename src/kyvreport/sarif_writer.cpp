@@ -324,8 +324,7 @@ void sarif_writer::result(const trap_result& result) {
     json.StartObject();
     state_->rule_reference(run, result.rule, state_->row(result.rule).id);
     member(json, "level", level_name(result.level));
-    // A configured rule may have an empty message; a result needs a text.
-    message(json, "message", trap.message.empty() ? trap.rule : trap.message);
+    message(json, "message", result.message.sarif);
     json.Key("locations");
     json.StartArray();
     json.StartObject();

@@ -101,7 +101,8 @@ if log:
     check(len(places) == FUNCTIONS and places[-1][0] == "f%d" % (FUNCTIONS - 1) and places[-1][3] == FUNCTIONS - 2,
           "nested functions: %d on the page" % len(places))
 
-baseline = write("deep.sarif", '{"version": "2.1.0", "runs": [{"results": [], "properties": {"deep": ' +
+baseline = write("deep.sarif", '{"version": "2.1.0", "runs": [{"tool": {"driver": {"name": "kyvld"}}, '
+                 '"results": [], "properties": {"deep": ' +
                  "[" * DEPTH + "]" * DEPTH + "}}]}")
 status, stderr, log, _ = run("deep baseline", functions, "--baseline", baseline)
 check(status == 0, "deep baseline: status %d %s" % (status, stderr))
