@@ -7,8 +7,9 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 packages=(g++ make cmake flex byacc qtbase5-dev qttools5-dev-tools libgtest-dev libxml2-utils perl)
-# kyvreport: its JSON writer, and the checkers of its SARIF and its page.
-packages+=(rapidjson-dev python3-jsonschema python3-selenium chromium chromium-driver)
+# kyvreport: its JSON writer, zlib to measure its log gzip-compressed, and the
+# checkers of its SARIF and its page.
+packages+=(rapidjson-dev zlib1g-dev python3-jsonschema python3-selenium chromium chromium-driver)
 # kyvscan: libclang's C interface and the content hashes; clang itself is the
 # peer its benchmark and tests compare with.
 packages+=(libclang-14-dev clang-14 libxxhash-dev gcc)

@@ -66,3 +66,11 @@ artifact_location artifact_uris::locate(const std::string& full_path) const {
     }
     return {"file://" + encode_uri_path(path), ""};
 }
+
+std::string artifact_uris::display_path(const std::string& full_path) const {
+    const std::string prefix = root_prefix();
+    if (prefix.empty() || full_path.empty() || full_path[0] != '/') return full_path;
+    const std::string clean = QDir::cleanPath(QString::fromStdString(full_path)).toStdString();
+    if (clean.size() > prefix.size() && clean.compare(0, prefix.size(), prefix) == 0) return clean.substr(prefix.size());
+    return full_path;
+}

@@ -15,6 +15,12 @@ public:
     explicit artifact_uris(const std::string& root);
 
     artifact_location locate(const std::string& full_path) const;
+    // The path as people read it: relative to the root when below it.
+    std::string display_path(const std::string& full_path) const;
+    // Whether the path lies below the root (false without a root).
+    bool below_root(const std::string& full_path) const { return display_path(full_path) != full_path; }
+    // The root with a final "/", "" for none: the prefix a text drops.
+    std::string root_prefix() const { return root_.empty() ? "" : root_ == "/" ? root_ : root_ + "/"; }
     bool has_root() const { return !root_.empty(); }
     // The root as a file URI ending in "/", for originalUriBaseIds.
     std::string root_uri() const;

@@ -6,6 +6,8 @@
 #include <rapidjson/filereadstream.h>
 #include <rapidjson/reader.h>
 
+#include <QUrl>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -20,7 +22,10 @@ const std::vector<std::string> RESULT_PATH = {"runs", "[]", "results", "[]"};
 // names with "[]" for array elements, and fills a record per result.
 class result_handler : public rapidjson::BaseReaderHandler<rapidjson::UTF8<>, result_handler> {
 public:
-    explicit result_handler(std::vector<old_result>& results) : results_(results) {}
+    // Fills results; tool, root and keys from the first run that gives them.
+    result_handler(std::vector<old_result>& results, std::string& tool, std::string& root_uri,
+                   std::set<std::string>& keys)
+        : results_(results), tool_(tool), root_uri_(root_uri), keys_(keys) {}
 
     bool StartObject() { return open(false); }
     bool EndObject(rapidjson::SizeType) { return close(); }
@@ -28,6 +33,9 @@ public:
     bool EndArray(rapidjson::SizeType) { return close(); }
     bool Key(const char* text, rapidjson::SizeType length, bool) {
         frames_.back().key.assign(text, length);
+        if (in_result_ && frames_.size() == RESULT_PATH.size() + 2 &&
+            frames_[RESULT_PATH.size()].key == "partialFingerprints")
+            keys_.insert(frames_.back().key);
         return true;
     }
     bool String(const char* text, rapidjson::SizeType length, bool) {
@@ -91,6 +99,15 @@ private:
         return true;
     }
 
+    // The path below runs[i], for a value that many levels below a run.
+    bool run_path_is(std::initializer_list<const char*> path) const {
+        if (frames_[0].key != "runs" || !frames_[1].array) return false;
+        size_t i = 2;
+        for (const char* part : path)
+            if (frames_[i++].key != part) return false;
+        return true;
+    }
+
     bool parent_path_is(const std::vector<std::string>& path) const {
         for (size_t i = 0; i < path.size(); ++i)
             if (frames_[i].key != path[i]) return false;
@@ -111,7 +128,14 @@ private:
 
     bool scalar(const std::string& text, long long number, bool is_number) {
         if (!check_root_value()) return false;
-        if (!in_result_) return true;
+        if (!in_result_) {
+            if (!is_number && frames_.size() == 5 && run_path_is({"tool", "driver", "name"}) && tool_.empty())
+                tool_ = text;
+            if (!is_number && frames_.size() == 5 && run_path_is({"originalUriBaseIds", "SRCROOT", "uri"}) &&
+                root_uri_.empty())
+                root_uri_ = text;
+            return true;
+        }
         if (!is_number) {
             if (relative_is({"ruleId"})) current_.rule_id = text;
             else if (relative_is({"level"})) current_.level = text;
@@ -132,6 +156,9 @@ private:
     }
 
     std::vector<old_result>& results_;
+    std::string& tool_;
+    std::string& root_uri_;
+    std::set<std::string>& keys_;
     std::vector<frame> frames_;
     bool in_result_ = false;
     bool first_location_ = true;
@@ -148,10 +175,14 @@ std::string baseline::load(const std::string& path) {
     if (!file) return std::string("cannot read it: ") + std::strerror(errno);
     char buffer[65536];
     rapidjson::FileReadStream stream(file, buffer, sizeof buffer);
-    result_handler handler(results_);
+    std::string root_uri;
+    result_handler handler(results_, tool_, root_uri, fingerprint_keys_);
     rapidjson::Reader reader;
-    // Texts of the old log reach the outputs: they must be valid UTF-8.
-    const rapidjson::ParseResult parsed = reader.Parse<rapidjson::kParseValidateEncodingFlag>(stream, handler);
+    // Texts of the old log reach the outputs: they must be valid UTF-8. The
+    // iterative parser keeps its nesting on the heap: no depth of arrays can
+    // exhaust the stack.
+    const rapidjson::ParseResult parsed =
+        reader.Parse<rapidjson::kParseValidateEncodingFlag | rapidjson::kParseIterativeFlag>(stream, handler);
     const bool read_failed = std::ferror(file) != 0;
     std::fclose(file);
     if (read_failed) return "cannot read it: a read error occurred";
@@ -160,6 +191,11 @@ std::string baseline::load(const std::string& path) {
         return "not valid JSON at byte " + std::to_string(parsed.Offset()) + ": " +
                rapidjson::GetParseError_En(parsed.Code());
     if (!handler.saw_runs()) return "not a SARIF log: it has no \"runs\" array";
+    if (!root_uri.empty()) {
+        const QUrl url(QString::fromStdString(root_uri));
+        if (!url.isLocalFile()) return "its SRCROOT is not a file URI: '" + root_uri + "'";
+        root_ = url.toLocalFile().toStdString();
+    }
     for (size_t i = 0; i < results_.size(); ++i)
         if (!results_[i].fingerprint.empty()) by_fingerprint_[results_[i].fingerprint].push_back(i);
     return "";

@@ -3,6 +3,7 @@
 // have disappeared.
 #pragma once
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ public:
     // Streams the log at path; returns what is wrong with it ("" when read).
     std::string load(const std::string& path);
 
+    // The name of the tool that wrote the log, "" when it names none.
+    const std::string& tool() const { return tool_; }
+    // The local path of the log's SRCROOT, "" when it records none.
+    const std::string& root() const { return root_; }
+    // Every key of the results' partialFingerprints.
+    const std::set<std::string>& fingerprint_keys() const { return fingerprint_keys_; }
+
     // True when an old result with this fingerprint is still unmatched; the
     // match uses it up.
     bool match(const std::string& fingerprint);
@@ -35,4 +43,7 @@ private:
     std::vector<old_result> results_;
     std::map<std::string, std::vector<size_t>> by_fingerprint_;
     std::map<std::string, size_t> used_;
+    std::string tool_;
+    std::string root_;
+    std::set<std::string> fingerprint_keys_;
 };

@@ -4,11 +4,17 @@
 
 #include <getopt.h>
 
+#include <cerrno>
+#include <cstdlib>
+
 #include <QFileInfo>
 
 namespace {
 
-enum option_code { SARIF = 1, HTML, SOURCE_ROOT, BASELINE, NEW_ONLY, FAIL_ON, HELP, VERSION };
+enum option_code {
+    SARIF = 1, HTML, SOURCE_ROOT, BASELINE, NEW_ONLY, FAIL_ON, MAX_RESULTS, MIN_LEVEL, RULE, SPLIT_BY, PRETTY,
+    HELP, VERSION
+};
 
 const option OPTION_TABLE[] = {
     {"sarif", required_argument, nullptr, SARIF},
@@ -17,6 +23,11 @@ const option OPTION_TABLE[] = {
     {"baseline", required_argument, nullptr, BASELINE},
     {"new-only", no_argument, nullptr, NEW_ONLY},
     {"fail-on", required_argument, nullptr, FAIL_ON},
+    {"max-results", required_argument, nullptr, MAX_RESULTS},
+    {"min-level", required_argument, nullptr, MIN_LEVEL},
+    {"rule", required_argument, nullptr, RULE},
+    {"split-by", required_argument, nullptr, SPLIT_BY},
+    {"pretty", no_argument, nullptr, PRETTY},
     {"help", no_argument, nullptr, HELP},
     {"version", no_argument, nullptr, VERSION},
     {nullptr, 0, nullptr, 0},
@@ -45,11 +56,20 @@ const char* usage_text() {
            "  --new-only          keep only new results in every output\n"
            "  --fail-on=WHAT      exit with status 1 when a written, unjustified result\n"
            "                      is new (new), an error (error) or exists at all (any)\n"
+           "  --max-results N     at most N results per run of the SARIF log, the most\n"
+           "                      severe first (default 5000, all that a code host\n"
+           "                      shows; 0: no cap); the log notes what it left out\n"
+           "  --min-level LEVEL   keep only results of level error, or error and warning\n"
+           "  --rule ID[,ID...]   keep only results of these rules (identifier or label)\n"
+           "  --split-by rule-group  one run per rule group (at most 20 runs)\n"
+           "  --pretty            indent the SARIF log (default: compact)\n"
            "  --help              show this text\n"
            "  --version           show the version\n"
            "\n"
            "Exit status: 0 done, 1 the --fail-on condition holds, 2 a usage error or\n"
-           "an input that cannot be read or is not valid (no output is left behind).\n";
+           "an input that cannot be read or is not valid (no output is left behind).\n"
+           "A log over a code host's limits (25000 results per run, 5000 of them shown,\n"
+           "20 runs, 10 MB gzip-compressed) is written, and said so on standard error.\n";
 }
 
 std::string parse_options(int argc, char** argv, report_options& options) {
@@ -72,6 +92,42 @@ std::string parse_options(int argc, char** argv, report_options& options) {
                 else return "--fail-on takes new, error or any, not '" + value + "'";
                 break;
             }
+            case MAX_RESULTS: {
+                const std::string value = optarg;
+                char* end = nullptr;
+                errno = 0;
+                const long long number = std::strtoll(value.c_str(), &end, 10);
+                if (value[0] == '-' || value[0] == '+' || *end != '\0' || errno != 0 || number < 0)
+                    return "--max-results takes a number of results, not '" + value + "'";
+                options.max_results = number;
+                break;
+            }
+            case MIN_LEVEL: {
+                const std::string value = optarg;
+                if (value == "error") options.filter.min_level = result_level::error;
+                else if (value == "warning") options.filter.min_level = result_level::warning;
+                else return "--min-level takes error or warning, not '" + value + "'";
+                break;
+            }
+            case RULE: {
+                std::string list = optarg;
+                for (size_t from = 0; from <= list.size();) {
+                    size_t comma = list.find(',', from);
+                    if (comma == std::string::npos) comma = list.size();
+                    const std::string rule = list.substr(from, comma - from);
+                    if (rule.empty()) return "--rule takes rule names separated by commas, not '" + list + "'";
+                    options.filter.rules.insert(rule);
+                    from = comma + 1;
+                }
+                break;
+            }
+            case SPLIT_BY: {
+                const std::string value = optarg;
+                if (value != "rule-group") return "--split-by takes rule-group, not '" + value + "'";
+                options.split = split_mode::rule_group;
+                break;
+            }
+            case PRETTY: options.pretty = true; break;
             case HELP: options.help = true; return "";
             case VERSION: options.version = true; return "";
             case ':': return std::string("option '") + argv[optind - 1] + "' needs a value";

@@ -2,6 +2,8 @@
 #pragma once
 #include <string>
 
+#include "kyvreport/host_limits.h"
+#include "kyvreport/log_plan.h"
 #include "kyvreport/result_stream.h"
 
 struct report_options {
@@ -12,6 +14,10 @@ struct report_options {
     std::string baseline;
     bool new_only = false;
     fail_condition fail_on = fail_condition::never;
+    result_filter filter;
+    long long max_results = CODE_HOST.results_kept;  // per run of the log; 0 for no cap
+    split_mode split = split_mode::none;
+    bool pretty = false;
     bool help = false;
     bool version = false;
 };

@@ -193,7 +193,8 @@ void page_writer::begin() {
 }
 
 void page_writer::file_start(const file_node& file, const artifact_location& location) {
-    state_->files.push_back({file.short_name, file.full_path, location.uri, -1, 0, -1});
+    state_->files.push_back(
+        {file.short_name, state_->overview.uris.display_path(file.full_path), location.uri, -1, 0, -1});
     state_->file_index = static_cast<int>(state_->files.size()) - 1;
     state_->function_stack.clear();
 }
@@ -225,15 +226,10 @@ void page_writer::result(const trap_result& result) {
     json.Int(state_code(result));
     json.Int64(trap.line);
     json.Int64(trap.row);
-    text(json, trap.message);
+    text(json, result.message.plain);
     text(json, trap.comment);
     std::string related;
-    if (trap.related.present) {
-        const std::string& path = trap.related.full_path.empty() && state_->file_index >= 0
-                                      ? state_->files[static_cast<size_t>(state_->file_index)].detail
-                                      : trap.related.full_path;
-        related = position_text(path, trap.related.line, trap.related.row);
-    }
+    if (trap.related.present) related = position_text(result.related_path, trap.related.line, trap.related.row);
     text(json, related);
     json.Int(result.mark == baseline_mark::fresh ? 1 : result.mark == baseline_mark::unchanged ? 2 : 0);
     json.EndArray();

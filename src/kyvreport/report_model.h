@@ -48,6 +48,9 @@ struct trap_node {
     std::string message;              // as shown, without the state prefix
     std::vector<std::string> names;   // the quoted names of the message
     related_position related;
+    // With a second position: the message's texts before and after the
+    // link that names it (the link's own text is path, line and row).
+    std::string before_link, after_link;
     std::string comment;              // justification, empty when none
 };
 

@@ -7,7 +7,9 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <cctype>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -140,7 +142,7 @@ private:
             std::vector<QString> cells;
             while (xml_.readNextStartElement()) {
                 if (xml_.name() == QLatin1String("CELL_TEXT"))
-                    cells.push_back(xml_.readElementText(QXmlStreamReader::IncludeChildElements));
+                    cells.push_back(element_text());
                 else
                     xml_.skipCurrentElement();
             }
@@ -176,26 +178,49 @@ private:
         }
     }
 
-    // Inside a file or function node: nested nodes, through any SECTION.
+    // A file node's contents: function nodes nested to any depth, traps,
+    // through any SECTION. One loop with a stack of the open function nodes,
+    // so that the depth of the report costs memory, never the call stack.
     void read_children() {
+        struct open_function {
+            function_node node;
+            bool started;
+        };
+        std::vector<open_function> open;
         while (!xml_.atEnd()) {
             xml_.readNext();
             if (xml_.isEndElement()) {
-                if (xml_.qualifiedName() == NODE) return;
+                if (xml_.qualifiedName() != NODE) continue;
+                if (open.empty()) return;  // the file node's end
+                if (!open.back().started) events_.on_function_start(open.back().node);
+                events_.on_function_end();
+                open.pop_back();
                 continue;
             }
             if (!xml_.isStartElement()) continue;
-            if (xml_.qualifiedName() == NODE) read_inner_node();
-            else if (xml_.name() != QLatin1String("SECTION")) xml_.skipCurrentElement();
+            if (!open.empty()) {
+                if (xml_.name() == QLatin1String("TITLE")) {
+                    open.back().node.line = title_link_line();
+                    continue;
+                }
+                if (!open.back().started) {
+                    events_.on_function_start(open.back().node);
+                    open.back().started = true;
+                }
+            }
+            if (xml_.qualifiedName() == NODE) {
+                const QXmlStreamAttributes attributes = xml_.attributes();
+                if (attributes.value("icone") == QLatin1String("method.xpm"))
+                    open.push_back({{utf8(attributes.value("name").toString()), 0}, false});
+                else
+                    read_trap_node(attributes);
+            } else if (xml_.name() != QLatin1String("SECTION")) {
+                xml_.skipCurrentElement();
+            }
         }
     }
 
-    void read_inner_node() {
-        const QXmlStreamAttributes attributes = xml_.attributes();
-        if (attributes.value("icone") == QLatin1String("method.xpm")) {
-            read_function(attributes.value("name").toString());
-            return;
-        }
+    void read_trap_node(const QXmlStreamAttributes& attributes) {
         trap_node trap;
         QString group;
         if (!state_of_type(attributes.value("type").toString(), trap.state, group)) {
@@ -206,29 +231,6 @@ private:
         trap.group = utf8(group);
         read_trap(trap);
         if (!xml_.hasError()) events_.on_trap(trap);
-    }
-
-    void read_function(const QString& name) {
-        function_node function{utf8(name), 0};
-        bool started = false;
-        while (!xml_.atEnd()) {
-            xml_.readNext();
-            if (xml_.isEndElement() && xml_.qualifiedName() == NODE) break;
-            if (!xml_.isStartElement()) continue;
-            if (xml_.name() == QLatin1String("TITLE")) {
-                function.line = title_link_line();
-                continue;
-            }
-            if (!started) {
-                events_.on_function_start(function);
-                started = true;
-            }
-            if (xml_.qualifiedName() == NODE) read_inner_node();
-            else if (xml_.name() != QLatin1String("SECTION")) xml_.skipCurrentElement();
-        }
-        if (xml_.hasError()) return;
-        if (!started) events_.on_function_start(function);
-        events_.on_function_end();
     }
 
     // A function's TITLE holds <LINK TARGET="path line N">.
@@ -249,19 +251,22 @@ private:
     void read_trap(trap_node& trap) {
         QString message;
         bool after_link = false;
+        int link_start = -1, link_end = -1;  // the second position's text in message
         while (xml_.readNextStartElement()) {
             const QStringRef element = xml_.name();
             if (element == QLatin1String("TITLE")) {
                 read_trap_position(trap, inner_texts());
             } else if (element == TEXT) {
-                QString text = xml_.readElementText(QXmlStreamReader::IncludeChildElements);
-                if (after_link) take_related_row(trap, text);
+                QString text = element_text();
+                if (after_link && link_start >= 0 && link_end < 0)
+                    link_end = message.size() + take_related_row(trap, text);
                 collect_names(text, trap.names);
                 message += text;
                 after_link = false;
             } else if (element == LINK) {
                 const QString text = inner_texts();
-                take_related(trap, text);
+                if (link_start >= 0 && link_end < 0) link_end = message.size();
+                if (take_related(trap, text)) link_start = message.size();
                 message += text;
                 after_link = true;
             } else if (element == QLatin1String("PARAGRAPH")) {
@@ -270,19 +275,54 @@ private:
                 xml_.skipCurrentElement();
             }
         }
+        if (link_start >= 0 && link_end < 0) link_end = message.size();
         const QString prefix = state_prefix(trap.state);
-        if (message.startsWith(prefix)) message.remove(0, prefix.size());
+        int removed = 0;
+        if (message.startsWith(prefix)) {
+            message.remove(0, prefix.size());
+            removed = prefix.size();
+        }
         // The prefix's names were collected with the rest; it holds none.
         trap.message = utf8(message.trimmed());
+        if (link_start >= removed) {
+            trap.before_link = utf8(message.left(link_start - removed).trimmed());
+            trap.after_link = utf8(message.mid(link_end - removed));
+            while (!trap.after_link.empty() && std::isspace(static_cast<unsigned char>(trap.after_link.back())))
+                trap.after_link.pop_back();
+        }
     }
 
     // The texts of the TEXT elements inside the current element, without
     // the line feeds the report puts between elements.
-    QString inner_texts() {
+    QString inner_texts() { return texts_below(false); }
+
+    // All the text of the current element, its children's included.
+    QString element_text() { return texts_below(true); }
+
+    // Reads to the end of the current element, keeping the characters that
+    // stand inside a TEXT element (or all of them with all_text). Counts
+    // levels where readElementText recurses, so that no nesting depth can
+    // exhaust the stack.
+    QString texts_below(bool all_text) {
         QString text;
-        while (xml_.readNextStartElement()) {
-            if (xml_.name() == TEXT) text += xml_.readElementText(QXmlStreamReader::IncludeChildElements);
-            else text += inner_texts();
+        long long depth = 1;
+        long long text_depth = all_text ? 1 : 0;  // depth of the outermost open TEXT, 0 for none
+        while (depth > 0 && !xml_.atEnd()) {
+            switch (xml_.readNext()) {
+                case QXmlStreamReader::StartElement:
+                    ++depth;
+                    if (text_depth == 0 && xml_.name() == TEXT) text_depth = depth;
+                    break;
+                case QXmlStreamReader::EndElement:
+                    if (depth == text_depth && !all_text) text_depth = 0;
+                    --depth;
+                    break;
+                case QXmlStreamReader::Characters:
+                case QXmlStreamReader::EntityReference:
+                    if (text_depth > 0) text += xml_.text();
+                    break;
+                default: break;
+            }
         }
         return text;
     }
@@ -306,25 +346,28 @@ private:
     }
 
     // "? line 0" stands for a trap without a second position.
-    void take_related(trap_node& trap, const QString& text) {
-        if (trap.related.present) return;
+    // Returns whether the link gave the second position.
+    bool take_related(trap_node& trap, const QString& text) {
+        if (trap.related.present) return false;
         QString path;
         long long line = 0;
-        if (!split_link_text(text, path, line)) return;
-        if (path == QLatin1String("?") || line <= 0) return;
+        if (!split_link_text(text, path, line)) return false;
+        if (path == QLatin1String("?") || line <= 0) return false;
         trap.related.present = true;
         trap.related.full_path = utf8(path);
         trap.related.line = line;
         trap.related.row = 0;
-        related_row_pending_ = true;
+        return true;
     }
 
-    void take_related_row(trap_node& trap, const QString& text) {
-        if (!related_row_pending_) return;
-        related_row_pending_ = false;
-        static const QRegularExpression pattern(QStringLiteral("^ row (-?\\d+) "));
+    // The text after the link may start with the column; returns how many
+    // of its characters state it.
+    static int take_related_row(trap_node& trap, const QString& text) {
+        static const QRegularExpression pattern(QStringLiteral("^ row (-?\\d+)(?= )"));
         const QRegularExpressionMatch match = pattern.match(text);
-        if (match.hasMatch()) trap.related.row = match.captured(1).toLongLong();
+        if (!match.hasMatch()) return 0;
+        trap.related.row = match.captured(1).toLongLong();
+        return match.capturedLength(0);
     }
 
     // Deactivated rules: rows of name and message; statistics: rows of a
@@ -343,7 +386,7 @@ private:
                     --depth;
                 } else if (xml_.isStartElement()) {
                     if (xml_.name() == QLatin1String("CELL_TEXT")) {
-                        const QString text = xml_.readElementText(QXmlStreamReader::IncludeChildElements);
+                        const QString text = element_text();
                         if (rule.isEmpty()) rule = text.trimmed();
                     } else if (xml_.name() == QLatin1String("IMAGE")) {
                         icon = xml_.attributes().value("NAME").toString();
@@ -363,7 +406,6 @@ private:
     report_events& events_;
     report_summary summary_;
     bool seen_summary_ = false;
-    bool related_row_pending_ = false;
     std::string not_report_;
 };
 

@@ -1,12 +1,16 @@
 #include "kyvreport/result_stream.h"
 
+#include <functional>
+
 void result_stream::on_summary(const report_summary& summary) {
     if (survey_) survey_->summary = summary;
 }
 
 void result_stream::on_file_start(const file_node& file) {
     file_location_ = settings_.uris.locate(file.full_path);
+    file_path_ = file.full_path;
     identities_.start_file();
+    old_identities_.start_file();
     functions_.clear();
     sink_.file_start(file, file_location_);
 }
@@ -34,20 +38,48 @@ void result_stream::on_trap(const trap_node& trap) {
     else if (trap.state == trap_state::warning) level = result_level::warning;
     else if (trap.state == trap_state::info) level = result_level::note;
 
+    if (!settings_.filter.keeps(rules_.at(rule), level)) return;
+
     const std::string function = functions_.empty() ? std::string() : functions_.back();
-    std::string fingerprint = identities_.identify(rules_.at(rule).id, file_location_.uri, function, trap.names);
+    // An empty path in the link stands for the trap's own file.
+    const std::string& related_file = trap.related.full_path.empty() ? file_path_ : trap.related.full_path;
+    const auto identity = [&](const std::function<std::string(const std::string&)>& path, trap_identities& identities) {
+        return identities.identify(rules_.at(rule).id, path(file_path_), function, trap.names,
+                                   trap.related.present ? path(related_file) : std::string());
+    };
+    const artifact_uris& uris = settings_.uris;
+    std::string fingerprint = identity([&](const std::string& p) { return uris.display_path(p); }, identities_);
     baseline_mark mark = baseline_mark::none;
-    if (settings_.old) mark = settings_.old->match(fingerprint) ? baseline_mark::unchanged : baseline_mark::fresh;
+    if (settings_.old) {
+        // A baseline of another root: a file below that root is named as the
+        // baseline named it (the same machine); any other as this run names
+        // it (the checkout moved, both logs relative to their roots), and
+        // without that root, by its full path.
+        const artifact_uris* old_uris = settings_.old_uris;
+        const auto old_path = [&](const std::string& p) {
+            return !old_uris->has_root() || old_uris->below_root(p) ? old_uris->display_path(p) : uris.display_path(p);
+        };
+        const std::string key = old_uris ? identity(old_path, old_identities_) : fingerprint;
+        mark = settings_.old->match(key) ? baseline_mark::unchanged : baseline_mark::fresh;
+    }
     if (settings_.new_only && mark == baseline_mark::unchanged) return;
 
     artifact_location related;
+    std::string related_path;
     if (trap.related.present) {
-        // An empty path in the link stands for the trap's own file.
-        related = trap.related.full_path.empty() ? file_location_ : settings_.uris.locate(trap.related.full_path);
+        related = settings_.uris.locate(related_file);
+        related_path = settings_.uris.display_path(related_file);
     }
-    const trap_result result{trap, rule, level, file_location_, related, function, std::move(fingerprint), mark};
+    const trap_result result{trap,     rule, level, file_location_, related, function, std::move(fingerprint), mark,
+                             show_message(trap, related_path, settings_.uris.root_prefix()), related_path};
     if (survey_) count(result);
     sink_.result(result);
+}
+
+bool result_filter::keeps(const rule_row& rule, result_level level) const {
+    // The levels' order: error, warning, note.
+    if (static_cast<int>(level) > static_cast<int>(min_level)) return false;
+    return rules.empty() || rules.count(rule.id) > 0 || (!rule.label.empty() && rules.count(rule.label) > 0);
 }
 
 void result_stream::count(const trap_result& result) {

@@ -3,11 +3,13 @@
 // whether --new-only keeps it. Run twice over the same report: first to
 // survey it (rules, levels, counts, the exit condition), then to write.
 #pragma once
+#include <set>
 #include <string>
 #include <vector>
 
 #include "kyvreport/artifact_uri.h"
 #include "kyvreport/baseline.h"
+#include "kyvreport/message_text.h"
 #include "kyvreport/report_model.h"
 #include "kyvreport/rule_book.h"
 #include "kyvreport/trap_identity.h"
@@ -24,6 +26,8 @@ struct trap_result {
     std::string function;                // innermost enclosing function, "" for none
     std::string fingerprint;
     baseline_mark mark;
+    shown_message message;
+    std::string related_path;  // the second position's file as people read it
 };
 
 // Receives the results that are kept, inside their files and functions.
@@ -46,11 +50,22 @@ struct report_survey {
     bool fail = false;  // the --fail-on condition holds
 };
 
+// Which results every output keeps: --min-level and --rule.
+struct result_filter {
+    result_level min_level = result_level::note;
+    std::set<std::string> rules;  // identifiers or labels; empty for all
+    bool keeps(const rule_row& rule, result_level level) const;
+};
+
 struct conversion_settings {
     const artifact_uris& uris;
     baseline* old;  // null without --baseline
+    // The baseline's own root, when it differs from uris': its results are
+    // matched by the identities the traps take under that root.
+    const artifact_uris* old_uris;
     bool new_only;
     fail_condition fail_on;
+    const result_filter& filter;
 };
 
 class result_stream : public report_events {
@@ -77,19 +92,12 @@ private:
     report_survey* survey_;
     result_sink& sink_;
     trap_identities identities_;
+    trap_identities old_identities_;  // under the baseline's root
     artifact_location file_location_;
+    std::string file_path_;
     std::vector<std::string> functions_;
 };
 
-// A sink that drops everything, for the survey.
-class no_sink : public result_sink {
-public:
-    void file_start(const file_node&, const artifact_location&) override {}
-    void file_end() override {}
-    void function_start(const function_node&) override {}
-    void function_end() override {}
-    void result(const trap_result&) override {}
-};
 
 // Hands everything to each of several sinks in turn.
 class fan_out_sink : public result_sink {

@@ -3,11 +3,11 @@
 
 #include <QCryptographicHash>
 
-std::string trap_identities::identify(const std::string& rule, const std::string& file_uri,
-                                      const std::string& function,
-                                      const std::vector<std::string>& names) {
-    std::string input = rule + '\x1f' + file_uri + '\x1f' + function + '\x1f';
+std::string trap_identities::identify(const std::string& rule, const std::string& file, const std::string& function,
+                                      const std::vector<std::string>& names, const std::string& related_file) {
+    std::string input = rule + '\x1f' + file + '\x1f' + function + '\x1f';
     for (const std::string& name : names) input += name + '\x1e';
+    input += '\x1f' + related_file;
     const QByteArray digest =
         QCryptographicHash::hash(QByteArray(input.data(), static_cast<int>(input.size())),
                                  QCryptographicHash::Sha256)

@@ -67,6 +67,11 @@ usage_cases=(
   "--sarif - --html - good.xml"
   "--sarif good.xml good.xml"
   "--sarif= good.xml"
+  "--sarif out.sarif --max-results -1 good.xml"
+  "--sarif out.sarif --max-results 5x good.xml"
+  "--sarif out.sarif --min-level note good.xml"
+  "--sarif out.sarif --rule KYV_1_1,,KYV_1_2 good.xml"
+  "--sarif out.sarif --split-by file good.xml"
   "good.xml"
 )
 for words in "${usage_cases[@]}"; do

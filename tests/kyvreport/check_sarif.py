@@ -67,8 +67,8 @@ else:
         check(rules[result["ruleIndex"]]["id"] == result["ruleId"], where + ": rule index")
         if trap["state"] in levels:
             check(result["level"] == levels[trap["state"]], where + ": level")
-        check(result["message"]["text"] == (trap["message"] or trap["rule"]),
-              where + ": message %r" % result["message"]["text"])
+        check(result["message"]["text"] == report_xml.expected_message(trap),
+              where + ": message %r, not %r" % (result["message"]["text"], report_xml.expected_message(trap)))
         location = result["locations"][0]["physicalLocation"]
         check(location["artifactLocation"]["uri"] == file_uri(trap["file"]), where + ": uri")
         check(location["region"]["startLine"] == trap["line"], where + ": line")

@@ -105,3 +105,37 @@ def trap_of(node, file, function):
     trap.pop("_link", None)
     trap["message"] = message[len(state) + 2:].strip()
     return trap
+
+
+def people(text):
+    """The report's text as people write it: single apostrophes, lists of
+    words, no space before a colon or the final period."""
+    text = text.replace("''", "'")
+    text = re.sub(r",,((?:[^,\s]+,)*[^,\s]+),,", lambda m: ", ".join(m.group(1).split(",")), text)
+    text = text.replace(" : ", ": ")
+    return text[:-2] + "." if text.endswith(" .") else text
+
+
+def escaped(text):
+    return re.sub(r"([\[\]\\])", r"\\\1", text)
+
+
+def expected_message(trap, sarif=True):
+    """The SARIF text, the second position as a link to related location 1,
+    or with sarif=False the page's text, the position as words."""
+    text = trap["message"]
+    if not text:
+        return trap["rule"]
+    if not trap["related"]:
+        return people(text)
+    path, line, row = trap["related"]
+    raw = "%s line %d%s" % (path, line, " row %d" % row if row else "")
+    at = text.find(raw)
+    before, after = text[:at].strip(), text[at + len(raw):].rstrip()
+    if at < 0 or not (before or after):
+        return people(text)
+    link = "%s line %d%s" % (path or trap["file"], line, " row %d" % row if row else "")
+    before = people(before + " ") if before else ""
+    if not sarif:
+        return before + link + people(after)
+    return escaped(before) + "[" + escaped(link) + "](1)" + escaped(people(after))

@@ -1,8 +1,11 @@
 #include "kyvreport/baseline.h"
 
+#include "kyvreport/trap_identity.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <set>
 #include <string>
 
 namespace {
@@ -20,7 +23,7 @@ std::string result(const char* fingerprint, int line, const char* state = "uncha
     return std::string("{\"ruleId\": \"KYV_1_1\", \"level\": \"error\", \"message\": {\"text\": \"m\"},") +
            "\"locations\": [{\"physicalLocation\": {\"artifactLocation\": {\"uri\": \"a.c\"}, \"region\": "
            "{\"startLine\": " + std::to_string(line) + "}}}, {\"physicalLocation\": {\"region\": "
-           "{\"startLine\": 999}}}], \"partialFingerprints\": {\"kyvTrapIdentity/v1\": \"" + fingerprint +
+           "{\"startLine\": 999}}}], \"partialFingerprints\": {\"" + TRAP_IDENTITY_KEY + "\": \"" + fingerprint +
            "\"}, \"baselineState\": \"" + state + "\"}";
 }
 
@@ -32,6 +35,8 @@ TEST(Baseline, EachOldResultMatchesOnceAndTheRestAreAbsentInLogOrder) {
                                            "," + result("z:1", 4, "absent") + "]}]}");
     baseline old;
     ASSERT_EQ(old.load(path), "");
+    EXPECT_EQ(old.fingerprint_keys(), std::set<std::string>{TRAP_IDENTITY_KEY});
+    EXPECT_EQ(old.tool(), "");  // the log names none: the conversion refuses it
     std::remove(path.c_str());
     EXPECT_TRUE(old.match("x:1"));
     EXPECT_FALSE(old.match("z:1"));  // absent in the old log already: not a result of that run
@@ -44,4 +49,15 @@ TEST(Baseline, EachOldResultMatchesOnceAndTheRestAreAbsentInLogOrder) {
     EXPECT_FALSE(old.match("x:1"));
     old.rewind();
     EXPECT_EQ(old.absent().size(), 3u);
+}
+
+TEST(Baseline, TheToolAndTheRootAreReadFromTheRun) {
+    const std::string path = temporary_log(
+        "{\"runs\": [{\"tool\": {\"driver\": {\"name\": \"kyvld\"}}, \"originalUriBaseIds\": "
+        "{\"SRCROOT\": {\"uri\": \"file:///home/a%20b/src/\"}}, \"results\": []}]}");
+    baseline old;
+    ASSERT_EQ(old.load(path), "");
+    std::remove(path.c_str());
+    EXPECT_EQ(old.tool(), "kyvld");
+    EXPECT_EQ(old.root(), "/home/a b/src/");
 }
