@@ -144,16 +144,16 @@ fi
 # prepare <name> <package=version>: fetches, unpacks and builds it unless the
 # same recipe built it before.
 prepare() {
-  local name=$1 spec=$2 dir=$cache/$1
-  local package=${spec%%=*} version=${spec#*=} stamp
-  stamp="$spec $(declare -f "recipe_$name" | sha1sum | cut -c1-12)"
+  local name=$1 pinned=$2 dir=$cache/$1
+  local package=${pinned%%=*} version=${pinned#*=} stamp
+  stamp="$pinned $(declare -f "recipe_$name" | sha1sum | cut -c1-12)"
   if [ -f "$dir/.stamp" ] && [ "$(cat "$dir/.stamp")" = "$stamp" ] && [ -f "$dir/build/compile_commands.json" ]; then
     return 0
   fi
   local dsc=$apt_dir/downloads/${package}_${version#*:}.dsc
   if [ ! -f "$dsc" ]; then
-    echo "fetching $spec"
-    (cd "$apt_dir/downloads" && apt-get "${apt_options[@]}" source --download-only "$spec") \
+    echo "fetching $pinned"
+    (cd "$apt_dir/downloads" && apt-get "${apt_options[@]}" source --download-only "$pinned") \
       >"$apt_dir/source-$name.log" 2>&1 || { cat "$apt_dir/source-$name.log" >&2; exit 1; }
   fi
   echo "building $name"
@@ -171,10 +171,10 @@ prepare() {
 
 for name in "${wanted[@]}"; do
   for row in "${projects[@]}"; do
-    read -r n spec style <<<"$row"
+    read -r n pinned style <<<"$row"
     [ "$n" = "$name" ] || continue
-    prepare "$name" "$spec"
+    prepare "$name" "$pinned"
     units=$(python3 "$top/bench/compile_db.py" count "$cache/$name/build")
-    printf '%-6s %4s C units  %s  (%s, %s)\n' "$name" "$units" "${cache#"$top"/}/$name/build" "$spec" "$style"
+    printf '%-6s %4s C units  %s  (%s, %s)\n' "$name" "$units" "${cache#"$top"/}/$name/build" "$pinned" "$style"
   done
 done
