@@ -49,3 +49,16 @@ median_of() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }';
 # in the page cache (the system may have dropped some since the last run), as
 # a build finds files it has just written.
 read_into_cache() { if [ $# -gt 0 ]; then cat "$@" >/dev/null; fi; }
+
+# For the benchmarks on real projects: fetches the projects named in `names`
+# (all of bench/projects.sh when none) and sets `build_dir` to the tree whose
+# programs are run: the one given, else the optimised build made here.
+prepare_projects_and_build() {
+  [ ${#names[@]} -gt 0 ] || mapfile -t names < <(bash "$top/bench/projects.sh" --list)
+  bash "$top/bench/projects.sh" "${names[@]}"
+  if [ -z "$build_dir" ]; then
+    build "$top" "$top/build/bench" --pgo
+    build_dir=$top/build/bench
+  fi
+  build_dir=$(cd "$build_dir" && pwd)
+}

@@ -40,15 +40,8 @@ while [ $# -gt 0 ]; do
   esac
   shift
 done
-[ ${#names[@]} -gt 0 ] || mapfile -t names < <(bash "$top/bench/projects.sh" --list)
-
 source "$top/bench/lib.sh"
-bash "$top/bench/projects.sh" "${names[@]}"
-if [ -z "$build_dir" ]; then
-  build "$top" "$top/build/bench" --pgo
-  build_dir=$top/build/bench
-fi
-build_dir=$(cd "$build_dir" && pwd)
+prepare_projects_and_build
 kyvscan=$build_dir/src/kyvscan/kyvscan
 [ -x "$kyvscan" ] || { echo "bench/scan.sh: no kyvscan in $build_dir" >&2; exit 2; }
 run=$top/build/bench-scan
