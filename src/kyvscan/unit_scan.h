@@ -63,6 +63,7 @@ private:
     void leave(frame& done);
     void write_system_declaration(CXCursor cursor);
     void write_variable(CXCursor cursor, int level);
+    bool placed_declaration(CXCursor cursor, std::string& name, xob_position& position);
     void write_reference(CXCursor cursor, use_mode mode);
 
     using file_key = std::tuple<unsigned long long, unsigned long long, unsigned long long>;

@@ -124,6 +124,16 @@ CXChildVisitResult unit_scan::visit(CXCursor cursor, CXCursor parent, CXClientDa
     return CXChildVisit_Recurse;
 }
 
+// A named declaration, the walk moved to it and its position given a number
+// in the file; false for a nameless one or one the walk cannot reach.
+bool unit_scan::placed_declaration(CXCursor cursor, std::string& name, xob_position& position) {
+    name = cursor_name(cursor);
+    if (name.empty() || !place(clang_getCursorLocation(cursor))) return false;
+    position = declaration_position(cursor);
+    announce(position);
+    return true;
+}
+
 // Writes what `cursor` declares or uses; false when its children hold nothing to write.
 bool unit_scan::enter(CXCursor cursor, frame& parent, frame& mine) {
     int index = parent.children++;
@@ -156,10 +166,9 @@ bool unit_scan::enter(CXCursor cursor, frame& parent, frame& mine) {
         if (parent.function && place(clang_getCursorLocation(cursor))) write_variable(cursor, 1);
         return false;
     case CXCursor_FunctionDecl: {
-        std::string name = cursor_name(cursor);
-        if (name.empty() || !place(clang_getCursorLocation(cursor))) return false;
-        xob_position position = declaration_position(cursor);
-        announce(position);
+        std::string name;
+        xob_position position;
+        if (!placed_declaration(cursor, name, position)) return false;
         std::string storage = storage_text(clang_Cursor_getStorageClass(cursor), 0);
         if (!clang_isCursorDefinition(cursor)) {
             writer_.function_declaration(name, storage, position);
@@ -173,10 +182,9 @@ bool unit_scan::enter(CXCursor cursor, frame& parent, frame& mine) {
         return true;
     }
     case CXCursor_TypedefDecl: {
-        std::string name = cursor_name(cursor);
-        if (name.empty() || !place(clang_getCursorLocation(cursor))) return false;
-        xob_position position = declaration_position(cursor);
-        announce(position);
+        std::string name;
+        xob_position position;
+        if (!placed_declaration(cursor, name, position)) return false;
         std::string indirection;
         int base = types_.number_of(clang_getTypedefDeclUnderlyingType(cursor), indirection);
         int number = types_.add_typedef(cursor);
@@ -185,10 +193,9 @@ bool unit_scan::enter(CXCursor cursor, frame& parent, frame& mine) {
         return false;
     }
     case CXCursor_FieldDecl: {
-        std::string name = cursor_name(cursor);
-        if (!name.empty() && place(clang_getCursorLocation(cursor))) {
-            xob_position position = declaration_position(cursor);
-            announce(position);
+        std::string name;
+        xob_position position;
+        if (placed_declaration(cursor, name, position)) {
             std::string indirection;
             int type = types_.number_of(clang_getCursorType(cursor), indirection);
             writer_.field(name, types_.number_of_declaration(parent.cursor), type, indirection,
@@ -197,12 +204,10 @@ bool unit_scan::enter(CXCursor cursor, frame& parent, frame& mine) {
         return true;
     }
     case CXCursor_EnumConstantDecl: {
-        std::string name = cursor_name(cursor);
-        if (!name.empty() && place(clang_getCursorLocation(cursor))) {
-            xob_position position = declaration_position(cursor);
-            announce(position);
+        std::string name;
+        xob_position position;
+        if (placed_declaration(cursor, name, position))
             writer_.enumerator(name, types_.number_of_declaration(parent.cursor), position);
-        }
         return true;
     }
     case CXCursor_TypeRef:
