@@ -50,6 +50,18 @@ median_of() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }';
 # a build finds files it has just written.
 read_into_cache() { if [ $# -gt 0 ]; then cat "$@" >/dev/null; fi; }
 
+# build_optimised: the profile-guided build in build/bench, trained on the
+# generated corpora and on every real project of bench/projects.sh (fetched
+# and built here when missing). Every benchmark trains on the same list, so
+# one benchmark's build is not taken again by the next for a list of its own.
+build_optimised() {
+  local projects=() list="" project
+  mapfile -t projects < <(bash "$top/bench/projects.sh" --list)
+  bash "$top/bench/projects.sh" "${projects[@]}" >/dev/null
+  for project in "${projects[@]}"; do list="$list $top/build/bench-projects/$project/build"; done
+  KYV_PGO_PROJECTS=${list# } build "$top" "$top/build/bench" --pgo
+}
+
 # For the benchmarks on real projects: fetches the projects named in `names`
 # (all of bench/projects.sh when none) and sets `build_dir` to the tree whose
 # programs are run: the one given, else the optimised build made here.
@@ -57,7 +69,7 @@ prepare_projects_and_build() {
   [ ${#names[@]} -gt 0 ] || mapfile -t names < <(bash "$top/bench/projects.sh" --list)
   bash "$top/bench/projects.sh" "${names[@]}"
   if [ -z "$build_dir" ]; then
-    build "$top" "$top/build/bench" --pgo
+    build_optimised
     build_dir=$top/build/bench
   fi
   build_dir=$(cd "$build_dir" && pwd)

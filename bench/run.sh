@@ -6,10 +6,10 @@
 #     on the same files;
 #   - CPU per MB at each size of a family, relative to its smallest size;
 #   - peak RSS against the input bytes;
-#   - every timed command finding its files in the page cache and as much
-#     memory as the corpus's bytes freshly given back (bench/timed.cpp says
-#     why: a virtual machine's host makes the first write to memory it took
-#     back cost many times more, and only on a family's larger sizes);
+#   - every timed command finding its files in the page cache, as a build
+#     finds the files it has just written; its memory as a user's run meets
+#     it (with --warm, as much memory as the corpus's bytes is written and
+#     given back before each run: bench/timed.cpp says what that hides);
 #   - the outputs (report with its generation time masked, cross-reference,
 #     standard output and error, exit status) byte for byte against those of
 #     the reference release named in bench/reference-commit.
@@ -18,11 +18,16 @@
 # Families: bench (gen_corpus.pl), small (many small elements, unique names),
 # reuse (bench shape reusing names: about 8 times the traps), token (one long
 # token per file), externs (declarations never defined), static (units sharing
-# a system header that defines a static function).
+# a system header that defines a static function); and the real C programs of
+# bench/projects.sh (lua, zstd, make), whose xob files kyvscan writes: each
+# at its own size with the built-in rules ("default") and the focused profile
+# ("focused"), and focused again scaled by renamed copies (gen_real.pl) to
+# about 1 GB (8 copies with --quick). The optimised build trains on them too.
 #
-# usage: bench/run.sh [--quick] [--only NAME[,NAME...]] [--repeat N] [units]
+# usage: bench/run.sh [--quick] [--only NAME[,NAME...]] [--repeat N] [--warm] [units]
 #   units      units of the bench and reuse corpora at 1x (default 700, about 200 MB)
 #   --quick    small sizes, for a check in a few minutes
+#   --warm     memory written and given back before each timed run (untimed)
 #   --only     families or corpus names (as the table prints them) to run
 #   --repeat   runs of each timed command; the least CPU time counts, and
 #              kyvld and xmlwf run in turn, the ratio being the median of
@@ -37,7 +42,7 @@ set -euo pipefail
 export TZ=UTC LC_ALL=C.UTF-8
 top=$(cd "$(dirname "$0")/.." && pwd)
 
-quick=0 only="" repeat=1 units=""
+quick=0 only="" repeat=1 units="" warm=0
 while [ $# -gt 0 ]; do
   case $1 in
     --quick) quick=1 ;;
@@ -45,6 +50,7 @@ while [ $# -gt 0 ]; do
     --only=*) only=${1#--only=} ;;
     --repeat) repeat=${2:?--repeat needs a count}; shift ;;
     --repeat=*) repeat=${1#--repeat=} ;;
+    --warm) warm=1 ;;
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     [0-9]*) units=$1 ;;
     *) echo "bench/run.sh: unknown argument $1" >&2; exit 2 ;;
@@ -67,24 +73,20 @@ for mb in $tokens; do add token "${mb}MB" "token-${mb}m" gen_adversarial.pl toke
 for n in $externs; do add externs "$n" "externs-$n" gen_adversarial.pl externs "$n"; done
 for n in $statics; do add static "$n" "static-$n" gen_adversarial.pl static "$n"; done
 
-if [ -n "$only" ]; then
-  selected=()
-  for entry in "${plan[@]}"; do
-    read -r family _ name _ <<<"$entry"
-    case ",$only," in *",$family,"* | *",$name,"*) selected+=("$entry") ;; esac
-  done
-  if [ ${#selected[@]} -eq 0 ]; then
-    echo "bench/run.sh: --only $only matches nothing; names are:" >&2
-    for entry in "${plan[@]}"; do read -r family _ name _ <<<"$entry"; echo "  $family $name" >&2; done
-    exit 2
-  fi
-  plan=("${selected[@]}")
-fi
 
 mkdir -p "$top/build"
 source "$top/bench/lib.sh"
 bash "$top/scripts/setup.sh" --bench
-build "$top" "$top/build/bench" --pgo
+# The real projects measured (the optimised build trains on all of them).
+mapfile -t real_projects < <(bash "$top/bench/projects.sh" --list)
+if [ -n "$only" ]; then
+  wanted=()
+  for project in "${real_projects[@]}"; do
+    case ",$only," in *",$project,"* | *",$project-"*) wanted+=("$project") ;; esac
+  done
+  real_projects=("${wanted[@]}")
+fi
+build_optimised
 new_bin=$top/build/bench/kyvld
 # CPU time to the microsecond: /usr/bin/time rounds to hundredths.
 timer=$top/build/bench/timed
@@ -106,6 +108,35 @@ if [ "$(cat "$ref_dir/commit" 2>/dev/null)" != "$ref_commit" ] || [ ! -x "$ref_b
 fi
 
 corpora=$top/build/bench-corpora   # one folder per corpus, kept between runs
+# The real projects' xob files, written by this build's kyvscan (its cache
+# keeps a second run short); a corpus is made again when they change.
+scans=$top/build/bench-scans
+mkdir -p "$scans"
+for project in "${real_projects[@]}"; do
+  if ! "$top/build/bench/src/kyvscan/kyvscan" -p "$top/build/bench-projects/$project/build" \
+      -o "$scans/$project" >"$scans-$project.log" 2>&1; then
+    cat "$scans-$project.log" >&2
+    exit 1
+  fi
+  sum=$(cat "$scans/$project"/*.xob | sha1sum | cut -c1-12)
+  bytes=$(cat "$scans/$project"/*.xob | wc -c)
+  if [ "$quick" = 1 ]; then copies=8; else copies=$(((1000000000 + bytes / 2) / bytes)); fi
+  add "$project" 1x "$project-real" gen_real.pl --from "$scans/$project" --sum "$sum" 1
+  add "$project" "${copies}x" "$project-c$copies" gen_real.pl --from "$scans/$project" --sum "$sum" "$copies"
+done
+if [ -n "$only" ]; then
+  selected=()
+  for entry in "${plan[@]}"; do
+    read -r family _ name _ <<<"$entry"
+    case ",$only," in *",$family,"* | *",$name,"*) selected+=("$entry") ;; esac
+  done
+  if [ ${#selected[@]} -eq 0 ]; then
+    echo "bench/run.sh: --only $only matches nothing; names are:" >&2
+    for entry in "${plan[@]}"; do read -r family _ name _ <<<"$entry"; echo "  $family $name" >&2; done
+    exit 2
+  fi
+  plan=("${selected[@]}")
+fi
 ref_out=$top/build/bench-ref-out   # the reference's outputs and figures per corpus
 run=$top/build/bench-run           # the working folder of every run
 mkdir -p "$corpora" "$ref_out" "$run/install/lib/locale"
@@ -223,7 +254,17 @@ declare -A over_cache        # families noted for a peak larger than the last-le
 l3_bytes=$(getconf LEVEL3_CACHE_SIZE 2>/dev/null || echo 0)
 case $l3_bytes in '' | *[!0-9]*) l3_bytes=0 ;; esac
 
-# bench_one <family> <size> <name> <mode>: mode "report" (-KYV) or "xref" (-XREF).
+# The arguments of a mode: "report" (-KYV, built-in rules), "focused" (the
+# same with the focused profile) or "xref" (-XREF).
+mode_args() {
+  case $1 in
+    report) echo -KYV=report.xml -SILENT ;;
+    focused) echo -KYV=report.xml -SILENT "-RULE=$top/config/focused.xml" ;;
+    xref) echo -XREF=xref.pl ;;
+  esac
+}
+
+# bench_one <family> <size> <name> <mode>: mode as mode_args takes it.
 bench_one() {
   local family=$1 size=$2 name=$3 mode=$4
   local files=("../bench-corpora/$name"/*.xob)
@@ -231,8 +272,10 @@ bench_one() {
   local bytes output args
   bytes=$(cat "$corpora/$name/.bytes")
   # The corpus's bytes of memory, 256 MiB at least (above a small corpus's peak).
-  warm_bytes=$(awk -v b="$bytes" 'BEGIN { m = 256 * 1048576; printf "%.0f", (b > m) ? b : m }')
-  if [ "$mode" = xref ]; then output=xref.pl args=(-XREF=xref.pl); else output=report.xml args=(-KYV=report.xml -SILENT); fi
+  warm_bytes=0
+  [ "$warm" = 1 ] && warm_bytes=$(awk -v b="$bytes" 'BEGIN { m = 256 * 1048576; printf "%.0f", (b > m) ? b : m }')
+  read -r -a args < <(mode_args "$mode")
+  if [ "$mode" = xref ]; then output=xref.pl; else output=report.xml; fi
   # One reading thread: the CPU a run costs (bench/threads.sh times the threads).
   local kyvld=(env "ORVANTADIR=$run/install" KYV_THREADS=1)
 
@@ -244,7 +287,7 @@ bench_one() {
     rm -f "$output"
     read -r ref_cpu ref_rss ref_status _ < <(time_run "$run/ref" "${kyvld[@]}" "$ref_bin" "${files[@]}" "${args[@]}")
     [ -f "$output" ] || : >"$output"
-    [ "$mode" = report ] && mask_time "$output"
+    [ "$mode" != xref ] && mask_time "$output"
     gzip -1 -c "$output" >"$cache/output.gz"
     gzip -1 -c "$run/ref.stdout" >"$cache/stdout.gz"
     gzip -1 -c "$run/ref.stderr" >"$cache/stderr.gz"
@@ -257,14 +300,14 @@ bench_one() {
 
   rm -f "$output"
   local cpu rss status user xmlwf_cpu=- pair_ratio=- paired_per_mb=- paired_user_per_mb=-
-  if [ "$mode" = report ]; then
+  if [ "$mode" != xref ]; then
     pair_a=("${kyvld[@]}" "$new_bin" "${files[@]}" "${args[@]}")
     pair_b=(xmlwf "${files[@]}")
     pair_base=() base_files=()
-    local first=${first_corpus[$family]:-}
+    local first=${first_corpus[$family-$mode]:-}
     if [ -n "$first" ] && [ "$first" != "$name" ]; then
       base_files=("../bench-corpora/$first"/*.xob)
-      pair_base=("${kyvld[@]}" "$new_bin" "${base_files[@]}" -KYV=base.xml -SILENT)
+      pair_base=("${kyvld[@]}" "$new_bin" "${base_files[@]}" "${args[@]/report.xml/base.xml}")
       base_scale=$(awk -v a="$bytes" -v b="$(cat "$corpora/$first/.bytes")" 'BEGIN { print a / b }')
     fi
     read -r cpu rss status user xmlwf_cpu pair_ratio paired_per_mb paired_user_per_mb < <(measure_pair "$run/new" "$run/xmlwf")
@@ -274,7 +317,7 @@ bench_one() {
   fi
   [ -f "$output" ] || : >"$output"
   local traps=-
-  [ "$mode" = report ] && { mask_time "$output"; traps=$(traps_in "$output"); }
+  [ "$mode" != xref ] && { mask_time "$output"; traps=$(traps_in "$output"); }
 
   differences=()
   [ "$status" = "$(cat "$cache/status")" ] || differences+=("exit status $status, reference $(cat "$cache/status")")
@@ -292,7 +335,7 @@ bench_one() {
   syntax_errors=$(grep -c '^error in xob file' "$run/new.stdout" || true)
   if [ "$syntax_errors" != 0 ]; then verdict="$verdict; $syntax_errors SYNTAX ERRORS"; failed=1; fi
 
-  if [ "$mode" = report ]; then
+  if [ "$mode" != xref ]; then
     local xmllint_cpu xmllint_status wc_cpu
     if [ -s "$run/xmlwf.stdout" ]; then verdict="$verdict; xmlwf: $(head -n 1 "$run/xmlwf.stdout")"; failed=1; fi
     read -r xmllint_cpu _ xmllint_status _ < <(time_run "$run/xmllint" \
@@ -312,7 +355,7 @@ bench_one() {
   fi
 
   local label=$size
-  [ "$mode" = xref ] && label="$size-xref"
+  [ "$mode" != report ] && label="$size-$mode"
   local line
   line=$(awk -v f="$family" -v s="$label" -v n="$name" -v b="$bytes" -v t="$traps" -v k="$cpu" -v x="$xmlwf_cpu" \
       -v r="$rss" -v rc="$ref_cpu" -v base="${base_cpu_per_mb[$family-$mode]:-}" -v pr="$pair_ratio" \
@@ -335,7 +378,7 @@ bench_one() {
   local per_mb=${line##* }
   line=${line% *}
   if [ -z "${base_cpu_per_mb[$family-$mode]:-}" ]; then
-    [ "$mode" = report ] && first_corpus[$family]=$name
+    [ "$mode" != xref ] && first_corpus[$family-$mode]=$name
     base_cpu_per_mb[$family-$mode]=$per_mb
     base_user_per_mb[$family-$mode]=$user_per_mb
     if awk -v c="$cpu" 'BEGIN { exit !(c < 0.1) }'; then
@@ -352,7 +395,7 @@ bench_one() {
   fi
   read -r _ _ _ mb _ _ _ ratio vs _ rss_ratio _ <<<"$line"
   local peers=""
-  [ "$mode" = report ] && peers="xmlwf $(seconds "$xmlwf_cpu") (x$ratio), xmllint $xmllint_cpu, wc $(seconds "$wc_cpu"), "
+  [ "$mode" != xref ] && peers="xmlwf $(seconds "$xmlwf_cpu") (x$ratio), xmllint $xmllint_cpu, wc $(seconds "$wc_cpu"), "
   echo "$family $label ($name, $mb MB): kyvld $(seconds "$cpu"), peak $((rss / 1024)) MiB (x$rss_ratio input), ${peers}CPU/MB" \
     "x$vs of the first size; reference $(seconds "$ref_cpu"), peak $((ref_rss / 1024)) MiB; outputs $verdict"
 }
@@ -362,7 +405,12 @@ for entry in "${plan[@]}"; do
   read -r family size name generator arguments <<<"$entry"
   # shellcheck disable=SC2086  # the generator's arguments are words
   ensure_corpus "$name" "$generator" $arguments
-  bench_one "$family" "$size" "$name" report
+  case $generator in
+    gen_real.pl)
+      [ "$size" = 1x ] && bench_one "$family" "$size" "$name" report
+      bench_one "$family" "$size" "$name" focused ;;
+    *) bench_one "$family" "$size" "$name" report ;;
+  esac
   if [ "$family" = bench ] && [ -z "$first_bench" ]; then
     first_bench=$name
     bench_one "$family" "$size" "$name" xref
@@ -375,13 +423,17 @@ echo "kyvld / xmlwf, with --repeat the median over pairs of runs made one after 
 echo "CPU/MB is CPU per MB relative to the family's first size, run just before in each pair (the median"
 echo "over pairs), user/MB the same of user time alone (without the kernel's part: reading the files, and"
 echo "first writes into memory the process had not used before);"
-echo "RSS/in is peak RSS / input bytes; ref s is the reference's CPU. Before each timed run as much"
-echo "memory as the corpus's bytes (256 MiB at least) was written and given back, untimed."
-printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
+echo "RSS/in is peak RSS / input bytes; ref s is the reference's CPU. Sizes marked focused ran with"
+echo "config/focused.xml; the real programs' larger size is renamed copies of the first."
+if [ "$warm" = 1 ]; then
+  echo "Before each timed run as much memory as the corpus's bytes (256 MiB at least) was written and"
+  echo "given back, untimed (--warm)."
+fi
+printf "%-8s %-12s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
   family size MB traps "kyvld s" "xmlwf s" ratio "CPU/MB" "user/MB" "RSS/in" "ref s" outputs
 for row in "${rows[@]}"; do
   read -r family size _ mb traps cpu xmlwf_cpu ratio vs uvs rss_ratio ref_cpu <<<"${row%%|*}"
-  printf "%-8s %-9s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
+  printf "%-8s %-12s %8s %9s %9s %9s %6s %8s %8s %8s %9s  %s\n" \
     "$family" "$size" "$mb" "$traps" "$cpu" "$xmlwf_cpu" "$ratio" "$vs" "$uvs" "$rss_ratio" "$ref_cpu" "${row#*|}"
 done
 for note in "${notes[@]}"; do echo "note: $note"; done

@@ -33,7 +33,7 @@ done
 
 source "$top/bench/lib.sh"
 bash "$top/scripts/setup.sh" --bench
-build "$top" "$top/build/bench" --pgo
+build_optimised
 kyvld=$top/build/bench/kyvld
 corpora=$top/build/bench-corpora
 run=$top/build/bench-threads
