@@ -323,13 +323,20 @@ function draw() {
   for (var i = from; i < to; i++) fragment.appendChild(makeRow(i));
   windowNode.replaceChildren(fragment);
   if (!total) windowNode.appendChild(element('div', 'empty', 'No trap matches the filters.'));
+  // What a reader of the page (a test) waits for: the rows of this scroll position are drawn.
+  list.setAttribute('data-drawn-scroll', String(list.scrollTop));
 }
 
 var pending = false;
 function scheduleDraw() {
   if (pending) return;
   pending = true;
-  requestAnimationFrame(function () { pending = false; draw(); });
+  byId('trap-list').setAttribute('data-pending', '1');
+  requestAnimationFrame(function () {
+    pending = false;
+    byId('trap-list').removeAttribute('data-pending');
+    draw();
+  });
 }
 
 drawHeader();

@@ -47,8 +47,26 @@ def text_of(driver, element_id):
     return driver.find_element(By.ID, element_id).text
 
 
+def settle(driver):
+    """Waits until the list shows its current scroll position: the page
+    redraws on the animation frame after a scroll, which replaces the rows."""
+    WebDriverWait(driver, 120).until(lambda d: d.execute_script(
+        "var l = document.getElementById('trap-list');"
+        "return !l.hasAttribute('data-pending') && l.getAttribute('data-drawn-scroll') === String(l.scrollTop);"))
+
+
+def rows(driver, selector="#trap-list .row.trap"):
+    """The drawn rows once settled, read in one call so that no redraw comes
+    between finding a row and reading it: text and data attributes."""
+    settle(driver)
+    return driver.execute_script(
+        "return Array.prototype.map.call(document.querySelectorAll(arguments[0]), function (r) {"
+        "  return {text: r.textContent, rule: r.getAttribute('data-rule'), state: r.getAttribute('data-state')}; });",
+        selector)
+
+
 def trap_rows(driver):
-    return driver.find_elements(By.CSS_SELECTOR, "#trap-list .row.trap")
+    return rows(driver)
 
 
 def choose_rule(driver, rule):
@@ -88,9 +106,9 @@ def report_page(browser):
 
     rule, count = [(r, c) for r, c in per_rule.most_common() if c < len(traps)][0]
     choose_rule(driver, rule)
-    rows = trap_rows(driver)
-    check(len(rows) == count and all(r.get_attribute("data-rule") == rule for r in rows),
-          "filter by %s: %d rows" % (rule, len(rows)))
+    shown = trap_rows(driver)
+    check(len(shown) == count and all(r["rule"] == rule for r in shown),
+          "filter by %s: %d rows" % (rule, len(shown)))
     check(driver.find_element(By.ID, "shown-count").get_attribute("data-shown") == str(count), "shown count")
     driver.save_screenshot(os.path.join(artefacts, "page-filtered.png"))
     driver.find_element(By.ID, "group-messages").click()
@@ -156,9 +174,9 @@ def large_page(browser):
     check(0 < drawn < 200, "large: %d rows drawn at once" % drawn)
     driver.execute_script("var l = document.getElementById('trap-list'); l.scrollTop = l.scrollHeight;")
     last = "Trap %d of the large report." % (total - 1)
-    WebDriverWait(driver, 60).until(
-        lambda d: any(r.get_attribute("textContent").endswith(last) for r in trap_rows(d)))
-    check(len(driver.find_elements(By.CSS_SELECTOR, "#trap-list .row")) < 200, "large: rows after scrolling")
+    drawn = rows(driver, "#trap-list .row")
+    check(any(r["text"].endswith(last) for r in drawn), "large: the last trap after scrolling")
+    check(len(drawn) < 200, "large: rows after scrolling")
     search = driver.find_element(By.ID, "filter-text")
     search.send_keys("Trap 123456 of")
     WebDriverWait(driver, 60).until(
