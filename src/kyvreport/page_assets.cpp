@@ -53,6 +53,8 @@ td.number { text-align: right; font-variant-numeric: tabular-nums; }
 .row a, #file-table a { color: inherit; }
 details.help summary { cursor: pointer; }
 .help-text { white-space: pre-wrap; max-width: 60em; margin: .4em 0; }
+.table-box { display: inline-block; max-height: 40vh; overflow-y: auto; border-bottom: 1px solid #d5dae0; }
+.table-box thead th { position: sticky; top: 0; }
 #rule-help { border: 1px solid #d5dae0; background: #fff; padding: .4em .8em; margin-bottom: .5em; }
 #rule-help h3 { margin: .2em 0; font-size: 1em; }
 </style>
@@ -85,10 +87,12 @@ const char PAGE_BODY[] = R"page(<body>
 </section>
 <section id="files">
 <h2>Files</h2>
+<div class="table-box">
 <table id="file-table">
 <thead><tr><th>File</th><th>Errors</th><th>Warnings</th><th>Justified</th><th>Notes</th><th class="baseline-only" hidden>New</th><th>Traps</th></tr></thead>
 <tbody></tbody>
 </table>
+</div>
 <p id="files-more" class="aside" hidden></p>
 </section>
 <section id="traps">
