@@ -7,6 +7,7 @@
 #include "kyvreport/output_file.h"
 #include "kyvreport/page_writer.h"
 #include "kyvreport/report_reader.h"
+#include "kyvreport/rules_document.h"
 #include "kyvreport/sarif_writer.h"
 #include "kyvreport/trap_identity.h"
 
@@ -98,7 +99,7 @@ bool conversion::survey() {
 
 bool conversion::write_outputs() {
     if (options_.sarif.empty() && options_.html.empty()) return true;
-    conversion_overview overview{survey_, rules_, uris_, settings_.old != nullptr, {}};
+    conversion_overview overview{survey_, rules_, uris_, settings_.old != nullptr, {}, rules_document_uri()};
     if (settings_.old && !options_.new_only) {
         for (const old_result* old : settings_.old->absent()) {
             const int rule = rules_.index_of_absent(old->rule_id, level_of_name(old->level));
@@ -125,10 +126,11 @@ bool conversion::write_outputs() {
         if (!spooled.empty()) return fail(options_.sarif, spooled);
         sinks.add(*sarif);
     }
+    const page_settings look{options_.title, options_.source_url, options_.html, options_.snippets};
     if (!options_.html.empty()) {
         const std::string problem = page_file.open(options_.html);
         if (!problem.empty()) return fail(options_.html, problem);
-        page.reset(new page_writer(page_file.stream(), overview));
+        page.reset(new page_writer(page_file.stream(), overview, look));
         sinks.add(*page);
     }
     if (page) page->begin();

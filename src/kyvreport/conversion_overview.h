@@ -15,6 +15,7 @@ struct conversion_overview {
     const artifact_uris& uris;
     bool has_baseline;
     std::vector<const old_result*> absent;  // empty with --new-only
+    std::string rules_document;  // URI of the rules document, for helpUri
 };
 
 // kyvld's version: kyvreport is built from the same tree.

@@ -9,11 +9,13 @@
 
 #include <QFileInfo>
 
+#include "kyvreport/source_links.h"
+
 namespace {
 
 enum option_code {
     SARIF = 1, HTML, SOURCE_ROOT, BASELINE, NEW_ONLY, FAIL_ON, MAX_RESULTS, MIN_LEVEL, RULE, SPLIT_BY, PRETTY,
-    HELP, VERSION
+    TITLE, SOURCE_URL, SNIPPETS, HELP, VERSION
 };
 
 const option OPTION_TABLE[] = {
@@ -28,6 +30,9 @@ const option OPTION_TABLE[] = {
     {"rule", required_argument, nullptr, RULE},
     {"split-by", required_argument, nullptr, SPLIT_BY},
     {"pretty", no_argument, nullptr, PRETTY},
+    {"title", required_argument, nullptr, TITLE},
+    {"source-url", required_argument, nullptr, SOURCE_URL},
+    {"snippets", no_argument, nullptr, SNIPPETS},
     {"help", no_argument, nullptr, HELP},
     {"version", no_argument, nullptr, VERSION},
     {nullptr, 0, nullptr, 0},
@@ -63,6 +68,13 @@ const char* usage_text() {
            "  --rule ID[,ID...]   keep only results of these rules (identifier or label)\n"
            "  --split-by rule-group  one run per rule group (at most 20 runs)\n"
            "  --pretty            indent the SARIF log (default: compact)\n"
+           "  --title TEXT        the page's title (default: Review report: REPORT)\n"
+           "  --source-url TEMPLATE  link each location of the page to a code host's\n"
+           "                      file view: {path} is the file relative to\n"
+           "                      --source-root, {line} its line (default: a link\n"
+           "                      relative to the page's folder)\n"
+           "  --snippets          show on the page the line of each finding and two\n"
+           "                      lines around it, read from --source-root\n"
            "  --help              show this text\n"
            "  --version           show the version\n"
            "\n"
@@ -128,6 +140,14 @@ std::string parse_options(int argc, char** argv, report_options& options) {
                 break;
             }
             case PRETTY: options.pretty = true; break;
+            case TITLE: options.title = optarg; break;
+            case SOURCE_URL: {
+                const std::string problem = check_source_url(optarg);
+                if (!problem.empty()) return problem;
+                options.source_url = optarg;
+                break;
+            }
+            case SNIPPETS: options.snippets = true; break;
             case HELP: options.help = true; return "";
             case VERSION: options.version = true; return "";
             case ':': return std::string("option '") + argv[optind - 1] + "' needs a value";
@@ -142,6 +162,10 @@ std::string parse_options(int argc, char** argv, report_options& options) {
     options.report = argv[optind];
     if (options.sarif.empty() && options.html.empty() && options.fail_on == fail_condition::never)
         return "nothing to do: name --sarif, --html or --fail-on";
+    if (options.snippets && options.source_root.empty())
+        return "--snippets reads the sources under --source-root: name it";
+    if (!options.source_url.empty() && options.source_root.empty())
+        return "--source-url gives paths relative to --source-root: name it";
     if (options.sarif == "-" && options.html == "-") return "--sarif and --html cannot both write to standard output";
     if (same_file(options.sarif, options.html)) return "--sarif and --html name the same file";
     for (const std::string* output : {&options.sarif, &options.html}) {

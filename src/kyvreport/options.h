@@ -18,6 +18,10 @@ struct report_options {
     long long max_results = CODE_HOST.results_kept;  // per run of the log; 0 for no cap
     split_mode split = split_mode::none;
     bool pretty = false;
+    // The page's.
+    std::string title;
+    std::string source_url;  // a template with {path} and {line}
+    bool snippets = false;
     bool help = false;
     bool version = false;
 };

@@ -42,6 +42,21 @@ td.number { text-align: right; font-variant-numeric: tabular-nums; }
 .aside { color: #5b6570; }
 .count { font-weight: 600; margin-right: .5em; }
 .empty { padding: 1em; color: #5b6570; }
+.list .sticky { position: sticky; top: 0; z-index: 1; height: 24px; margin-bottom: -24px; }
+.list .sticky:empty { display: none; }
+.row.snippet { font-family: monospace; font-size: 12.5px; padding-left: 3.5em; color: #3b4450; background: #f7f8fa; white-space: pre; }
+.row.snippet.here { background: #fff3cd; color: #1d232a; }
+.row.snippet .number { display: inline-block; min-width: 4em; color: #8a939c; text-align: right; margin-right: 1em; }
+.row.absent, .row.heading { padding-left: 2.5em; }
+.row.heading { font-weight: 600; background: #e9edf2; }
+.badge.absent { background: #e2e3e5; color: #41464b; }
+.row a, #file-table a { color: inherit; }
+details.help summary { cursor: pointer; }
+.help-text { white-space: pre-wrap; max-width: 60em; margin: .4em 0; }
+.table-box { display: inline-block; max-height: 40vh; overflow-y: auto; border-bottom: 1px solid #d5dae0; }
+.table-box thead th { position: sticky; top: 0; }
+#rule-help { border: 1px solid #d5dae0; background: #fff; padding: .4em .8em; margin-bottom: .5em; }
+#rule-help h3 { margin: .2em 0; font-size: 1em; }
 </style>
 </head>
 )page";
@@ -66,9 +81,19 @@ const char PAGE_BODY[] = R"page(<body>
 <section id="rules">
 <h2>Rules</h2>
 <table id="rule-table">
-<thead><tr><th>Rule</th><th>Label</th><th>Group</th><th>Level</th><th>Traps</th><th>Justified</th></tr></thead>
+<thead><tr><th>Rule</th><th>Label</th><th>Group</th><th>Level</th><th>Traps</th><th>Justified</th><th>About the rule</th></tr></thead>
 <tbody></tbody>
 </table>
+</section>
+<section id="files">
+<h2>Files</h2>
+<div class="table-box">
+<table id="file-table">
+<thead><tr><th>File</th><th>Errors</th><th>Warnings</th><th>Justified</th><th>Notes</th><th class="baseline-only" hidden>New</th><th>Traps</th></tr></thead>
+<tbody></tbody>
+</table>
+</div>
+<p id="files-more" class="aside" hidden></p>
 </section>
 <section id="traps">
 <h2>Traps</h2>
@@ -79,18 +104,13 @@ const char PAGE_BODY[] = R"page(<body>
 <label><input type="checkbox" id="show-note" checked> Notes</label>
 <label>Rule <select id="filter-rule"><option value="">All rules</option></select></label>
 <label>Text <input type="search" id="filter-text" placeholder="message, file, function"></label>
-<label><input type="checkbox" id="group-messages"> Group identical messages</label>
+<label class="baseline-only" hidden>Baseline <select id="filter-baseline"><option value="">new, unchanged and absent</option><option value="new">new</option><option value="unchanged">unchanged</option><option value="absent">absent</option></select></label>
+<label>Group <select id="group-by"><option value="">none</option><option value="rule">by rule</option><option value="names">by rule and names</option></select></label>
+<label id="snippet-toggle" hidden><input type="checkbox" id="show-snippets" checked> Source lines</label>
 <span id="shown-count"></span>
 </div>
-<div id="trap-list" class="list"><div class="spacer"></div><div class="window"></div></div>
-</section>
-<section id="absent-section" hidden>
-<h2>Absent since the baseline</h2>
-<table id="absent-table">
-<thead><tr><th>Rule</th><th>Level</th><th>Location</th><th>Message</th></tr></thead>
-<tbody></tbody>
-</table>
-<p id="absent-more" class="aside" hidden></p>
+<div id="rule-help" hidden></div>
+<div id="trap-list" class="list"><div class="sticky"></div><div class="spacer"></div><div class="window"></div></div>
 </section>
 <section id="deactivated-section" hidden>
 <h2>Deactivated rules</h2>
@@ -101,9 +121,10 @@ const char PAGE_BODY[] = R"page(<body>
 // Rows are drawn a window at a time: the list keeps one spacer as tall as all
 // rows (capped, with scroll positions scaled past the cap) and redraws only
 // the rows in view, so the page stays quick with hundreds of thousands.
+// Source lines are rows of their own, so every row keeps one height.
 const char PAGE_SCRIPT[] = R"page((function () {
 'use strict';
-var ROW_HEIGHT = 24, MAX_HEIGHT = 8000000, OVERSCAN = 20, ABSENT_LIMIT = 1000;
+var ROW_HEIGHT = 24, MAX_HEIGHT = 8000000, OVERSCAN = 20, FILE_LIMIT = 1000;
 var STATES = ['error', 'warning', 'justified', 'note'];
 var STATE_NAMES = ['Error', 'Warning', 'Justified', 'Note'];
 function data(id) { return JSON.parse(document.getElementById(id).textContent); }
@@ -114,18 +135,32 @@ function element(tag, className, text) {
   if (text !== undefined) node.textContent = String(text);
   return node;
 }
+// A link when there is one, else a span: links come from kyvreport, which
+// builds them from the source root or --source-url, never from report text.
+function linkOrSpan(className, text, href) {
+  var node = element(href ? 'a' : 'span', className, text);
+  if (href) node.href = href;
+  return node;
+}
+function atLine(link, line) { return link ? link.split('{line}').join(String(line > 0 ? line : 1)) : ''; }
 function shownNumber(value) { return value === null || value === undefined ? '?' : String(value); }
 
 var overview = data('kyv-overview');
 var traps = data('kyv-traps');
 var places = data('kyv-places');
-var files = places.files, functions = places.functions, rules = overview.rules;
+var files = places.files, functions = places.functions, rules = overview.rules, absent = overview.absent;
 // Trap fields.
 var T_FILE = 0, T_FUNCTION = 1, T_RULE = 2, T_STATE = 3, T_LINE = 4, T_ROW = 5,
-    T_MESSAGE = 6, T_COMMENT = 7, T_RELATED = 8, T_MARK = 9;
+    T_MESSAGE = 6, T_COMMENT = 7, T_RELATED = 8, T_MARK = 9, T_NAMES = 10, T_RELATED_LINK = 11, T_SNIPPET = 12;
+// Rule fields.
+var R_ID = 0, R_LABEL = 1, R_GROUP = 2, R_LEVEL = 3, R_TRAPS = 4, R_JUSTIFIED = 5, R_NAME = 6, R_SHORT = 7,
+    R_HELP = 8, R_URI = 9;
+// File fields.
+var F_PATH = 1, F_LINK = 3, F_PROBLEM = 4;
 
 function drawHeader() {
-  byId('title').textContent = 'Review report' + (overview.title ? ': ' + overview.title : '');
+  byId('title').textContent = overview.pageTitle ||
+    'Review report' + (overview.title ? ': ' + overview.title : '');
   var parts = [];
   if (overview.generated) parts.push('generated ' + overview.generated);
   if (overview.configuration && overview.configuration !== '(null)') parts.push('rules from ' + overview.configuration);
@@ -144,7 +179,7 @@ function drawSummary() {
   if (overview.baseline) {
     byId('total-new').textContent = String(kept.fresh);
     byId('total-unchanged').textContent = String(kept.unchanged);
-    byId('total-absent').textContent = String(overview.absent.length);
+    byId('total-absent').textContent = String(absent.length);
     var hidden = document.querySelectorAll('.baseline-only');
     for (var i = 0; i < hidden.length; i++) hidden[i].hidden = false;
   }
@@ -160,44 +195,95 @@ function drawSummary() {
   }
 }
 
+function helpOf(rule) {
+  var details = element('details', 'help');
+  details.appendChild(element('summary', '', rule[R_SHORT]));
+  details.appendChild(element('div', 'help-text', rule[R_HELP]));
+  if (rule[R_URI]) details.appendChild(linkOrSpan('', 'Documentation of ' + rule[R_ID], rule[R_URI]));
+  return details;
+}
+
 function drawRules() {
   var body = byId('rule-table').tBodies[0], select = byId('filter-rule');
   var order = [];
-  rules.forEach(function (rule, index) { if (rule[4] > 0) order.push(index); });
-  order.sort(function (a, b) { return rules[b][4] - rules[a][4] || (rules[a][0] < rules[b][0] ? -1 : 1); });
+  rules.forEach(function (rule, index) { if (rule[R_TRAPS] > 0 || rule[R_ID] && absentOf(index)) order.push(index); });
+  order.sort(function (a, b) { return rules[b][R_TRAPS] - rules[a][R_TRAPS] || (rules[a][R_ID] < rules[b][R_ID] ? -1 : 1); });
   order.forEach(function (index) {
     var rule = rules[index], tr = element('tr');
-    tr.setAttribute('data-rule', rule[0]);
-    tr.appendChild(element('td', 'rule', rule[0]));
-    tr.appendChild(element('td', '', rule[1]));
-    tr.appendChild(element('td', '', rule[2]));
-    tr.appendChild(element('td', '', rule[3]));
-    tr.appendChild(element('td', 'number', rule[4]));
-    tr.appendChild(element('td', 'number', rule[5]));
-    tr.addEventListener('click', function () { select.value = String(index); refilter(); });
+    tr.setAttribute('data-rule', rule[R_ID]);
+    tr.appendChild(element('td', 'rule', rule[R_ID]));
+    tr.appendChild(element('td', '', rule[R_LABEL]));
+    tr.appendChild(element('td', '', rule[R_GROUP]));
+    tr.appendChild(element('td', '', rule[R_LEVEL]));
+    tr.appendChild(element('td', 'number', rule[R_TRAPS]));
+    tr.appendChild(element('td', 'number', rule[R_JUSTIFIED]));
+    var about = element('td', 'about');
+    about.appendChild(helpOf(rule));
+    tr.appendChild(about);
+    tr.addEventListener('click', function (event) {
+      if (event.target.closest('details')) return;
+      select.value = String(index); refilter();
+    });
     body.appendChild(tr);
-    var option = element('option', '', rule[0] + (rule[1] && rule[1] !== rule[0] ? ' (' + rule[1] + ')' : '') + ' — ' + rule[4]);
+    var option = element('option', '', rule[R_ID] + (rule[R_LABEL] && rule[R_LABEL] !== rule[R_ID] ? ' (' + rule[R_LABEL] + ')' : '') +
+      ' — ' + rule[R_NAME] + ' — ' + rule[R_TRAPS]);
     option.value = String(index);
     select.appendChild(option);
   });
 }
 
-function drawAbsent() {
-  if (!overview.absent.length) return;
-  var body = byId('absent-table').tBodies[0];
-  overview.absent.slice(0, ABSENT_LIMIT).forEach(function (old) {
-    var tr = element('tr');
-    tr.appendChild(element('td', 'rule', old[0]));
-    tr.appendChild(element('td', '', old[1]));
-    tr.appendChild(element('td', '', old[3] + (old[4] > 0 ? ':' + old[4] : '')));
-    tr.appendChild(element('td', '', old[2]));
+var absentByRule = null;
+function absentOf(index) {
+  if (!absentByRule) {
+    absentByRule = Object.create(null);
+    absent.forEach(function (old) { absentByRule[old[0]] = (absentByRule[old[0]] || 0) + 1; });
+  }
+  return absentByRule[rules[index][R_ID]] || 0;
+}
+
+// One row per file with its counts, most traps first.
+function drawFiles() {
+  var counts = files.map(function () { return [0, 0, 0, 0, 0, 0]; });
+  traps.forEach(function (trap) {
+    if (trap[T_FILE] < 0) return;
+    var row = counts[trap[T_FILE]];
+    row[trap[T_STATE]]++;
+    if (trap[T_MARK] === 1) row[4]++;
+    row[5]++;
+  });
+  // A file the report names twice is one row.
+  var byPath = Object.create(null), order = [];
+  files.forEach(function (file, index) {
+    var key = file[F_PATH], entry = byPath[key];
+    if (!entry) { entry = byPath[key] = {file: index, counts: [0, 0, 0, 0, 0, 0]}; order.push(entry); }
+    for (var k = 0; k < 6; k++) entry.counts[k] += counts[index][k];
+  });
+  order = order.filter(function (entry) { return entry.counts[5] > 0; });
+  order.sort(function (a, b) { return b.counts[5] - a.counts[5] || (files[a.file][F_PATH] < files[b.file][F_PATH] ? -1 : 1); });
+  var body = byId('file-table').tBodies[0];
+  order.slice(0, FILE_LIMIT).forEach(function (entry) {
+    var file = files[entry.file], tr = element('tr');
+    tr.setAttribute('data-file', file[F_PATH]);
+    var name = element('td', 'path');
+    name.appendChild(linkOrSpan('', file[F_PATH], atLine(file[F_LINK], 1)));
+    var filter = element('button', '', 'show');
+    filter.type = 'button';
+    filter.title = 'Show only the traps of this file';
+    filter.addEventListener('click', function () { byId('filter-text').value = file[F_PATH]; refilter(); });
+    name.appendChild(document.createTextNode(' '));
+    name.appendChild(filter);
+    tr.appendChild(name);
+    [0, 1, 2, 3].forEach(function (k) { tr.appendChild(element('td', 'number', entry.counts[k])); });
+    var fresh = element('td', 'number baseline-only', entry.counts[4]);
+    fresh.hidden = !overview.baseline;
+    tr.appendChild(fresh);
+    tr.appendChild(element('td', 'number', entry.counts[5]));
     body.appendChild(tr);
   });
-  if (overview.absent.length > ABSENT_LIMIT) {
-    byId('absent-more').textContent = 'and ' + (overview.absent.length - ABSENT_LIMIT) + ' more (see the SARIF log)';
-    byId('absent-more').hidden = false;
+  if (order.length > FILE_LIMIT) {
+    byId('files-more').textContent = 'and ' + (order.length - FILE_LIMIT) + ' more files';
+    byId('files-more').hidden = false;
   }
-  byId('absent-section').hidden = false;
 }
 
 function drawDeactivated() {
@@ -207,8 +293,20 @@ function drawDeactivated() {
   byId('deactivated-section').hidden = false;
 }
 
-// The rows of the list: kind 0 file, 1 function, 2 trap, 3 group of messages.
-var rowKind = [], rowRef = [], groups = [];
+function drawRuleHelp(rule) {
+  var panel = byId('rule-help');
+  panel.replaceChildren();
+  panel.hidden = rule < 0;
+  if (rule < 0) return;
+  panel.appendChild(element('h3', '', rules[rule][R_ID] + ' ' + rules[rule][R_NAME] + ': ' + rules[rule][R_SHORT]));
+  panel.appendChild(element('div', 'help-text', rules[rule][R_HELP]));
+  if (rules[rule][R_URI]) panel.appendChild(linkOrSpan('', 'Documentation of ' + rules[rule][R_ID], rules[rule][R_URI]));
+}
+
+// The rows of the list: kind 0 file, 1 function, 2 trap, 3 group, 4 absent
+// result, 5 source line of a trap, 6 heading; rowFile gives each row's file
+// for the sticky heading.
+var rowKind = [], rowRef = [], rowSub = [], rowFile = [], groups = [];
 
 function matches(trap, states, rule, text) {
   if (!states[trap[T_STATE]]) return false;
@@ -216,87 +314,168 @@ function matches(trap, states, rule, text) {
   if (!text) return true;
   if (trap[T_MESSAGE].toLowerCase().indexOf(text) >= 0) return true;
   if (trap[T_COMMENT].toLowerCase().indexOf(text) >= 0) return true;
-  if (rules[trap[T_RULE]][0].toLowerCase().indexOf(text) >= 0) return true;
-  if (trap[T_FILE] >= 0 && files[trap[T_FILE]][1].toLowerCase().indexOf(text) >= 0) return true;
+  if (rules[trap[T_RULE]][R_ID].toLowerCase().indexOf(text) >= 0) return true;
+  if (trap[T_FILE] >= 0 && files[trap[T_FILE]][F_PATH].toLowerCase().indexOf(text) >= 0) return true;
   return trap[T_FUNCTION] >= 0 && functions[trap[T_FUNCTION]][0].toLowerCase().indexOf(text) >= 0;
 }
+
+function absentMatches(old, states, rule, text) {
+  var state = old[1] === 'error' ? 0 : old[1] === 'warning' ? 1 : 3;
+  if (!states[state]) return false;
+  if (rule >= 0 && old[0] !== rules[rule][R_ID]) return false;
+  if (!text) return true;
+  return (old[0] + '\u0000' + old[2] + '\u0000' + old[3]).toLowerCase().indexOf(text) >= 0;
+}
+
+function push(kind, ref, sub, file) { rowKind.push(kind); rowRef.push(ref); rowSub.push(sub); rowFile.push(file); }
 
 function refilter() {
   var states = STATES.map(function (name) { return byId('show-' + name).checked; });
   var ruleValue = byId('filter-rule').value, rule = ruleValue === '' ? -1 : Number(ruleValue);
   var text = byId('filter-text').value.trim().toLowerCase();
-  var grouped = byId('group-messages').checked;
-  rowKind = []; rowRef = []; groups = [];
-  var shown = 0, lastFile = -2, lastFunction = -2, byMessage = Object.create(null);
-  for (var i = 0; i < traps.length; i++) {
+  var groupBy = byId('group-by').value, baselineWanted = byId('filter-baseline').value;
+  var snippets = overview.snippets && byId('show-snippets').checked;
+  var wantedMark = baselineWanted === 'new' ? 1 : baselineWanted === 'unchanged' ? 2 : 0;
+  rowKind = []; rowRef = []; rowSub = []; rowFile = []; groups = [];
+  var shown = 0, lastFile = -2, lastFunction = -2, byKey = Object.create(null);
+  for (var i = 0; baselineWanted !== 'absent' && i < traps.length; i++) {
     var trap = traps[i];
+    if (wantedMark && trap[T_MARK] !== wantedMark) continue;
     if (!matches(trap, states, rule, text)) continue;
     shown++;
-    if (grouped) {
-      var key = trap[T_RULE] + '\u0000' + trap[T_MESSAGE];
-      var group = byMessage[key];
-      if (!group) { group = byMessage[key] = [trap[T_RULE], trap[T_MESSAGE], 0, trap[T_STATE]]; groups.push(group); }
-      group[2]++;
+    if (groupBy) {
+      // Grouped by what the trap is about: its rule, and with "names" the
+      // names it gives, whatever its position and the rest of its text.
+      var key = String(trap[T_RULE]) + (groupBy === 'names' ? '\u0000' + trap[T_NAMES].join('\u0001') : '');
+      var group = byKey[key];
+      if (!group) {
+        group = byKey[key] = {rule: trap[T_RULE], names: groupBy === 'names' ? trap[T_NAMES] : [], count: 0,
+                              example: trap[T_MESSAGE], files: Object.create(null), fileCount: 0};
+        groups.push(group);
+      }
+      group.count++;
+      if (!(trap[T_FILE] in group.files)) { group.files[trap[T_FILE]] = true; group.fileCount++; }
       continue;
     }
     if (trap[T_FILE] !== lastFile) {
       lastFile = trap[T_FILE]; lastFunction = -2;
-      rowKind.push(0); rowRef.push(lastFile);
+      push(0, lastFile, 0, lastFile);
     }
     if (trap[T_FUNCTION] !== lastFunction) {
       lastFunction = trap[T_FUNCTION];
-      if (lastFunction >= 0) { rowKind.push(1); rowRef.push(lastFunction); }
+      if (lastFunction >= 0) push(1, lastFunction, 0, lastFile);
     }
-    rowKind.push(2); rowRef.push(i);
+    push(2, i, 0, lastFile);
+    var lines = snippets ? trap[T_SNIPPET] : 0;
+    for (var s = 1; lines && s < lines.length; s++) push(5, i, s, lastFile);
   }
-  if (grouped) {
-    groups.sort(function (a, b) { return b[2] - a[2] || (a[1] < b[1] ? -1 : a[1] > b[1] ? 1 : 0); });
-    for (var g = 0; g < groups.length; g++) { rowKind.push(3); rowRef.push(g); }
+  if (groupBy) {
+    groups.sort(function (a, b) { return b.count - a.count || a.rule - b.rule; });
+    for (var g = 0; g < groups.length; g++) push(3, g, 0, -1);
+  }
+  var absentShown = 0;
+  if (overview.baseline && !groupBy && (baselineWanted === '' || baselineWanted === 'absent')) {
+    for (var a = 0; a < absent.length; a++) {
+      if (!absentMatches(absent[a], states, rule, text)) continue;
+      if (!absentShown) push(6, 0, 0, -1);
+      absentShown++;
+      push(4, a, 0, -1);
+    }
   }
   byId('shown-count').textContent = shown + ' of ' + traps.length + ' traps' +
-    (grouped ? ' in ' + groups.length + ' distinct messages' : '');
+    (groupBy ? ' in ' + groups.length + ' groups' : '') + (absentShown ? ', ' + absentShown + ' absent' : '');
   byId('shown-count').setAttribute('data-shown', String(shown));
+  byId('shown-count').setAttribute('data-absent', String(absentShown));
+  drawRuleHelp(rule);
   var list = byId('trap-list');
   list.querySelector('.spacer').style.height = Math.min(rowKind.length * ROW_HEIGHT, MAX_HEIGHT) + 'px';
   list.scrollTop = 0;
   draw();
 }
 
+function whereText(line, row) { return 'line ' + line + (row > 0 ? ':' + row : ''); }
+
 function trapRow(trap) {
   var row = element('div', 'row trap');
   var state = STATES[trap[T_STATE]], rule = rules[trap[T_RULE]];
-  row.setAttribute('data-rule', rule[0]);
+  var file = trap[T_FILE] >= 0 ? files[trap[T_FILE]] : null;
+  row.setAttribute('data-rule', rule[R_ID]);
   row.setAttribute('data-state', state);
+  row.setAttribute('data-mark', trap[T_MARK] === 1 ? 'new' : trap[T_MARK] === 2 ? 'unchanged' : '');
   row.appendChild(element('span', 'badge ' + state, STATE_NAMES[trap[T_STATE]]));
   if (trap[T_MARK] === 1) row.appendChild(element('span', 'badge fresh', 'new'));
-  row.appendChild(element('span', 'rule', rule[0]));
-  row.appendChild(element('span', 'where', 'line ' + trap[T_LINE] + (trap[T_ROW] > 0 ? ':' + trap[T_ROW] : '')));
+  row.appendChild(element('span', 'rule', rule[R_ID]));
+  row.appendChild(linkOrSpan('where', whereText(trap[T_LINE], trap[T_ROW]), file ? atLine(file[F_LINK], trap[T_LINE]) : ''));
   row.appendChild(element('span', 'message', trap[T_MESSAGE]));
-  var aside = '';
-  if (trap[T_RELATED]) aside += ' — second position ' + trap[T_RELATED];
-  if (trap[T_COMMENT]) aside += ' — justified: ' + trap[T_COMMENT];
-  if (aside) row.appendChild(element('span', 'aside', aside));
+  if (trap[T_RELATED]) {
+    row.appendChild(element('span', 'aside', ' — second position '));
+    row.appendChild(linkOrSpan('aside related', trap[T_RELATED], trap[T_RELATED_LINK]));
+  }
+  if (trap[T_COMMENT]) row.appendChild(element('span', 'aside', ' — justified: ' + trap[T_COMMENT]));
+  if (overview.snippets && !trap[T_SNIPPET] && file && file[F_PROBLEM])
+    row.appendChild(element('span', 'aside', ' — source not shown: ' + file[F_PROBLEM]));
   row.title = row.textContent;
+  return row;
+}
+
+function snippetRow(trap, sub) {
+  var lines = trap[T_SNIPPET], number = lines[0] + sub - 1;
+  var row = element('div', 'row snippet' + (number === trap[T_LINE] ? ' here' : ''));
+  row.setAttribute('data-line', String(number));
+  row.appendChild(element('span', 'number', number));
+  row.appendChild(document.createTextNode(lines[sub]));
+  return row;
+}
+
+function absentRow(old) {
+  var row = element('div', 'row absent');
+  row.setAttribute('data-rule', old[0]);
+  row.setAttribute('data-mark', 'absent');
+  row.appendChild(element('span', 'badge absent', 'absent'));
+  row.appendChild(element('span', 'rule', old[0]));
+  row.appendChild(linkOrSpan('where', decodeURIComponentSafe(old[3]) + (old[4] > 0 ? ':' + old[4] : ''), old[6]));
+  row.appendChild(element('span', 'message', old[2]));
+  row.title = row.textContent;
+  return row;
+}
+
+function decodeURIComponentSafe(text) {
+  try { return decodeURIComponent(text); } catch (e) { return text; }
+}
+
+function fileRow(ref) {
+  var row = element('div', 'row file');
+  if (ref < 0) { row.textContent = '(no file)'; return row; }
+  row.appendChild(linkOrSpan('', files[ref][F_PATH], atLine(files[ref][F_LINK], 1)));
+  if (overview.snippets && files[ref][F_PROBLEM]) row.appendChild(element('span', 'aside', ' — source not shown: ' + files[ref][F_PROBLEM]));
   return row;
 }
 
 function makeRow(index) {
   var kind = rowKind[index], ref = rowRef[index], row;
   if (kind === 0) {
-    row = element('div', 'row file', ref >= 0 ? files[ref][1] : '(no file)');
+    row = fileRow(ref);
   } else if (kind === 1) {
     var fn = functions[ref];
     row = element('div', 'row function', fn[0] + (fn[2] > 0 ? '  (line ' + fn[2] + ')' : ''));
   } else if (kind === 2) {
     row = trapRow(traps[ref]);
-  } else {
-    var group = groups[ref], rule = rules[group[0]];
+  } else if (kind === 3) {
+    var group = groups[ref], rule = rules[group.rule];
     row = element('div', 'row group');
-    row.setAttribute('data-rule', rule[0]);
-    row.appendChild(element('span', 'count', group[2] + ' ×'));
-    row.appendChild(element('span', 'rule', rule[0]));
-    row.appendChild(element('span', 'message', group[1]));
+    row.setAttribute('data-rule', rule[R_ID]);
+    row.setAttribute('data-names', group.names.join(','));
+    row.appendChild(element('span', 'count', group.count + ' ×'));
+    row.appendChild(element('span', 'rule', rule[R_ID]));
+    row.appendChild(element('span', 'message', group.names.length ? group.names.map(function (n) { return "'" + n + "'"; }).join(', ') : rule[R_SHORT]));
+    row.appendChild(element('span', 'aside', ' — in ' + group.fileCount + (group.fileCount === 1 ? ' file' : ' files') + ', e.g. ' + group.example));
     row.title = row.textContent;
+  } else if (kind === 4) {
+    row = absentRow(absent[ref]);
+  } else if (kind === 5) {
+    row = snippetRow(traps[ref], rowSub[index]);
+  } else {
+    row = element('div', 'row heading', 'Absent since the baseline');
   }
   row.setAttribute('data-index', String(index));
   return row;
@@ -305,16 +484,16 @@ function makeRow(index) {
 function draw() {
   var list = byId('trap-list'), windowNode = list.querySelector('.window');
   var visible = Math.ceil(list.clientHeight / ROW_HEIGHT) + 1;
-  var total = rowKind.length, from, to, top;
+  var total = rowKind.length, from, to, top, first;
   if (total * ROW_HEIGHT <= MAX_HEIGHT) {
-    var first = Math.floor(list.scrollTop / ROW_HEIGHT);
+    first = Math.floor(list.scrollTop / ROW_HEIGHT);
     from = Math.max(0, first - OVERSCAN);
     to = Math.min(total, first + visible + OVERSCAN);
     top = from * ROW_HEIGHT;
   } else {
     // Past the cap, the scroll position maps onto the rows proportionally.
     var range = Math.max(1, MAX_HEIGHT - list.clientHeight);
-    from = Math.round(Math.min(1, list.scrollTop / range) * Math.max(0, total - visible + 1));
+    from = first = Math.round(Math.min(1, list.scrollTop / range) * Math.max(0, total - visible + 1));
     to = Math.min(total, from + visible);
     top = list.scrollTop;
   }
@@ -323,22 +502,36 @@ function draw() {
   for (var i = from; i < to; i++) fragment.appendChild(makeRow(i));
   windowNode.replaceChildren(fragment);
   if (!total) windowNode.appendChild(element('div', 'empty', 'No trap matches the filters.'));
+  // The file whose rows are at the top stays named above them.
+  var sticky = list.querySelector('.sticky');
+  var stickyFile = first < total && first > 0 ? rowFile[first] : -1;
+  if (stickyFile >= 0) sticky.replaceChildren(fileRow(stickyFile));
+  else sticky.replaceChildren();
+  // What a reader of the page (a test) waits for: the rows of this scroll position are drawn.
+  list.setAttribute('data-drawn-scroll', String(list.scrollTop));
 }
 
 var pending = false;
 function scheduleDraw() {
   if (pending) return;
   pending = true;
-  requestAnimationFrame(function () { pending = false; draw(); });
+  byId('trap-list').setAttribute('data-pending', '1');
+  requestAnimationFrame(function () {
+    pending = false;
+    byId('trap-list').removeAttribute('data-pending');
+    draw();
+  });
 }
 
 drawHeader();
 drawSummary();
 drawRules();
-drawAbsent();
+drawFiles();
 drawDeactivated();
 if (!overview.kept.notes) byId('show-note').parentNode.hidden = true;
-['show-error', 'show-warning', 'show-justified', 'show-note', 'filter-rule', 'group-messages'].forEach(function (id) {
+if (overview.snippets) byId('snippet-toggle').hidden = false;
+['show-error', 'show-warning', 'show-justified', 'show-note', 'filter-rule', 'group-by', 'filter-baseline',
+ 'show-snippets'].forEach(function (id) {
   byId(id).addEventListener('change', refilter);
 });
 var typing = null;

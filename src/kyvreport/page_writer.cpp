@@ -1,6 +1,7 @@
 // The page's data, in three JSON script elements: kyv-overview (summary,
-// rules, baseline), kyv-traps (one array per trap, in report order) and
-// kyv-places (the files and functions the traps point at by index).
+// rules with their help, baseline), kyv-traps (one array per trap, in
+// report order, with its snippet) and kyv-places (the files and functions
+// the traps point at by index, each file with its link).
 #include "kyvreport/page_writer.h"
 
 #include <rapidjson/writer.h>
@@ -10,6 +11,9 @@
 
 #include "kyvreport/json_stream.h"
 #include "kyvreport/page_assets.h"
+#include "kyvreport/rule_help.h"
+#include "kyvreport/source_links.h"
+#include "kyvreport/source_snippets.h"
 
 namespace {
 
@@ -50,8 +54,9 @@ std::string position_text(const std::string& path, long long line, long long row
 }  // namespace
 
 struct page_writer::state {
-    state(std::FILE* out, const conversion_overview& overview)
-        : out(out), stream(out, true), json(stream), overview(overview) {}
+    state(std::FILE* out, const conversion_overview& overview, const page_settings& settings)
+        : out(out), stream(out, true), json(stream), overview(overview), settings(settings),
+          links(overview.uris, settings.source_url, settings.page), snippets(overview.uris) {}
 
     void put(const char* literal) { std::fputs(literal, out); }
 
@@ -67,14 +72,21 @@ struct page_writer::state {
     json_stream stream;
     json_writer json;
     const conversion_overview& overview;
+    const page_settings& settings;
+    source_links links;
+    source_snippets snippets;
     bool first_trap = true;
     int file_index = -1;
+    std::string current_file_path;  // the full path, for a second position in the same file
     std::vector<int> function_stack;
+    // A file's detail is its path as people read it; a function's is empty.
     struct place {
         std::string name, detail, uri;
         int file;
         long long line;
         int parent;
+        std::string link;     // with {line} still in it; "" for none
+        std::string problem;  // why its source lines are not shown
     };
     std::vector<place> files, functions;
 
@@ -88,6 +100,9 @@ void page_writer::state::write_overview() {
     json_writer& json = value();
     json.StartObject();
     member(json, "title", summary.title);
+    member(json, "pageTitle", settings.title);
+    json.Key("snippets");
+    json.Bool(settings.snippets);
     member(json, "generated", summary.generated);
     member(json, "configuration", summary.configuration);
     json.Key("summary");
@@ -127,6 +142,11 @@ void page_writer::state::write_overview() {
         text(json, level_name(row.level));
         json.Int64(row.results);
         json.Int64(row.justified);
+        const rule_description about = describe_rule(row, overview.rules_document);
+        text(json, about.name);
+        text(json, about.short_text);
+        text(json, about.help_text);
+        text(json, about.help_uri);
         json.EndArray();
     }
     json.EndArray();
@@ -144,6 +164,7 @@ void page_writer::state::write_overview() {
         text(json, old->uri);
         json.Int64(old->line);
         json.Int64(old->column);
+        text(json, link_at_line(links.uri_link(old->uri, old->base_id), old->line));
         json.EndArray();
     }
     json.EndArray();
@@ -161,6 +182,8 @@ void page_writer::state::write_places() {
         text(json, file.name);
         text(json, file.detail);
         text(json, file.uri);
+        text(json, file.link);
+        text(json, file.problem);
         json.EndArray();
     }
     json.EndArray();
@@ -179,8 +202,8 @@ void page_writer::state::write_places() {
     end_value();
 }
 
-page_writer::page_writer(std::FILE* out, const conversion_overview& overview)
-    : state_(new state(out, overview)) {}
+page_writer::page_writer(std::FILE* out, const conversion_overview& overview, const page_settings& settings)
+    : state_(new state(out, overview, settings)) {}
 
 page_writer::~page_writer() = default;
 
@@ -193,20 +216,24 @@ void page_writer::begin() {
 }
 
 void page_writer::file_start(const file_node& file, const artifact_location& location) {
-    state_->files.push_back(
-        {file.short_name, state_->overview.uris.display_path(file.full_path), location.uri, -1, 0, -1});
+    state_->files.push_back({file.short_name, state_->overview.uris.display_path(file.full_path), location.uri, -1,
+                             0, -1, state_->links.file_link(file.full_path), ""});
     state_->file_index = static_cast<int>(state_->files.size()) - 1;
+    state_->current_file_path = file.full_path;
+    if (state_->settings.snippets) state_->files.back().problem = state_->snippets.start_file(file.full_path);
     state_->function_stack.clear();
 }
 
 void page_writer::file_end() {
+    if (state_->settings.snippets && state_->file_index >= 0 && state_->files.back().problem.empty())
+        state_->files.back().problem = state_->snippets.problem();
     state_->file_index = -1;
     state_->function_stack.clear();
 }
 
 void page_writer::function_start(const function_node& function) {
     const int parent = state_->function_stack.empty() ? -1 : state_->function_stack.back();
-    state_->functions.push_back({function.name, "", "", state_->file_index, function.line, parent});
+    state_->functions.push_back({function.name, "", "", state_->file_index, function.line, parent, "", ""});
     state_->function_stack.push_back(static_cast<int>(state_->functions.size()) - 1);
 }
 
@@ -232,6 +259,25 @@ void page_writer::result(const trap_result& result) {
     if (trap.related.present) related = position_text(result.related_path, trap.related.line, trap.related.row);
     text(json, related);
     json.Int(result.mark == baseline_mark::fresh ? 1 : result.mark == baseline_mark::unchanged ? 2 : 0);
+    json.StartArray();
+    for (const std::string& name : trap.names) text(json, name);
+    json.EndArray();
+    std::string related_link;
+    if (trap.related.present) {
+        const std::string& full = trap.related.full_path.empty() ? state_->current_file_path : trap.related.full_path;
+        related_link = link_at_line(state_->links.file_link(full), trap.related.line);
+    }
+    text(json, related_link);
+    const snippet lines = state_->settings.snippets && state_->file_index >= 0 ? state_->snippets.around(trap.line)
+                                                                                : snippet();
+    if (lines.lines.empty()) {
+        json.Int(0);
+    } else {
+        json.StartArray();
+        json.Int64(lines.first_line);
+        for (const std::string& line : lines.lines) text(json, line);
+        json.EndArray();
+    }
     json.EndArray();
     state_->end_value();
 }

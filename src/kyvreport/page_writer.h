@@ -1,16 +1,25 @@
 // Writes the results as one self-contained HTML page: the data as JSON in
 // script elements, streamed as the report is read, and a script that draws
-// the summary, the rule table and the traps (a window of rows at a time).
+// the summary, the rules with their help, the files and the traps (a window
+// of rows at a time), each location a link to its source.
 #pragma once
 #include <cstdio>
 #include <memory>
+#include <string>
 
 #include "kyvreport/conversion_overview.h"
 #include "kyvreport/result_stream.h"
 
+struct page_settings {
+    std::string title;       // "" for "Review report: REPORT"
+    std::string source_url;  // --source-url's template, "" for links relative to the page
+    std::string page;        // the page's file, "-" for standard output
+    bool snippets = false;   // the lines around each finding, from the sources under the root
+};
+
 class page_writer : public result_sink {
 public:
-    page_writer(std::FILE* out, const conversion_overview& overview);
+    page_writer(std::FILE* out, const conversion_overview& overview, const page_settings& settings);
     ~page_writer() override;
 
     void begin();

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <vector>
 
+#include "kyvreport/rule_help_text.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -56,7 +57,13 @@ std::string readable_name(const std::string& sentence) {
 
 }  // namespace
 
-rule_description describe_rule(const rule_row& rule) {
+const rule_help_text* rule_help_for(const std::string& id) {
+    for (int i = 0; i < RULE_HELP_TEXT_COUNT; ++i)
+        if (id == RULE_HELP_TEXTS[i].id) return &RULE_HELP_TEXTS[i];
+    return nullptr;
+}
+
+rule_description describe_rule(const rule_row& rule, const std::string& document_uri) {
     rule_description out;
     const rule_entry* entry = rule.label.empty() ? rule_by_identifier(rule.id.c_str()) : nullptr;
     const std::string group = rule.group.empty() ? std::string("no group") : rule.group;
@@ -68,6 +75,16 @@ rule_description describe_rule(const rule_row& rule) {
         out.name = readable_name(rule.id);
     }
     if (out.name.empty()) out.name = "Rule";
+    // A label hides the identifier, and with it the rule's own help.
+    if (const rule_help_text* help = entry ? rule_help_for(entry->identifier) : nullptr) {
+        out.name = help->name;
+        out.full_text = help->full_text;
+        out.help_text = help->help_text;
+        out.help_markdown = help->help_markdown;
+        out.help_uri = document_uri + "#" + help->anchor;
+        out.precision = help->precision;
+        return out;
+    }
     out.full_text = out.short_text + " Group: " + group + "; level: " + level_name(rule.level) + ".";
     const std::string justify = "kyv-justify " + rule.id + " 1 : REASON";
     out.help_text = out.full_text + "\n\nTo justify a finding that is intended, write the comment \"" + justify +
@@ -77,5 +94,7 @@ rule_description describe_rule(const rule_row& rule) {
                         level_name(rule.level) + "`.\n\nTo justify a finding that is intended, write " +
                         "the comment `// " + justify + "` on the line before it (the 1 covers the next line); " +
                         "kyvld then reports it as justified, with the reason.";
+    out.help_uri = document_uri + "#" + ANALYSER_RULES_ANCHOR;
+    out.precision = "high";
     return out;
 }

@@ -157,6 +157,7 @@ void sarif_writer::state::start_run(int number, run_output& run) {
     json.StartObject();
     member(json, "name", "kyvld");
     member(json, "version", KYV_TOOL_VERSION);
+    member(json, "informationUri", overview.rules_document);
     message(json, "shortDescription", "Link stage of a review tool for C and C++ code");
     message(json, "fullDescription",
             "Rule violations of C and C++ code found per translation unit by the analyser and "
@@ -197,7 +198,7 @@ void sarif_writer::state::rules(int number, run_output& run) {
         }
         run.rule_index.push_back(next++);
         json.StartObject();
-        const rule_description about = describe_rule(rule);
+        const rule_description about = describe_rule(rule, overview.rules_document);
         member(json, "id", rule.id);
         member(json, "name", about.name);
         message(json, "shortDescription", about.short_text);
@@ -207,13 +208,14 @@ void sarif_writer::state::rules(int number, run_output& run) {
         member(json, "text", about.help_text);
         member(json, "markdown", about.help_markdown);
         json.EndObject();
+        member(json, "helpUri", about.help_uri);
         json.Key("properties");
         json.StartObject();
         json.Key("tags");
         json.StartArray();
         if (!rule.group.empty()) json.String(rule.group);
         json.EndArray();
-        member(json, "precision", "high");
+        member(json, "precision", about.precision);
         member(json, "problem.severity", rule.level == result_level::note ? "recommendation" : level_name(rule.level));
         json.EndObject();
         json.Key("defaultConfiguration");

@@ -16,19 +16,10 @@
 #pragma once
 #include <cstdint>
 
+#include "rules/link_stage_rules.h"  // the rule numbers raised here
+
 struct name;
 struct xob_node;
-
-// Rule numbers raised here.
-enum : std::int32_t {
-    RULE_HIDES_OUTER_SCOPE = 22,     // KYV_50_20
-    RULE_TYPEDEF_NAME_REUSED = 23,   // KYV_50_30
-    RULE_STATIC_NAME_REUSED = 25,    // KYV_50_50
-    RULE_IDENTIFIER_REUSED = 27,     // KYV_50_70
-    RULE_FUNCTION_REDECLARED = 45,   // KYV_80_81
-    RULE_OBJECT_REDECLARED = 46,     // KYV_80_82
-    RULE_REDEFINED = 47,             // KYV_80_90
-};
 
 // The storage class "static"; storage classes are compared with it by identity.
 name* static_name();

@@ -5,15 +5,9 @@
 #pragma once
 #include <cstdint>
 
-struct xob_node;
+#include "rules/link_stage_rules.h"  // the rule numbers raised here
 
-// Rule numbers raised here.
-enum : std::int32_t {
-    RULE_NO_DEFINITION = 48,         // KYV_80_91
-    RULE_DIRECT_RECURSION = 123,     // KYV_160_20
-    RULE_INDIRECT_RECURSION = 124,   // KYV_160_21
-    RULE_NEVER_REFERENCED = 133,     // KYV_160_500
-};
+struct xob_node;
 
 // Walks a block list and every function it calls, marking functions CALLED,
 // RECURSIVE and DEPTH_KNOWN and setting their call_depth; returns the deepest

@@ -13,14 +13,10 @@
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
+#include "rules/link_stage_rules.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
-
-// Rule numbers of KYV_50_10, KYV_50_11 and KYV_50_12.
-constexpr std::int32_t RULE_SAME_PREFIX = 19;
-constexpr std::int32_t RULE_LOOK_ALIKE = 20;
-constexpr std::int32_t RULE_REPEATED_CHARACTER = 21;
 
 // The length of the prefix key; a negative setting counts as 0.
 std::size_t significant_prefix() {

@@ -72,6 +72,10 @@ usage_cases=(
   "--sarif out.sarif --min-level note good.xml"
   "--sarif out.sarif --rule KYV_1_1,,KYV_1_2 good.xml"
   "--sarif out.sarif --split-by file good.xml"
+  "--html out.html --snippets good.xml"
+  "--html out.html --source-root . --source-url https://host/blob/main/ good.xml"
+  "--html out.html --source-root . --source-url javascript:alert(1)//{path} good.xml"
+  "--html out.html --source-url https://host/{path} good.xml"
   "good.xml"
 )
 for words in "${usage_cases[@]}"; do
