@@ -111,6 +111,12 @@ if [ -n "$deb" ]; then
   dpkg-deb -x "$deb" "$work/unpacked" || fail "dpkg-deb -x"
   run_with_profile "$work/unpacked/usr" focused unpacked.txt
   cmp -s by-path.txt unpacked.txt || fail "the package's kyvld -RULE=focused: $(head -3 unpacked.txt.err)"
+  # Its kyvscan loads the parser module from /usr/lib/kyvld, libclang by its soname.
+  env -i PATH=/usr/bin:/bin "$work/unpacked/usr/bin/kyvscan" -o unpacked.xob --rules focused -- cc -c unit.c \
+    2>stderr.txt || fail "the package's kyvscan: $(cat stderr.txt)"
+  # The same file as the installed kyvscan's, but for the name it records of itself.
+  sed 's/filename="unpacked.xob"/filename="unit.xob"/' unpacked.xob | cmp -s unit.xob - ||
+    fail "the package's kyvscan wrote another xob file than the installed one"
   if command -v lintian >/dev/null; then
     lintian --no-tag-display-limit "$deb" >lintian.txt 2>&1
     grep -q '^E:' lintian.txt && fail "lintian: $(grep '^E:' lintian.txt)"
