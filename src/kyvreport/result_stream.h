@@ -24,9 +24,9 @@ struct trap_result {
     artifact_location location;
     artifact_location related_location;  // when trap.related.present
     std::string function;                // innermost enclosing function, "" for none
-    std::string fingerprint;
+    std::string fingerprint;             // empty in the survey without a baseline
     baseline_mark mark;
-    shown_message message;
+    shown_message message;               // empty in the survey
     std::string related_path;  // the second position's file as people read it
 };
 
