@@ -81,6 +81,8 @@ public:
     void on_function_start(const function_node& function) override;
     void on_function_end() override;
     void on_trap(const trap_node& trap) override;
+    // The survey without a baseline counts by rule and level alone.
+    bool wants_trap_texts() const override { return survey_ == nullptr || settings_.old != nullptr; }
     void on_rule_statistic(const rule_statistic& statistic) override;
     void on_deactivated_rule(const std::string& rule) override;
 
