@@ -5,6 +5,7 @@
 # usage: fuzz/run.sh TARGET SECONDS
 #   libFuzzer targets: cmdline xml_text perl_text lexer config compile_db justify
 #   whole-run targets (AFL++): xob config_file response_file header_file
+#     kyvreport_report kyvreport_baseline
 # Findings stay in build/fuzz-*/campaign/TARGET/ (crash-*, timeout-*, or
 # AFL++'s crashes/ and hangs/) for a regression file and a fix. Kept files
 # named regress-* (findings, inputs made by hand) survive the minimisation.
@@ -76,7 +77,13 @@ run_afl() {
   whole_run_variants "$target" @@ || { echo "unknown target $target" >&2; exit 2; }
   local camp=$build/campaign/$target
   rm -rf "$camp" && mkdir -p "$camp/install/lib/locale"
-  whole_run_folder "$camp/run" "$top"
+  local program
+  program=$(whole_run_program "$target" "$build")
+  # kyvreport's targets compare with a baseline made by the same build.
+  case $target in
+    kyvreport_*) whole_run_folder "$camp/run" "$top" "$program" ;;
+    *) whole_run_folder "$camp/run" "$top" ;;
+  esac
   local words=${variants[0]} file_option=()
   if [ "$target" = response_file ]; then
     # "@@@" would not read as "@" and the file: AFL++ writes a fixed file.
@@ -92,7 +99,7 @@ run_afl() {
   (cd "$camp/run" && ORVANTADIR=$camp/install AFL_SKIP_CPUFREQ=1 AFL_NO_UI=1 AFL_NO_AFFINITY=1 \
     AFL_CRASH_EXITCODE=1 AFL_I_DONT_CARE_ABOUT_MISSING_CRASHES=1 AFL_SKIP_BIN_CHECK=0 \
     afl-fuzz -i "$kept" -o "$camp/out" -V "$seconds" -t 2000 -m none "${dict[@]}" "${file_option[@]}" \
-      -- "$build/kyvld" $words </dev/null >"$camp/log" 2>&1) || true
+      -- "$program" $words </dev/null >"$camp/log" 2>&1) || true
   local stats=$camp/out/default/fuzzer_stats
   local execs coverage crashes hangs
   execs=$(awk -F' *: *' '$1=="execs_done"{print $2}' "$stats")
@@ -106,7 +113,7 @@ run_afl() {
   cp "$kept"/* "$all/" 2>/dev/null || true
   cp "$camp/out/default/queue"/id:* "$all/" 2>/dev/null || true
   (cd "$camp/run" && ORVANTADIR=$camp/install AFL_SKIP_CPUFREQ=1 \
-    afl-cmin -i "$all" -o "$merged" -t 5000 -m none "${file_option[@]}" -- "$build/kyvld" $words \
+    afl-cmin -i "$all" -o "$merged" -t 5000 -m none "${file_option[@]}" -- "$program" $words \
     </dev/null >"$camp/cmin.log" 2>&1) || true
   replace_kept "$merged" seed-
   report "${execs:-0}" "${coverage:-0} of the edge map" "$((crashes + hangs))"

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Seeds the kept corpora from the end-to-end cases' inputs (run once; the
-# campaigns grow and minimise them afterwards). Existing files stay.
+# campaigns grow and minimise them afterwards). Existing files stay. With
+# KYVREPORT set to a kyvreport, also kyvreport's targets: the cases' reports,
+# and their SARIF logs as baselines.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 e2e=$top/tests/e2e
 corpus=$top/fuzz/corpus
-for t in cmdline xml_text perl_text lexer config xob config_file response_file header_file; do
+for t in cmdline xml_text perl_text lexer config xob config_file response_file header_file \
+         kyvreport_report kyvreport_baseline; do
   mkdir -p "$corpus/$t"
 done
 
@@ -40,3 +43,13 @@ cat "$e2e"/*/*/*.xob | grep -o '="[^"]*"' | sed 's/^="//; s/"$//' | sort -u | he
     add xml_text "$tmp/text"
     add perl_text "$tmp/text"
   done
+
+if [ -n "${KYVREPORT:-}" ]; then
+  for report in "$e2e"/*/*/expect/files/*.xml; do
+    add kyvreport_report "$report"
+    for root in /src ""; do
+      "$KYVREPORT" --sarif "$tmp/log.sarif" ${root:+--source-root "$root"} "$report" 2>/dev/null &&
+        add kyvreport_baseline "$tmp/log.sarif"
+    done
+  done
+fi

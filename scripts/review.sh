@@ -9,10 +9,13 @@
 #                  cache), report.xml, review.sarif and review.html
 #   --source-root  the folder the SARIF log's paths are relative to; default
 #                  the deepest folder holding every unit of the database
-#   --rules FILE   the rule configuration; default config/focused.xml
+#   --rules FILE   the rule configuration, or an installed profile's name;
+#                  default config/focused.xml of this checkout, else the
+#                  installed focused profile
 # The programs are $KYVSCAN, $KYVLD and $KYVREPORT when set, else those of
 # the build tree $KYV_BUILD (default build/release, when built), else those
-# on PATH. ORVANTADIR defaults to examples/install.
+# on PATH. ORVANTADIR defaults to examples/install, else (outside a
+# checkout) the installation kyvld comes from.
 # Status: 0 reviewed; 1 reviewed without the units kyvscan could not parse;
 # 2 usage error, no database or no program; else that of the failing program.
 set -euo pipefail
@@ -22,6 +25,8 @@ die() { echo "review.sh: $*" >&2; exit 2; }
 usage() { die "usage: review.sh [--source-root DIR] [--rules FILE] BUILD_DIR [OUT_DIR]"; }
 
 source_root="" rules="$top/config/focused.xml"
+# Copied out of a checkout, the script uses the profile installed with the programs.
+[ -f "$rules" ] || rules=focused
 while [ $# -gt 0 ]; do
   case $1 in
     --source-root) [ $# -ge 2 ] || usage; source_root=$2; shift 2 ;;
@@ -37,7 +42,10 @@ out=${2:-$build_dir/review}
 [ -f "$build_dir/compile_commands.json" ] ||
   die "$build_dir holds no compile_commands.json: configure the project with" \
       "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON (CMake), or run 'bear -- make' (Make)"
-[ -f "$rules" ] && [ -r "$rules" ] || die "cannot read the rule file $rules"
+# A bare name that is no file here names an installed profile, which the programs find.
+if [[ $rules == */* ]] || [ -e "$rules" ]; then
+  [ -f "$rules" ] && [ -r "$rules" ] || die "cannot read the rule file $rules"
+fi
 
 # program VARIABLE PATH_IN_BUILD_TREE: prints the program to run.
 program() {
@@ -55,7 +63,12 @@ program() {
 kyvscan=$(program KYVSCAN src/kyvscan/kyvscan)
 kyvld=$(program KYVLD kyvld)
 kyvreport=$(program KYVREPORT src/kyvreport/kyvreport)
-export ORVANTADIR=${ORVANTADIR:-$top/examples/install}
+# Outside a checkout, the installation kyvld comes from.
+if [ -z "${ORVANTADIR:-}" ]; then
+  ORVANTADIR=$top/examples/install
+  [ -d "$ORVANTADIR" ] || ORVANTADIR=$(cd "$(dirname "$kyvld")/.." && pwd)
+fi
+export ORVANTADIR
 
 mkdir -p "$out"
 out=$(cd "$out" && pwd)

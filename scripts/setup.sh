@@ -13,6 +13,9 @@ packages+=(rapidjson-dev zlib1g-dev python3-jsonschema python3-selenium chromium
 # kyvscan: libclang's C interface and the content hashes; clang itself is the
 # peer its benchmark and tests compare with.
 packages+=(libclang-14-dev clang-14 libxxhash-dev gcc)
+# The manual pages are written with scdoc and read back with man; lintian
+# checks the Debian package.
+packages+=(scdoc man-db lintian)
 case "${1:-}" in
   # Real C projects for kyvscan's benchmark: Debian source packages unpacked
   # by dpkg-source, built with their own configure (autotools to make it

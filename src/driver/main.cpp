@@ -11,6 +11,7 @@
 #include "model/link_pass.h"
 #include "model/xob_node.h"
 #include "parse/rule_file.h"
+#include "parse/rule_file_path.h"
 #include "parse/parallel_reading.h"
 #include "report/report_writer.h"
 #include "report/xref.h"
@@ -36,6 +37,15 @@ void read_all_xob_files() {
 void check_report_name() {
     if (settings.report_file && is_source_file_name(settings.report_file))
         fatal("Fatal Error", "report file can't be a C or C++ source file ", "");
+}
+
+// -RULE names a file, or an installed profile by its name; the report's
+// summary names what was read.
+void read_rule_configuration() {
+    if (!settings.rule_file) return;
+    settings.rule_path = rule_file_path(settings.rule_file, running_program_folder());
+    settings.rule_file = settings.rule_path.c_str();
+    read_rule_file(settings.rule_file);
 }
 
 // The call-graph walk always; the whole-program checks only outside test runs.
@@ -68,7 +78,7 @@ int main(int argc, char** argv) {
 #endif
     decode_command_line(argc, argv);
     check_report_name();
-    if (settings.rule_file) read_rule_file(settings.rule_file);
+    read_rule_configuration();
     rules_finalise();
     open_report(settings.report_file, settings.report_file);
     read_all_xob_files();

@@ -71,6 +71,9 @@ public:
     virtual void on_function_start(const function_node& function) = 0;
     virtual void on_function_end() = 0;
     virtual void on_trap(const trap_node& trap) = 0;
+    // Whether on_trap reads more than the rule, group and state: the reader
+    // skips the position, message and justification of a trap otherwise.
+    virtual bool wants_trap_texts() const { return true; }
     virtual void on_rule_statistic(const rule_statistic& statistic) = 0;
     virtual void on_deactivated_rule(const std::string& rule) = 0;
 };

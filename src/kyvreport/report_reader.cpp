@@ -229,7 +229,10 @@ private:
         }
         trap.rule = utf8(attributes.value("name").toString());
         trap.group = utf8(group);
-        read_trap(trap);
+        if (events_.wants_trap_texts())
+            read_trap(trap);
+        else
+            xml_.skipCurrentElement();
         if (!xml_.hasError()) events_.on_trap(trap);
     }
 

@@ -24,9 +24,9 @@ struct trap_result {
     artifact_location location;
     artifact_location related_location;  // when trap.related.present
     std::string function;                // innermost enclosing function, "" for none
-    std::string fingerprint;
+    std::string fingerprint;             // empty in the survey without a baseline
     baseline_mark mark;
-    shown_message message;
+    shown_message message;               // empty in the survey
     std::string related_path;  // the second position's file as people read it
 };
 
@@ -81,6 +81,8 @@ public:
     void on_function_start(const function_node& function) override;
     void on_function_end() override;
     void on_trap(const trap_node& trap) override;
+    // The survey without a baseline counts by rule and level alone.
+    bool wants_trap_texts() const override { return survey_ == nullptr || settings_.old != nullptr; }
     void on_rule_statistic(const rule_statistic& statistic) override;
     void on_deactivated_rule(const std::string& rule) override;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "parse/rule_file.h"
+#include "parse/rule_file_path.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -29,14 +30,15 @@ std::unordered_set<std::string> split_rule_list(const std::string& text) {
 
 bool load_library_rules(const std::string& path, library_rules& rules, std::string& error) {
     if (!path.empty()) {
+        const std::string file = rule_file_path(path, running_program_folder());
         // The reader ends the process on a file it cannot open; say it here.
-        std::FILE* probe = std::fopen(path.c_str(), "r");
+        std::FILE* probe = std::fopen(file.c_str(), "r");
         if (!probe) {
             error = "cannot open configuration file " + path;
             return false;
         }
         std::fclose(probe);
-        read_rule_file(path.c_str());
+        read_rule_file(file.c_str());
     }
     rules_finalise();
     rules.functions = active_list("KYV_200_100");

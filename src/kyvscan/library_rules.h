@@ -15,8 +15,9 @@ struct library_rules {
     std::string fingerprint;                    // the four lists, for the cache's key
 };
 
-// Reads the configuration file when `path` is non-empty (a file that cannot
-// be opened is refused: false and `error` set), then takes the lists.
+// Reads the configuration file when `path` is non-empty (a file, or an
+// installed profile's name as kyvld's -RULE takes it; one that cannot be
+// opened is refused: false and `error` set), then takes the lists.
 bool load_library_rules(const std::string& path, library_rules& rules, std::string& error);
 
 // ",a,b," (a catalogue parameter) as its elements.

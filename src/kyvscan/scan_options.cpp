@@ -12,7 +12,8 @@ const char* const scan_option_help =
     "  -j N           parse N units at a time (default: one per core)\n"
     "  -o PATH        project mode: the output folder (default BUILD_DIR/kyvscan);\n"
     "                 unit mode: the xob file to write\n"
-    "  --rules FILE   the rule configuration file kyvld reads with -RULE=\n"
+    "  --rules FILE   the rule configuration file kyvld reads with -RULE=, or an\n"
+    "                 installed profile's name (focused)\n"
     "  FILTER         scan only units whose path contains one of the filters\n"
     "  --launcher     as a build's compiler launcher: scan the compile step into\n"
     "                 OBJECT.xob beside its object file, then run it\n";
