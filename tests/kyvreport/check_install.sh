@@ -20,7 +20,8 @@ for program in kyvld kyvreport kyvscan; do
   [ -x "$prefix/bin/$program" ] || fail "$program not installed in bin"
 done
 [ -d "$prefix/lib/locale" ] || fail "no lib/locale"
-for file in share/kyvld/focused.xml share/doc/kyvld/copyright share/doc/kyvld/changelog.gz; do
+for file in share/kyvld/focused.xml share/doc/kyvld/copyright share/doc/kyvld/changelog.gz \
+    share/doc/kyvld/rules.html share/doc/kyvld/rules.md; do
   [ -f "$prefix/$file" ] || fail "$file not installed"
 done
 
@@ -50,9 +51,16 @@ traps=$(grep -c '^\[' console.txt)
 
 env -i PATH=/usr/bin:/bin "$prefix/bin/kyvreport" --sarif report.sarif --html report.html \
   --source-root /home/dev/demo report.xml 2>stderr.txt || fail "installed kyvreport: $(cat stderr.txt)"
-/usr/bin/python3 - "$traps" <<'PY' || fail "installed kyvreport's SARIF"
-import json, sys
+/usr/bin/python3 - "$traps" "$prefix" <<'PY' || fail "installed kyvreport's SARIF"
+import json, os, sys, urllib.parse
 run = json.load(open("report.sarif"))["runs"][0]
+# Every rule's help points into the installed rule document, at an anchor it has.
+document = os.path.realpath(os.path.join(sys.argv[2], "share/doc/kyvld/rules.html"))
+text = open(document).read()
+for rule in run["tool"]["driver"]["rules"]:
+    uri = urllib.parse.urlsplit(rule["helpUri"])
+    assert uri.scheme == "file" and os.path.realpath(urllib.parse.unquote(uri.path)) == document, rule["helpUri"]
+    assert 'id="%s"' % uri.fragment in text, rule["helpUri"]
 uris = {r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"] for r in run["results"]}
 assert len(run["results"]) == int(sys.argv[1]), len(run["results"])
 assert uris == {"main.c", "util.c"}, uris
