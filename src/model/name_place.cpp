@@ -19,7 +19,9 @@ bool has_level(const xob_node* node) {
 
 name_place place_of(const xob_node* node, const xob_node* unit) {
     name_place place{};
-    place.function = enclosing_function(node->scope);
+    // A function is at file level, even while the placeholder that a call
+    // made of it still has the caller as scope.
+    place.function = node->kind == a_function ? nullptr : enclosing_function(node->scope);
     place.depth = has_level(node) ? node->level : (place.function ? 1 : 0);
     place.external = !place.function && node->kind != a_typedef && node->storage != static_name();
     place.unit = unit;

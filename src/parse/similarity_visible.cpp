@@ -1,5 +1,8 @@
 #include "parse/similarity_visible.h"
 
+#include <functional>
+#include <utility>
+
 #include "model/name_place.h"
 #include "model/xob_node.h"
 
@@ -24,6 +27,14 @@ xob_node* visible_similarity::pair_for(const char* key, std::size_t key_length, 
         }
     }
     xob_node* partner = best ? best->entry : nullptr;
+    const xob_node* scope = nullptr;
+    if (best) {
+        const name_place there = place_of(best->entry, best->unit);
+        scope = here.function    ? here.function
+                : there.function ? there.function
+                : here.external && there.external ? nullptr
+                                                  : here.unit;
+    }
     if (!own) {
         names.push_back({entry->name, {}});
         own = &names.back();
@@ -31,7 +42,8 @@ xob_node* visible_similarity::pair_for(const char* key, std::size_t key_length, 
     if (own->seen.empty() || own->seen.back().entry != entry || own->seen.back().unit != unit)
         own->seen.push_back({entry, unit, next_order_++});
     if (!partner) return nullptr;
-    std::pair<const xob_node*, const xob_node*> pair(entry, partner);
-    if (pair.second < pair.first) std::swap(pair.first, pair.second);
-    return paired_.insert(pair).second ? partner : nullptr;
+    const name* first = entry->name;
+    const name* second = partner->name;
+    if (std::less<const name*>()(second, first)) std::swap(first, second);
+    return paired_.emplace(first, second, scope).second ? partner : nullptr;
 }

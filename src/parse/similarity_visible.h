@@ -11,7 +11,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 struct name;
@@ -22,7 +22,8 @@ public:
     // Keeps the sighting of the entry, read by this unit, under the key, and
     // gives the entry of another name that it pairs with: the newest
     // sighting one scope can see together with it. Null when there is none,
-    // or when the two entries were paired already (a header read again).
+    // or when the two names were paired already in that scope: a header read
+    // again, or a function declared and then defined, is one finding.
     xob_node* pair_for(const char* key, std::size_t key_length, xob_node* entry,
                        const xob_node* unit);
 
@@ -38,6 +39,8 @@ private:
     };
 
     std::unordered_map<std::string, std::vector<sightings_of_name>> keys_;
-    std::set<std::pair<const xob_node*, const xob_node*>> paired_;
+    // The two names, and the function of a local among them, or else the
+    // unit of a static one, or else null (both external).
+    std::set<std::tuple<const name*, const name*, const xob_node*>> paired_;
     std::uint32_t next_order_ = 0;
 };

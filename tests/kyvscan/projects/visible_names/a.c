@@ -1,5 +1,6 @@
 #include "handles.h"
 #include "tokens.h"
+#include "pick.h"
 
 int buffer;
 static int bufer;
@@ -13,7 +14,7 @@ int step_count(int step)
 {
     int handle = step + bufer + sizze + counter_reads + counter_writes + position_x;
     {
-        int stepp = handle;
+        int stepp = handle + pick(1) + pickk();
         return stepp;
     }
 }
