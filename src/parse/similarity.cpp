@@ -115,7 +115,7 @@ void check_visible(similarity_tables& tables, name* identifier, xob_node* entry)
     const char* text = name_text(identifier);
     std::size_t length = std::strlen(text);
     const xob_node* unit = unit_being_read();
-    static key_text key;
+    key_text key;
     for (int table = 0; table < 3; ++table) {
         if (!tables.visible[table]) continue;
         // Only the name itself has a prefix key shorter than the length.
