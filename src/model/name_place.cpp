@@ -45,6 +45,7 @@ xob_node* unit_being_read() {
 
 bool one_scope_sees(const name_place& a, const name_place& b) {
     if (!a.function && !b.function) return a.unit == b.unit || (a.external && b.external);
-    if (a.function && b.function) return a.function == b.function && std::min(a.depth, b.depth) <= 1;
+    if (a.function && b.function)
+        return a.function == b.function && std::min(a.depth, b.depth) <= 1;
     return a.unit == b.unit;
 }

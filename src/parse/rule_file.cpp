@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "messages/messages.h"
-#include "model/arena.h"
 #include "messages/text_conversion.h"
+#include "model/arena.h"
 #include "parse/lexer.h"
 #include "parse/token_values.h"
 #include "rules/rule_catalogue.h"
@@ -72,7 +72,8 @@ void configure_pending_rule(rule_file_reader& reader) {
         rule_configure(options.name.c_str(), options.label.c_str(), options.errmsg.c_str(),
                        options.param.c_str(), options.severity, options.repeat,
                        reader.current_group_label.c_str());
-    if (configured && !options.focus.empty()) configured->focus = arena_strdup(options.focus.c_str());
+    if (configured && !options.focus.empty())
+        configured->focus = arena_strdup(options.focus.c_str());
     reset_pending_options(reader);
 }
 

@@ -121,7 +121,8 @@ void check_visible(similarity_tables& tables, name* identifier, xob_node* entry)
         // Only the name itself has a prefix key shorter than the length.
         if (table == 0 && length < significant_prefix()) continue;
         key_of_text(TABLE_KEYS[table], text, length, key);
-        xob_node* partner = tables.visible[table]->pair_for(key.buffer.data(), key.length, entry, unit);
+        xob_node* partner =
+            tables.visible[table]->pair_for(key.buffer.data(), key.length, entry, unit);
         if (partner)
             record_trap_pair(TABLE_RULES[table], entry_position(entry), entry_position(partner),
                              partner->name, identifier);
