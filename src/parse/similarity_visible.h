@@ -4,7 +4,10 @@
 // registered last under a key, every sighting of every name behind a key is
 // kept, each with the unit that read it: the newest one is often in a scope
 // the new name cannot see while an older one is. A header read by several
-// units gives one node, seen once by each of them.
+// units gives one node, seen once by each of them. Kept only while the mode
+// is on: on a generated 116 MB corpus the focused profile then took 2.3 s
+// and 117 MiB instead of 0.8 s and 38 MiB (one reading thread), most of it
+// in the look-up by key; a real program of 34 units is not slowed visibly.
 #pragma once
 #include <cstddef>
 #include <cstdint>
