@@ -7,7 +7,8 @@
 // units gives one node, seen once by each of them. Kept only while the mode
 // is on: on a generated 116 MB corpus the focused profile then took 2.3 s
 // and 117 MiB instead of 0.8 s and 38 MiB (one reading thread), most of it
-// in the look-up by key; a real program of 34 units is not slowed visibly.
+// in the look-up by key; on a real program of 34 units, 0.08 s instead of
+// 0.05 s.
 #pragma once
 #include <cstddef>
 #include <cstdint>
