@@ -10,7 +10,7 @@
 #include "model/link_pass.h"
 #include "model/name_place.h"
 #include "model/xob_node.h"
-#include "parse/similarity.h"
+#include "rules/link_stage_rules.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
