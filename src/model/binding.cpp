@@ -5,6 +5,7 @@
 #include "model/binding_lists.h"
 #include "model/clash_batch.h"
 #include "model/file_table.h"
+#include "model/name_place.h"
 #include "model/name_table.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
@@ -101,25 +102,25 @@ bool function_clash_recordable() {
 
 // A clash met by a second walk: the typedef rule against a typedef, the
 // redefinition rule against anything else.
-void report_second_walk_clash(clash_batch& clashes, const binding_cell* existing,
-                              const xob_node* position, name* identifier) {
+void report_second_walk_clash(clash_batch& clashes, const binding_cell* existing) {
     const xob_node* other = existing->node;
     if (other->kind == a_typedef)
-        report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->position, identifier);
+        clashes.report_typedef(other);
     else
         clashes.report(existing, RULE_REDEFINED);
 }
 
 // The second walk of a new function or function declaration.
-void clash_with_definitions_and_typedefs(clash_batch& clashes, name* identifier,
-                                         const xob_node* position) {
+void clash_with_definitions_and_typedefs(clash_batch& clashes, name* identifier) {
     bool definitions = clash_recordable(RULE_REDEFINED, true);
     bool typedefs = clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
     walk_kinds(identifier, definitions ? a_definition : -1, typedefs ? a_typedef : -1, -1,
-               [&](const binding_cell* other) {
-                   report_second_walk_clash(clashes, other, position, identifier);
-               });
+               [&](const binding_cell* other) { report_second_walk_clash(clashes, other); });
 }
+
+// The block depth of a function or function declaration read now: 1 inside
+// a function body, else 0.
+std::int32_t function_depth() { return current_scope && current_scope->kind == a_function ? 1 : 0; }
 
 xob_node* new_named_node(std::int32_t kind, name* identifier, xob_node* position) {
     xob_node* node = new_node(kind);
@@ -169,7 +170,7 @@ xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
                           xob_node*& position, std::int32_t type_number, name* indirection,
                           std::int32_t scope_code) {
     identifier = usable(identifier);
-    clash_batch clashes(identifier, position, storage != static_name());
+    clash_batch clashes(identifier, position, storage != static_name(), level);
     bool clashes_recordable = clash_recordable(RULE_REDEFINED, true);
     binding_cell* accepted = scan_own_kind(
         identifier, a_definition, position,
@@ -193,7 +194,7 @@ xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
                    if (other->node->kind == a_declaration)
                        link_declaration(other->node, definition);
                    else
-                       report_second_walk_clash(clashes, other, position, identifier);
+                       report_second_walk_clash(clashes, other);
                });
     return definition;
 }
@@ -201,7 +202,7 @@ xob_node* bind_definition(name* identifier, std::int32_t level, name* storage,
 xob_node* bind_declaration(name* identifier, std::int32_t level, name* storage,
                            xob_node*& position) {
     identifier = usable(identifier);
-    clash_batch clashes(identifier, position, storage != static_name());
+    clash_batch clashes(identifier, position, storage != static_name(), level);
     binding_cell* accepted = scan_own_kind(
         identifier, a_declaration, position,
         [&](const xob_node* other) { return other->storage == storage && other->level == level; },
@@ -222,7 +223,7 @@ xob_node* bind_declaration(name* identifier, std::int32_t level, name* storage,
                    if (other->node->kind == a_definition)
                        link_declaration(declaration, other->node);
                    else
-                       report_second_walk_clash(clashes, other, position, identifier);
+                       report_second_walk_clash(clashes, other);
                });
     if (!declaration->definition) add_undefined_declaration(declaration);
     return declaration;
@@ -230,7 +231,8 @@ xob_node* bind_declaration(name* identifier, std::int32_t level, name* storage,
 
 xob_node* bind_function_declaration(name* identifier, name* storage, xob_node*& position) {
     identifier = usable(identifier);
-    clash_batch clashes(identifier, position, storage != static_name());
+    clash_batch clashes(identifier, position, storage != static_name(),
+                        function_depth());
     binding_cell* accepted = scan_own_kind(
         identifier, a_function_declaration, position,
         [&](const xob_node* other) { return other->storage == storage; },
@@ -243,13 +245,14 @@ xob_node* bind_function_declaration(name* identifier, name* storage, xob_node*& 
     xob_node* prototype = new_named_node(a_function_declaration, identifier, position);
     prototype->storage = storage;
     add_binding(identifier, prototype);
-    clash_with_definitions_and_typedefs(clashes, identifier, position);
+    clash_with_definitions_and_typedefs(clashes, identifier);
     return prototype;
 }
 
 xob_node* bind_function(name* identifier, name* fulldef, name* storage, xob_node*& position) {
     identifier = usable(identifier);
-    clash_batch clashes(identifier, position, storage != static_name());
+    clash_batch clashes(identifier, position, storage != static_name(),
+                        function_depth());
     binding_cell* accepted = scan_own_kind(
         identifier, a_function, position,
         [&](const xob_node* other) {
@@ -279,7 +282,7 @@ xob_node* bind_function(name* identifier, name* fulldef, name* storage, xob_node
     function->storage = storage;
     add_binding(identifier, function);
     append_to_global_list(function);
-    clash_with_definitions_and_typedefs(clashes, identifier, position);
+    clash_with_definitions_and_typedefs(clashes, identifier);
     return function;
 }
 
@@ -323,16 +326,13 @@ xob_node* bind_typedef(name* identifier, std::int32_t level, xob_node*& position
                        std::int32_t type_number, std::int32_t old_type_number,
                        name* indirection) {
     identifier = usable(identifier);
-    clash_batch clashes(identifier, position, false);
+    clash_batch clashes(identifier, position, false, level);
     bool typedef_clashes = name_text(identifier)[0] != '\0' &&
                            clash_recordable(RULE_TYPEDEF_NAME_REUSED, false);
     binding_cell* accepted = scan_own_kind(
         identifier, a_typedef, position,
         [&](const xob_node* other) { return other->level == level; }, typedef_clashes,
-        [&](const binding_cell* other) {
-            report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position, other->node->position,
-                         identifier);
-        });
+        [&](const binding_cell* other) { clashes.report_typedef(other->node); });
     xob_node* type = accepted ? static_cast<xob_node*>(accepted->node) : nullptr;
     if (!type) {
         type = new_named_node(a_typedef, identifier, position);
@@ -346,6 +346,7 @@ xob_node* bind_typedef(name* identifier, std::int32_t level, xob_node*& position
                 clashes.report(other, RULE_REDEFINED);
             });
     }
+    type->entered_in = unit_being_read();
     map_type_number(type_number, type->type_index);
     return type;
 }

@@ -2,6 +2,7 @@
 
 #include "model/binding.h"
 #include "model/binding_lists.h"
+#include "model/name_place.h"
 #include "model/rule_focus.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
@@ -24,8 +25,13 @@ bool external_linkage(const xob_node* node) {
 
 }  // namespace
 
-clash_batch::clash_batch(name* identifier, xob_node*& position, bool external)
-    : identifier_(identifier), position_(position), scope_(current_scope), external_(external) {}
+clash_batch::clash_batch(name* identifier, xob_node*& position, bool external,
+                         std::int32_t depth)
+    : identifier_(identifier),
+      position_(position),
+      scope_(current_scope),
+      external_(external),
+      depth_(depth) {}
 
 clash_batch::~clash_batch() {
     if (earliest_reuse_)
@@ -43,6 +49,13 @@ void clash_batch::report(const binding_cell* existing, std::int32_t default_rule
         return;
     }
     record_trap(rule, position_, other->position, identifier_);
+}
+
+void clash_batch::report_typedef(const xob_node* type) {
+    if (focus_on(focus_mode::typedef_visible) &&
+        !one_scope_sees(place_here(depth_, external_), place_of(type, type->entered_in)))
+        return;
+    report_clash(nullptr, RULE_TYPEDEF_NAME_REUSED, position_, type->position, identifier_);
 }
 
 bool clash_batch::kept(std::int32_t rule, const xob_node* existing) const {

@@ -15,7 +15,8 @@ public:
     // position: the reader's variable that holds the element's position,
     // which the binding may make designate an existing node's equal one.
     // external: the element has external linkage (not static, not a typedef).
-    clash_batch(name* identifier, xob_node*& position, bool external);
+    // depth: the element's block depth inside a function (its level), 0 at file level.
+    clash_batch(name* identifier, xob_node*& position, bool external, std::int32_t depth);
     ~clash_batch();
     clash_batch(const clash_batch&) = delete;
     clash_batch& operator=(const clash_batch&) = delete;
@@ -23,6 +24,9 @@ public:
     // A clash with an existing declaration, definition, function or
     // function declaration, whose rule depends on the scopes of the two.
     void report(const binding_cell* existing, std::int32_t default_rule);
+    // A clash with an existing typedef (rule KYV_50_30), recorded unless its
+    // focused mode "visible" finds no scope that sees the typedef and the element.
+    void report_typedef(const xob_node* type);
 
 private:
     bool kept(std::int32_t rule, const xob_node* existing) const;
@@ -32,5 +36,6 @@ private:
     xob_node*& position_;
     const xob_node* scope_;  // the innermost scope the element was read in
     bool external_;
+    std::int32_t depth_;
     const binding_cell* earliest_reuse_ = nullptr;  // the once mode's candidate
 };

@@ -5,6 +5,7 @@
 
 #include "model/binding.h"
 #include "model/link_pass.h"
+#include "rules/link_stage_rules.h"
 #include "rules/rule_catalogue.h"
 
 namespace {
@@ -31,6 +32,10 @@ constexpr focus_entry focus_table[] = {
      static_cast<int>(focus_mode::recursion_all)},
     {focus_mode::file_level_use, RULE_NEVER_REFERENCED, "file-level-use", false, NO_NEED},
     {focus_mode::entry_points, RULE_NEVER_REFERENCED, "entry-points", true, NO_NEED},
+    {focus_mode::prefix_visible, RULE_SAME_PREFIX, "visible", false, NO_NEED},
+    {focus_mode::look_alike_visible, RULE_LOOK_ALIKE, "visible", false, NO_NEED},
+    {focus_mode::repeated_visible, RULE_REPEATED_CHARACTER, "visible", false, NO_NEED},
+    {focus_mode::typedef_visible, RULE_TYPEDEF_NAME_REUSED, "visible", false, NO_NEED},
 };
 
 constexpr int FOCUS_ROWS = static_cast<int>(sizeof focus_table / sizeof focus_table[0]);
@@ -38,11 +43,19 @@ constexpr int FOCUS_ROWS = static_cast<int>(sizeof focus_table / sizeof focus_ta
 constexpr bool rows_in_mode_order() {
     for (int i = 0; i < FOCUS_ROWS; ++i)
         if (static_cast<int>(focus_table[i].mode) != i) return false;
-    return FOCUS_ROWS == static_cast<int>(focus_mode::entry_points) + 1;
+    return FOCUS_ROWS == static_cast<int>(focus_mode::typedef_visible) + 1;
 }
 static_assert(rows_in_mode_order(), "focus_table is indexed by focus_mode");
 
 const focus_entry& row_of(focus_mode mode) { return focus_table[static_cast<int>(mode)]; }
+
+// Where the rule's words are: a parameter that a handler reads (a length, a
+// set of characters) means something for every text, so the words go in
+// the focus attribute.
+const char* focus_words(std::int32_t rule) {
+    const rule_entry* entry = rule_by_number(rule);
+    return entry && entry->param_handler ? rule_focus_text(rule) : rule_param(rule);
+}
 
 // One word of a text: [begin, end), its list after '=' (or empty).
 struct word_view {
@@ -118,12 +131,12 @@ bool focus_text_has(const char* text, focus_mode mode) {
     return find_word(text, mode, word);
 }
 
-bool focus_on(focus_mode mode) { return focus_text_has(rule_param(row_of(mode).rule), mode); }
+bool focus_on(focus_mode mode) { return focus_text_has(focus_words(row_of(mode).rule), mode); }
 
 std::vector<std::string> focus_list(focus_mode mode) {
     word_view word{};
     std::vector<std::string> items;
-    if (!find_word(rule_param(row_of(mode).rule), mode, word) || !word.list) return items;
+    if (!find_word(focus_words(row_of(mode).rule), mode, word) || !word.list) return items;
     const char* at = word.list;
     const char* end = word.list + word.list_length;
     while (at <= end) {

@@ -5,6 +5,9 @@
 // list is written WORD=ITEM,ITEM. A text with any other word, or another
 // spacing, leaves the rule as it is (the text is only stored, as for every
 // rule without a parameter handler).
+// A rule whose parameter already means something (a length, a set of
+// characters) takes its words from the `focus` attribute of its line
+// instead, which configuration files left unread so far.
 #pragma once
 #include <string>
 #include <vector>
@@ -19,9 +22,16 @@ enum class focus_mode {
     recursion_calls,      // KYV_160_21, with recursion_all: cycles made of calls only
     file_level_use,       // KYV_160_500: a use at file level counts as a reference
     entry_points,         // KYV_160_500: main and the named public headers' functions count
+    // KYV_50_10, KYV_50_11, KYV_50_12, KYV_50_30: two names are paired only
+    // when one scope can see both (similarity_visible.h).
+    prefix_visible,
+    look_alike_visible,
+    repeated_visible,
+    typedef_visible,
 };
 
-// Whether the mode's rule has the mode's word among a valid text's words.
+// Whether the mode's rule has the mode's word among a valid text's words
+// (of its parameter, or of its focus attribute when the parameter has a handler).
 bool focus_on(focus_mode mode);
 // The items of the mode's list (WORD=A,B gives A and B); empty when the mode
 // is off or its word has no list.

@@ -110,6 +110,9 @@ struct xob_node {
                         arena_ref<xob_node> next_function;
                         arena_ref<xob_node> next_enum;
                         arena_ref<xob_node> next_field;
+                        // a_typedef, which is in no global list: the xob scope
+                        // node of the unit that entered it last
+                        arena_ref<xob_node> entered_in;
                     };
                     union {
                         std::int32_t type_index;         // definition, typedef (its own index), enum, field

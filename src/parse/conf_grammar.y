@@ -16,8 +16,10 @@ typedef int YYSTYPE;
 /* Its own name for the generated stack type, which the xob parsers also define. */
 #define YYSTACKDATA conf_stack_data
 
-/* Token values are always empty: actions take what they need from the lexer. */
-static int conflex(YYSTYPE*, rule_file_reader* reader) { return next_token(reader->lexer); }
+/* Token values are always empty: actions take what they need from the lexer.
+   The name of an attribute outside the vocabulary is noted as it is read:
+   its rule is reduced after its value, with no look-ahead. */
+static int conflex(YYSTYPE*, rule_file_reader* reader);
 static void conferror(rule_file_reader* reader, const char* reason);
 %}
 
@@ -43,7 +45,7 @@ ztaggroup : ZTAGGROUP
 ztagrule : ZTAGRULE
          | ZTAG
          ;
-unreconized_option : IDNT '=' STRG
+unreconized_option : IDNT '=' STRG { take_other_option(*reader); }
                    ;
 conf : group
      ;
@@ -93,6 +95,12 @@ paramopt : PARAM '=' a_string { take_text_option(*reader, reader->pending.param,
          ;
 
 %%
+
+static int conflex(YYSTYPE*, rule_file_reader* reader) {
+    int token = next_token(reader->lexer);
+    if (token == IDNT) note_attribute_name(*reader);
+    return token;
+}
 
 int conf_parse(rule_file_reader& reader) { return confparse(&reader); }
 

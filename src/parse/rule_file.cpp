@@ -4,6 +4,7 @@
 
 #include "messages/messages.h"
 #include "messages/text_conversion.h"
+#include "model/arena.h"
 #include "parse/lexer.h"
 #include "parse/token_values.h"
 #include "rules/rule_catalogue.h"
@@ -40,6 +41,19 @@ void take_number_option(rule_file_reader& reader, std::int32_t& option, const ch
         option = reader.last_number_value;
 }
 
+void note_attribute_name(rule_file_reader& reader) {
+    reader.last_attribute_name.assign(current_token_text(reader.lexer),
+                                      current_token_length(reader.lexer));
+}
+
+// Like any attribute outside the vocabulary, a repeated `focus` is silent;
+// its first value stays, as for the known options.
+void take_other_option(rule_file_reader& reader) {
+    if (reader.last_attribute_name != "focus" || !reader.pending.focus.empty()) return;
+    reader.pending.focus =
+        string_value(current_token_text(reader.lexer), current_token_length(reader.lexer));
+}
+
 void begin_group(rule_file_reader& reader) {
     reader.group_labels.push_back(reader.pending.label);
     reader.current_group_label = reader.pending.label;
@@ -54,9 +68,12 @@ void end_group(rule_file_reader& reader) {
 
 void configure_pending_rule(rule_file_reader& reader) {
     const pending_rule_options& options = reader.pending;
-    rule_configure(options.name.c_str(), options.label.c_str(), options.errmsg.c_str(),
-                   options.param.c_str(), options.severity, options.repeat,
-                   reader.current_group_label.c_str());
+    rule_entry* configured =
+        rule_configure(options.name.c_str(), options.label.c_str(), options.errmsg.c_str(),
+                       options.param.c_str(), options.severity, options.repeat,
+                       reader.current_group_label.c_str());
+    if (configured && !options.focus.empty())
+        configured->focus = arena_strdup(options.focus.c_str());
     reset_pending_options(reader);
 }
 

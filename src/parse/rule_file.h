@@ -20,6 +20,7 @@ struct pending_rule_options {
     std::string label;
     std::string errmsg;
     std::string param;
+    std::string focus;  // the `focus` attribute, outside the specified vocabulary
     std::int32_t severity = -1;
     std::int32_t repeat = -1;
 };
@@ -33,6 +34,7 @@ struct rule_file_reader {
     markup_lexer& lexer;
     pending_rule_options pending;
     std::string last_string_value;
+    std::string last_attribute_name;  // of the newest attribute outside the vocabulary
     std::int32_t last_number_value = -1;
     std::string current_group_label;        // category of the rules read now
     std::vector<std::string> group_labels;  // one per open group, innermost last
@@ -45,6 +47,9 @@ void take_number_value(rule_file_reader& reader);  // the current STRG token rea
 // case "<option_name> option already set" goes to standard error.
 void take_text_option(rule_file_reader& reader, std::string& option, const char* option_name);
 void take_number_option(rule_file_reader& reader, std::int32_t& option, const char* option_name);
+// An attribute outside the vocabulary: ignored, but for a rule's `focus`.
+void note_attribute_name(rule_file_reader& reader);  // at its name (IDNT)
+void take_other_option(rule_file_reader& reader);    // at its value
 void begin_group(rule_file_reader& reader);  // at the > of a group: its label becomes the category
 void end_group(rule_file_reader& reader);    // at its close: the enclosing group's label comes back
 void configure_pending_rule(rule_file_reader& reader);  // at the /> of a rule

@@ -10,9 +10,12 @@
 #include "model/arena.h"
 #include "model/hashed_set.h"
 #include "model/binding_lists.h"
+#include "model/name_place.h"
 #include "model/name_table.h"
+#include "model/rule_focus.h"
 #include "model/trap_table.h"
 #include "model/xob_node.h"
+#include "parse/similarity_visible.h"
 #include "rules/link_stage_rules.h"
 #include "rules/rule_catalogue.h"
 
@@ -76,12 +79,13 @@ void key_of_name(key_builder build, const name* identifier, key_text& key) {
 
 // The first name to produce a key owns it; every later entry of another name
 // is paired with the entry registered last under the key.
+// A table in the focused mode keeps its records without recording traps.
 void register_entry(similarity_record* record, std::int32_t rule, name* identifier,
-                    xob_node* entry) {
+                    xob_node* entry, bool reports) {
     if (record->owner == identifier) return;
     // A name entered again (declared, then defined) is not confusable with itself.
     name* newest_name = record->newest_entry->name;
-    if (newest_name != identifier)
+    if (newest_name != identifier && reports)
         record_trap_pair(rule, entry_position(entry), entry_position(record->newest_entry),
                          newest_name, identifier);
     record->newest_entry = entry;
@@ -95,6 +99,36 @@ std::uint32_t key_hash(const key_text& key) {
     return static_cast<std::uint32_t>(hash_bytes(key.buffer.data(), key.length));
 }
 
+constexpr focus_mode VISIBLE_MODES[3] = {focus_mode::prefix_visible,
+                                         focus_mode::look_alike_visible,
+                                         focus_mode::repeated_visible};
+
+void read_focus_modes(similarity_tables& tables) {
+    tables.modes_read = true;
+    for (int table = 0; table < 3; ++table)
+        if (focus_on(VISIBLE_MODES[table])) tables.visible[table].reset(new visible_similarity);
+}
+
+// The tables in the focused mode, for every entry (names met before too:
+// each of their sightings counts).
+void check_visible(similarity_tables& tables, name* identifier, xob_node* entry) {
+    const char* text = name_text(identifier);
+    std::size_t length = std::strlen(text);
+    const xob_node* unit = unit_being_read();
+    key_text key;
+    for (int table = 0; table < 3; ++table) {
+        if (!tables.visible[table]) continue;
+        // Only the name itself has a prefix key shorter than the length.
+        if (table == 0 && length < significant_prefix()) continue;
+        key_of_text(TABLE_KEYS[table], text, length, key);
+        xob_node* partner =
+            tables.visible[table]->pair_for(key.buffer.data(), key.length, entry, unit);
+        if (partner)
+            record_trap_pair(TABLE_RULES[table], entry_position(entry), entry_position(partner),
+                             partner->name, identifier);
+    }
+}
+
 }  // namespace
 
 similarity_tables::similarity_tables()
@@ -102,6 +136,8 @@ similarity_tables::similarity_tables()
     static std::uint32_t made = 0;
     generation = ++made;
 }
+
+similarity_tables::~similarity_tables() = default;
 
 similarity_key_table::~similarity_key_table() { zeroed_table_free(tags_, capacity() * SLOT_BYTES); }
 
@@ -201,12 +237,16 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
     if (!identifier || !entry) return;
     // Every entry is bound to its identifier: a record keeps the entry alone.
     assert(entry->name == identifier);
+    if (!tables.modes_read) read_focus_modes(tables);
+    if (tables.visible[0] || tables.visible[1] || tables.visible[2])
+        check_visible(tables, identifier, entry);
     if (void* known = similarity_keys_of(identifier, tables.generation)) {
         if (reinterpret_cast<std::uintptr_t>(known) & OWNS_ALL_KEYS) return;
         auto* note = static_cast<similarity_records_of_name*>(known);
         for (int table = 0; table < 3; ++table)
             if (note->records[table])
-                register_entry(note->records[table], TABLE_RULES[table], identifier, entry);
+                register_entry(note->records[table], TABLE_RULES[table], identifier, entry,
+                               !tables.visible[table]);
         return;
     }
     // A name shorter than the significant length is its own prefix key, and
@@ -244,7 +284,8 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
         // A key this name owns (entered in other tables before) changes nothing.
         if (keyed.owner_at(slot) == identifier) continue;
         records[table] = keyed.record_at(slot, hashes[table]);
-        register_entry(records[table], TABLE_RULES[table], identifier, entry);
+        register_entry(records[table], TABLE_RULES[table], identifier, entry,
+                       !tables.visible[table]);
     }
     void* kept = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(entry) | OWNS_ALL_KEYS);
     if (!owns_all) {

@@ -5,10 +5,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 
 struct name;
 struct xob_node;
+class visible_similarity;
 
 // What the checks keep for a name, made when it is first entered: most
 // names are unique and own all three keys (they were first to produce
@@ -86,10 +88,15 @@ private:
 // (KYV_50_10), by the name with every byte replaced through confusion_map
 // (KYV_50_11), and by the name with each run of one repeated character
 // reduced to one (KYV_50_12). Their order is never observed.
+// Each table in the focused mode "visible" pairs names through its own
+// visible_similarity instead; its key table then records no trap.
 struct similarity_tables {
     similarity_tables();
+    ~similarity_tables();
     similarity_key_table by_key[3];
     std::uint32_t generation;  // distinct for every instance made in the process
+    bool modes_read = false;   // the configuration is read before the first check
+    std::unique_ptr<visible_similarity> visible[3];
 };
 
 // The run's tables.

@@ -33,6 +33,9 @@ struct rule_entry {
     const char* group;
     param_handler_fn param_handler;  // null: the parameter is stored as given
     const char* rule_comment;        // rule-wide justification, empty when none
+    // The `focus` attribute of the rule's line (rule_focus.h): the focused
+    // modes of a rule whose parameter already has a meaning. Null while unset.
+    const char* focus;
 };
 
 // The catalogue, in ascending rule number and, under rule_name_compare, in
@@ -68,6 +71,7 @@ const char* rule_display_name(std::int32_t number);  // label or identifier; "UN
 std::int32_t rule_repeat(std::int32_t number);       // 0
 std::int32_t rule_severity(std::int32_t number);     // 0
 const char* rule_comment(std::int32_t number);       // null when empty or no rule
+const char* rule_focus_text(std::int32_t number);    // "" while unset or no rule
 
 void rule_count_hit(std::int32_t number);
 // text is kept, not copied (a name-table text); null entry: nothing happens.
@@ -75,8 +79,9 @@ void rule_set_comment(rule_entry* entry, const char* text);
 
 // Applies one rule line of the configuration file. Empty texts and -1 stand
 // for options the line does not give. A rule set a second time, or a name
-// that is no rule, prints a notice on standard output and changes nothing.
-void rule_configure(const char* name, const char* label, const char* errmsg, const char* param,
+// that is no rule, prints a notice on standard output and changes nothing:
+// the result is then null, else the rule configured.
+rule_entry* rule_configure(const char* name, const char* label, const char* errmsg, const char* param,
                     std::int32_t severity, std::int32_t repeat, const char* group);
 
 // Gives every rule still without a parameter its built-in one; once per run,

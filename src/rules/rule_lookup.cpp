@@ -87,6 +87,11 @@ const char* rule_param(std::int32_t number) {
     return entry->param ? entry->param : "";
 }
 
+const char* rule_focus_text(std::int32_t number) {
+    const rule_entry* entry = entry_or_null(number);
+    return entry && entry->focus ? entry->focus : "";
+}
+
 const char* rule_errmsg(std::int32_t number) {
     const rule_entry* entry = entry_or_null(number);
     return entry ? entry->errmsg : "??text not found??";

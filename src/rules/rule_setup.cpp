@@ -21,7 +21,7 @@ std::int32_t configured_severity(std::int32_t given, std::int32_t current) {
 
 }  // namespace
 
-void rule_configure(const char* name, const char* label, const char* errmsg, const char* param,
+rule_entry* rule_configure(const char* name, const char* label, const char* errmsg, const char* param,
                     std::int32_t severity, std::int32_t repeat, const char* group) {
     name = text_or_empty(name);
     label = text_or_empty(label);
@@ -35,7 +35,7 @@ void rule_configure(const char* name, const char* label, const char* errmsg, con
             "     severity:  %d\n     repeat:   %d\n",
             entry ? "rule already set" : "rule not found", name, label, errmsg, param,
             static_cast<int>(severity), static_cast<int>(repeat));
-        return;
+        return nullptr;
     }
     entry->configured = 1;
     entry->repeat = repeat;
@@ -45,6 +45,7 @@ void rule_configure(const char* name, const char* label, const char* errmsg, con
         entry->param = entry->param_handler ? entry->param_handler(param) : arena_strdup(param);
     entry->errmsg = arena_strdup(errmsg);
     entry->group = arena_strdup(group);
+    return entry;
 }
 
 void rules_finalise() {

@@ -290,6 +290,25 @@ TEST_F(RuleFile, NulBytesDoNotStopTheReader) {
     EXPECT_EQ(in_tag.out, "error in config file @FILE@ line 1 !!!  !!!\n");
 }
 
+// The focus attribute, outside the specified vocabulary, is kept for the
+// rule a line configures and ignored like any other unknown attribute
+// elsewhere: on a group, on a rule set already, a second time on a line.
+TEST_F(RuleFile, FocusAttributeOfARuleLine) {
+    run_output result = read_configuration(
+        declaration + "<group label=\"A\" focus=\"g\">"
+                      "<rule name=\"KYV_50_10\" focus=\"visible\" colour=\"red\" focus=\"x\"/>"
+                      "<rule name=\"KYV_50_11\" param=\"0O\"/>"
+                      "<rule name=\"KYV_50_11\" focus=\"visible\"/>"
+                      "<rule colour=\"blue\" name=\"KYV_50_12\" param=\"p\"/></group>");
+    EXPECT_EQ(result.err, "");
+    EXPECT_STREQ(rule("KYV_50_10").focus, "visible");
+    EXPECT_STREQ(rule("KYV_50_10").param, nullptr);  // set by the finalisation only
+    EXPECT_EQ(rule("KYV_50_11").focus, nullptr);
+    EXPECT_STREQ(rule("KYV_50_11").param, "0O");
+    EXPECT_EQ(rule("KYV_50_12").focus, nullptr);
+    EXPECT_STREQ(rule("KYV_50_12").param, "p");
+}
+
 // The grammar's %token list must number the tokens as the lexer does.
 TEST(ConfGrammar, TokenNumbersAgreeWithTheLexer) {
     for (int code = 0; code <= PARAM + 3; ++code) {
@@ -322,7 +341,7 @@ TEST_F(RuleFile, ShippedFocusedProfileChangesOnlyParameters) {
     run_output result = read_configuration(contents.str());
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(configured_count(), 5);
+    EXPECT_EQ(configured_count(), 9);
     for (int number = 0; number < RULE_COUNT; ++number) {
         const rule_entry& now = rule_table[number];
         const rule_entry& built_in = saved_table[number];
@@ -336,7 +355,9 @@ TEST_F(RuleFile, ShippedFocusedProfileChangesOnlyParameters) {
     for (focus_mode mode : {focus_mode::reuse_outer, focus_mode::redefinition_global,
                             focus_mode::hiding_visible, focus_mode::recursion_all,
                             focus_mode::recursion_calls, focus_mode::file_level_use,
-                            focus_mode::entry_points})
+                            focus_mode::entry_points, focus_mode::prefix_visible,
+                            focus_mode::look_alike_visible, focus_mode::repeated_visible,
+                            focus_mode::typedef_visible})
         EXPECT_TRUE(focus_on(mode)) << static_cast<int>(mode);
 }
 

@@ -1,0 +1,2 @@
+int pick(int flag);
+int pickk(void);
