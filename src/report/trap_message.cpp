@@ -61,9 +61,9 @@ void write_trap_message(std::FILE* stream, const trap_message& message) {
     int next_name = 0;
     xml_text_state state;
     const char* run = text;  // start of the literal text not yet written
-    for (const char* p = text; *p;) {
+    for (const char* p = text; (p = std::strchr(p, '%'));) {
         std::size_t length = 0;
-        placeholder kind = *p == '%' ? placeholder_at(p, &length) : placeholder::none;
+        placeholder kind = placeholder_at(p, &length);
         if (kind == placeholder::none) {
             ++p;
             continue;
