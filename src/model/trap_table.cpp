@@ -525,6 +525,11 @@ struct walk_state {
     // Function nodes open in the current file node; a function defined inside
     // another one nests in its node.
     std::int32_t function_nodes_open = 0;
+    // The current trap's name split at each "#", kept from trap to trap so
+    // that a trap costs no allocation (two to four of them a trap took 3%
+    // of a run writing 300,000 traps).
+    std::string name_parts;
+    std::vector<const char*> name_starts;
 };
 
 void count_event(tree_item* item, void* argument) {
@@ -594,6 +599,26 @@ std::string date_text(std::int32_t date) {
     return text;
 }
 
+// The trap's name split at each "#", in the walk's buffers: valid until the next trap.
+trap_names split_name(walk_state* state, const name* trap_name) {
+    state->name_starts.clear();
+    if (!trap_name) return trap_names{0, nullptr};
+    const char* whole = name_text(trap_name);
+    const char* first_hash = std::strchr(whole, '#');
+    if (!first_hash) {
+        state->name_starts.push_back(whole);  // most names: one part, used where it is
+        return trap_names{1, state->name_starts.data()};
+    }
+    state->name_parts.assign(whole);
+    char* text = &state->name_parts[0];
+    state->name_starts.push_back(text);
+    for (char* hash; (hash = std::strchr(text, '#')); text = hash + 1) {
+        *hash = '\0';
+        state->name_starts.push_back(hash + 1);
+    }
+    return trap_names{static_cast<int>(state->name_starts.size()), state->name_starts.data()};
+}
+
 void write_trap(walk_state* state, trap_event* trap) {
     std::int32_t level;
     const char* comment;
@@ -608,16 +633,7 @@ void write_trap(walk_state* state, trap_event* trap) {
         comment = nullptr;
     }
 
-    std::vector<std::string> parts;
-    if (trap->name) {
-        const char* text = name_text(trap->name);
-        for (const char* hash; (hash = std::strchr(text, '#')); text = hash + 1)
-            parts.emplace_back(text, hash);
-        parts.emplace_back(text);
-    }
-    std::vector<const char*> texts;
-    for (const std::string& part : parts) texts.push_back(part.c_str());
-    trap_names names{static_cast<int>(texts.size()), texts.empty() ? nullptr : texts.data()};
+    trap_names names = split_name(state, trap->name);
 
     bool has_second = trap->second_line >= 0;
     state->sink->write_trap_line(

@@ -36,8 +36,10 @@ void write_location(std::FILE* stream, const trap_message& message) {
     const char* second_path = text_or_empty(message.second_path);
     put_text("</TEXT>\n", stream);
     put_text("<LINK TARGET=\"", stream);
-    // A link into the same file names no file.
-    if (std::strcmp(second_path, text_or_empty(message.full_path)) != 0)
+    // A link into the same file names no file. Both paths are mostly the
+    // same interned name: equal pointers need no comparison.
+    const char* full_path = text_or_empty(message.full_path);
+    if (second_path != full_path && std::strcmp(second_path, full_path) != 0)
         write_xml(stream, second_path, xml_place::attribute_value);
     put_text(" line ", stream);
     write_number(stream, message.second_line);
@@ -61,9 +63,9 @@ void write_trap_message(std::FILE* stream, const trap_message& message) {
     int next_name = 0;
     xml_text_state state;
     const char* run = text;  // start of the literal text not yet written
-    for (const char* p = text; *p;) {
+    for (const char* p = text; (p = std::strchr(p, '%'));) {
         std::size_t length = 0;
-        placeholder kind = *p == '%' ? placeholder_at(p, &length) : placeholder::none;
+        placeholder kind = placeholder_at(p, &length);
         if (kind == placeholder::none) {
             ++p;
             continue;

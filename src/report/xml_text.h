@@ -35,9 +35,8 @@ void write_xml_bytes(std::FILE* stream, const char* text, const char* end, xml_p
 // template must not lose its end).
 const char* utf8_text(const char* text, std::string& storage);
 
-// An output file written by one thread only, in large pieces: its calls
-// take no lock, and it is fully buffered in the C library's own buffer (of
-// the file's block size).
+// An output file written by one thread only: its calls take no lock (the
+// buffer is open_output_file's).
 void unlocked_output(std::FILE* stream);
 
 // Converts the text to UTF-8 and writes it for the given place; null writes nothing.

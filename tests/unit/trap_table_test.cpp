@@ -176,6 +176,23 @@ TEST_F(TrapTable, PairsJoinTheirNames) {
     EXPECT_NE(traps[2].find("names=p "), std::string::npos);
 }
 
+TEST_F(TrapTable, NamesAreSplitAtEveryHashAndTheSplitLastsOneTrap) {
+    // Names with and without "#" in turn: the parts of one trap must not
+    // leak into the next one's.
+    std::int32_t rule = rule_of("KYV_160_21");
+    std::int32_t file = source_file("/tt/split/a.c");
+    start("/tt/split/a.c");
+    const char* const NAMES[] = {"a#b", "c", "d##e#", "#", "f", ""};
+    for (int i = 0; i < 6; ++i) record_trap(rule, at(file, 2 + i, 1), nullptr, id(NAMES[i]));
+    record_trap(rule, at(file, 9, 1), nullptr, nullptr);
+    finish("/tt/split/a.c");
+    std::vector<std::string> traps = traps_for("/tt/split/");
+    const char* const EXPECTED[] = {"names=a|b ", "names=c ", "names=d||e| ", "names=| ",
+                                    "names=f ",   "names= ",  "names= "};
+    ASSERT_EQ(traps.size(), 7u);
+    for (int i = 0; i < 7; ++i) EXPECT_NE(traps[i].find(EXPECTED[i]), std::string::npos) << traps[i];
+}
+
 TEST_F(TrapTable, TrapOutsideEveryRecordedFileIsKeptButCountedNowhere) {
     // A file listed by a filename element only has no start event; with no
     // source file open (as in the link pass) the trap belongs to no file.

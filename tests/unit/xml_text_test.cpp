@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "captured_stream.h"
 #include "messages/text_conversion.h"
+#include "report/output_text.h"
 #include "report/report_names.h"
 
 namespace {
@@ -88,6 +90,81 @@ TEST(XmlText, PiecesOfOneTextAreEscapedAsTheWhole) {
     write_xml_bytes(out.stream(), first, first + 2, xml_place::element_text, &state);
     write_xml_bytes(out.stream(), second, second + 3, xml_place::element_text, &state);
     EXPECT_EQ(out.text(), "a]]&gt;-");
+}
+
+// The tricky texts at every place around the 16-byte blocks in which the
+// plain runs are found: plain letters before and after must not change how
+// the text between them is written.
+TEST(XmlText, TrickyTextsAreWrittenAlikeAtEveryOffset) {
+    const struct {
+        const char* text;
+        xml_place place;
+        const char* expected;
+    } CASES[] = {
+        {"]]>", xml_place::element_text, "]]&gt;"},
+        {"]]>", xml_place::attribute_value, "]]>"},
+        {"] ]>", xml_place::element_text, "] ]>"},
+        {"]]]>", xml_place::element_text, "]]]&gt;"},
+        {"&amp;", xml_place::element_text, "&amp;"},
+        {"&amp", xml_place::element_text, "&amp;amp"},
+        {"&#x3C;&#0;", xml_place::attribute_value, "&#x3C;&amp;#0;"},
+        {"a<b", xml_place::attribute_value, "a&lt;b"},
+        {"\"q\"", xml_place::attribute_value, "&quot;q&quot;"},
+        {"\"q\"", xml_place::element_text, "\"q\""},
+        {"\x01\x02\x1F\t\n\r\x7F", xml_place::element_text, "\t\n\r\x7F"},
+        {"x\xEF\xBF\xBEy\xEF\xBF\xBF", xml_place::element_text, "xy"},
+        {"\xEF\xBC\x81", xml_place::element_text, "\xEF\xBC\x81"},  // U+FF01 stays
+        {"caf\xC3\xA9<", xml_place::element_text, "caf\xC3\xA9&lt;"},
+        {"caf\xE9", xml_place::attribute_value, "caf\xEF\xBF\xBD"},
+        {"--", xml_place::comment, "- -"},
+        {"a-b--c", xml_place::comment, "a-b- -c"},
+        {"<&]]>\"", xml_place::comment, "<&]]>\""},
+    };
+    for (const auto& tricky : CASES) {
+        for (std::size_t before = 0; before <= 33; ++before) {
+            for (std::size_t after : {0, 1, 15, 16, 17}) {
+                std::string text = std::string(before, 'p') + tricky.text + std::string(after, 's');
+                std::string expected =
+                    std::string(before, 'p') + tricky.expected + std::string(after, 's');
+                ASSERT_EQ(written(text.c_str(), tricky.place), expected)
+                    << tricky.text << " after " << before << " bytes, before " << after;
+            }
+        }
+    }
+}
+
+// Numbers go straight into the stream's buffer when it has room, else by
+// a copy: thousands of them, so that the buffer fills at every offset.
+TEST(XmlText, NumbersReadAsPrintfWritesThem) {
+    const long long VALUES[] = {0, 7, -1, 42, 1000000, -2147483648LL, 2147483647LL,
+                                -9223372036854775807LL - 1, 9223372036854775807LL};
+    captured_stream out;
+    std::string expected;
+    char digits[32];
+    for (int round = 0; round < 3000; ++round) {
+        long long value = VALUES[round % (sizeof VALUES / sizeof VALUES[0])];
+        write_number(out.stream(), value);
+        put_char(' ', out.stream());
+        std::snprintf(digits, sizeof digits, "%lld ", value);
+        expected += digits;
+    }
+    EXPECT_EQ(out.text(), expected);
+}
+
+// Short pieces are copied in fixed-size moves that overlap: every length
+// up to and past 16, in a stream whose buffer fills at every offset.
+TEST(OutputText, PiecesOfEveryLengthArriveWhole) {
+    const std::string source = "0123456789abcdefghijklmnopqrstuvwxyzABCDEF";
+    captured_stream out;
+    std::string expected;
+    for (int round = 0; round < 400; ++round) {
+        for (std::size_t length = 0; length <= 20; ++length) {
+            std::size_t from = (round + length) % (source.size() - 20);
+            put_bytes(source.data() + from, length, out.stream());
+            expected.append(source, from, length);
+        }
+    }
+    EXPECT_EQ(out.text(), expected);
 }
 
 TEST(XmlText, FullEscapingCoversEveryMarkupCharacter) {
