@@ -14,7 +14,7 @@
 #include "model/xob_node.h"
 #include "model_test_support.h"
 #include "parse/lexer.h"
-#include "parse/parallel_reading.h"
+#include "reading/parallel_reading.h"
 #include "parse/xob_actions.h"
 #include "rules/rule_catalogue.h"
 

@@ -1,4 +1,4 @@
-#include "parse/record_chunks.h"
+#include "reading/record_chunks.h"
 
 #include <utility>
 
