@@ -12,21 +12,7 @@
 
 namespace {
 
-// Small enough that a recycled chunk is still in the cache when it is
-// written again.
-constexpr std::size_t CHUNK_SIZE = 64 << 10;
 constexpr std::size_t SPARE_CHUNKS = 64;
-// Record bytes held for the file being replayed, and for all the files after
-// it: enough to keep the model's thread fed, little beside the model itself.
-// Workers that get ahead of the replay only fill what they are given, so
-// the files after the current one get 4 MB a worker, 16 MB at most.
-constexpr std::size_t CURRENT_LIMIT = 4 << 20;
-constexpr std::size_t AHEAD_LIMIT_PER_WORKER = 4 << 20;
-constexpr std::size_t AHEAD_LIMIT = 16 << 20;
-// The largest file the model's thread parses itself while it waits for a
-// worker. It records the whole file without waiting for room, so the records
-// held may pass the limits above by one such file.
-constexpr off_t HELP_LIMIT = 1 << 20;
 
 // Whether a worker may open the file: a regular file, or one that does not
 // open at all (which the replay reports in order).
@@ -54,9 +40,11 @@ private:
 
 }  // namespace
 
-reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers)
+reading_pool::reading_pool(const std::vector<const char*>& paths, unsigned workers,
+                           const reading_limits& limits)
     : waiters_(new room_waiter[workers]),
-      ahead_limit_(std::min<std::size_t>(AHEAD_LIMIT, AHEAD_LIMIT_PER_WORKER * workers)) {
+      limits_(limits),
+      ahead_limit_(std::min<std::size_t>(limits.ahead, limits.ahead_per_worker * workers)) {
     for (const char* path : paths) files_.emplace_back().path = path;
     for (unsigned i = 0; i < workers; ++i) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -87,7 +75,7 @@ std::size_t reading_pool::ahead_bytes() const {
 }
 
 bool reading_pool::room_for(std::size_t index) const {
-    if (index == current_) return files_[index].chunk_bytes < CURRENT_LIMIT;
+    if (index == current_) return files_[index].chunk_bytes < limits_.current;
     return ahead_bytes() < ahead_limit_;
 }
 
@@ -105,7 +93,7 @@ bool reading_pool::worth_waking(std::size_t index) const {
     } else if (files_[index].closed) {
         return true;
     }
-    if (index == current_) return files_[index].chunk_bytes <= CURRENT_LIMIT - CURRENT_LIMIT / 4;
+    if (index == current_) return files_[index].chunk_bytes <= limits_.current - limits_.current / 4;
     return ahead_bytes() <= ahead_limit_ - ahead_limit_ / 4;
 }
 
@@ -158,7 +146,7 @@ void reading_pool::record(std::size_t index, room_waiter* waiter) {
     bool out_of_memory = false;
     if (stream) {
         chunk_writer writer(
-            CHUNK_SIZE,
+            limits_.chunk,
             [this, index, waiter](record_chunk& chunk) { return deliver(index, chunk, waiter); },
             [this](record_chunk& chunk) { reuse(chunk); });
         try {
@@ -229,13 +217,13 @@ void reading_pool::reuse(record_chunk& chunk) {
     std::lock_guard<std::mutex> lock(mutex_);
     if (spare_.empty()) return;
     chunk.bytes = std::move(spare_.back());
-    chunk.capacity = CHUNK_SIZE;
+    chunk.capacity = limits_.chunk;
     spare_.pop_back();
 }
 
 bool reading_pool::take(std::size_t index, record_chunk& chunk) {
     std::unique_lock<std::mutex> lock(mutex_);
-    if (chunk.bytes && chunk.capacity == CHUNK_SIZE && spare_.size() < SPARE_CHUNKS)
+    if (chunk.bytes && chunk.capacity == limits_.chunk && spare_.size() < SPARE_CHUNKS)
         spare_.push_back(std::move(chunk.bytes));
     chunk = record_chunk();
     file_state& file = files_[index];
@@ -251,11 +239,11 @@ bool reading_pool::take(std::size_t index, record_chunk& chunk) {
     return true;
 }
 
-bool reading_pool::is_small(file_state& file) {
+bool reading_pool::is_small(file_state& file) const {
     if (file.small < 0) {
         struct stat status;
         file.small = stat(file.path, &status) == 0 && S_ISREG(status.st_mode) &&
-                     status.st_size <= HELP_LIMIT;
+                     static_cast<std::size_t>(status.st_size) <= limits_.help;
     }
     return file.small == 1;
 }

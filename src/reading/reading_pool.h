@@ -48,6 +48,22 @@ struct room_waiter {
     bool queued = false;    // in a queue of waiters: cleared by the waker
 };
 
+// How many record bytes the pool holds, in chunks of `chunk` bytes: up to
+// `current` for the file being replayed and `ahead` for all the files after
+// it (`ahead_per_worker` a worker, below that). Enough to keep the model's
+// thread fed, little beside the model itself. The model's thread parses a
+// regular file of at most `help` bytes itself rather than wait for a
+// worker; it records such a file without waiting for room, so the records
+// held may pass the limits by one such file. Tests set them small, to
+// make the workers wait.
+struct reading_limits {
+    std::size_t chunk = 64 << 10;  // small enough to be still in the cache when reused
+    std::size_t current = 4 << 20;
+    std::size_t ahead_per_worker = 4 << 20;
+    std::size_t ahead = 16 << 20;
+    std::size_t help = 1 << 20;
+};
+
 // How reading ended.
 struct reading_end {
     enum { read, unopenable, scanner_failed, out_of_memory } what = read;
@@ -57,7 +73,8 @@ struct reading_end {
 class reading_pool {
 public:
     // Starts up to `workers` threads; has_workers tells whether any started.
-    reading_pool(const std::vector<const char*>& paths, unsigned workers);
+    reading_pool(const std::vector<const char*>& paths, unsigned workers,
+                 const reading_limits& limits = reading_limits());
     ~reading_pool() { stop(); }
     reading_pool(const reading_pool&) = delete;
     reading_pool& operator=(const reading_pool&) = delete;
@@ -75,7 +92,7 @@ public:
 private:
     struct file_state {
         const char* path = nullptr;
-        // A regular file of at most HELP_LIMIT bytes (opening it cannot
+        // A regular file of at most limits_.help bytes (opening it cannot
         // block): 1 or 0, -1 until the model's thread first considers it.
         signed char small = -1;
         std::deque<record_chunk> chunks;
@@ -94,7 +111,7 @@ private:
     bool deliver(std::size_t index, record_chunk& chunk, room_waiter* waiter);
     void wait_for_record(std::unique_lock<std::mutex>& lock, std::size_t index);
     // Whether the model's thread may parse the file itself; asked once.
-    static bool is_small(file_state& file);
+    bool is_small(file_state& file) const;
     void reuse(record_chunk& chunk);
     // Waits until the writer of file `index` may add to it, or until a file
     // may be started (index STARTS), or the pool stops.
@@ -125,8 +142,9 @@ private:
     std::size_t next_to_record_ = 0;
     std::size_t current_ = 0;   // the file being replayed
     std::size_t buffered_ = 0;  // record bytes held in all files
+    reading_limits limits_;
     std::size_t ahead_limit_;
     bool stopping_ = false;
-    std::vector<std::unique_ptr<char[]>> spare_;  // read chunks of CHUNK_SIZE bytes
+    std::vector<std::unique_ptr<char[]>> spare_;  // read chunks of limits_.chunk bytes
     std::vector<std::thread> workers_;
 };
