@@ -187,16 +187,17 @@ bool reading_pool::deliver(std::size_t index, record_chunk& chunk, room_waiter* 
 // that none is lost; one that goes wakes the next that may, so room freed
 // at once for many reaches them one after the other.
 void reading_pool::wait_for_room(std::unique_lock<std::mutex>& lock, room_waiter& me, std::size_t index) {
-    bool waited = false;
+    bool preparing = true, waited = false;
     while (!may_go(index)) {
-        if (!waited) {
+        if (preparing) {
+            // The lock is let go meanwhile: the room is looked at again.
             lock.unlock();
-            bool prepared = arena_prepare_block();
+            preparing = arena_prepare_block();
             lock.lock();
-            if (prepared) continue;
-        } else if (room_waiter* next = ready_waiter()) {
-            next->wakes.notify_one();
+            continue;
         }
+        if (waited)
+            if (room_waiter* next = ready_waiter()) next->wakes.notify_one();
         me.index = index;
         me.queued = true;
         if (index == STARTS) {
