@@ -9,17 +9,20 @@
 # and read_header do, so each unit adds one name next to the same role of
 # every earlier unit instead of a run of names at one end of the key order.
 #
-# usage: gen_unique.pl <output folder> <units> [functions per unit]
+# With one function and one global per unit it makes many tiny files, the
+# shape that shows what the reading threads cost when they wait.
+#
+# usage: gen_unique.pl <output folder> <units> [functions per unit] [globals per unit]
 use strict;
 use warnings;
 use FindBin;
 use lib $FindBin::Bin;
 use UniqueNames qw(unique_name);
 
-my ($out, $units, $functions) = @ARGV;
-die "usage: gen_unique.pl <output folder> <units> [functions per unit]\n" unless $out && $units;
+my ($out, $units, $functions, $globals) = @ARGV;
+die "usage: gen_unique.pl <output folder> <units> [functions per unit] [globals per unit]\n" unless $out && $units;
 $functions //= 90;
-my $globals = 64;
+$globals //= 64;
 my $chain = 8;  # functions per call chain
 my $date = 1764950400;
 

@@ -12,7 +12,7 @@
 #include "model/xob_node.h"
 #include "parse/rule_file.h"
 #include "parse/rule_file_path.h"
-#include "parse/parallel_reading.h"
+#include "reading/parallel_reading.h"
 #include "report/report_writer.h"
 #include "report/xref.h"
 #include "rules/rule_catalogue.h"

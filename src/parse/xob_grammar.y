@@ -5,7 +5,7 @@
 //
 // Compiled twice: as it stands, each action changes the model; with
 // XOB_RECORDING (symbol prefix xobrec), for a reading thread, each action
-// records what it would do (xob_recording.h), for the model's thread to
+// records what it would do (reading/xob_recording.h), for the model's thread to
 // replay in order.
 #include <cstdio>
 
@@ -24,7 +24,7 @@
 #endif
 
 #ifdef XOB_RECORDING
-#include "parse/xob_recording.h"
+#include "reading/xob_recording.h"
 using namespace xob_recording;
 typedef rec_value YYSTYPE;
 static int xobreclex(YYSTYPE* value, markup_lexer* lexer) {

@@ -110,6 +110,19 @@ for threads in 1 2 8; do
   echo $? >pipe.$threads.status
 done
 
+# A pipe with a writer among regular files: no worker opens it, the model's
+# thread reads it in its turn, and the outputs are those of one thread.
+mkfifo fed.xob
+for threads in 1 2 8; do
+  timeout 20 cat small3.xob >fed.xob &
+  run_kyvld "$threads" timeout 20 "$kyvld" small1.xob huge.xob fed.xob small2.xob -KYV=report.xml \
+    >fed.$threads.stdout 2>fed.$threads.stderr
+  echo $? >fed.$threads.status
+  wait
+  [ -f report.xml ] && sed '/Generation time/{n;s|>[^<]*<|>@TIME@<|}' report.xml >fed.$threads.report
+  rm -f report.xml
+done
+
 # The orders must have done what they are for, or equal outputs prove nothing.
 expect() {  # expect DESCRIPTION COMMAND...
   checks=$((checks + 1))
@@ -124,6 +137,14 @@ expect "the trace order prints the parser's trace" grep -q "^xobdebug: " run.5.1
 for threads in 1 2 8; do
   expect "a missing file before a pipe ends the run with $threads threads" grep -qx 7 pipe.$threads.status
   expect "... with the same message" cmp -s pipe.1.stderr pipe.$threads.stderr
+done
+
+expect "a fed pipe is read with one thread" grep -qx 0 fed.1.status
+expect "... and the xob file it holds reported" grep -q "small3.xob" fed.1.report
+for threads in 2 8; do
+  for part in status stdout stderr report; do
+    expect "a fed pipe read with $threads threads: the same $part" cmp -s fed.1.$part fed.$threads.$part
+  done
 done
 
 echo "$((checks - failures)) passed, $failures failed"

@@ -14,7 +14,8 @@
 #include "model/xob_node.h"
 #include "model_test_support.h"
 #include "parse/lexer.h"
-#include "parse/parallel_reading.h"
+#include "reading/parallel_reading.h"
+#include "reading/reading_pool.h"
 #include "parse/xob_actions.h"
 #include "rules/rule_catalogue.h"
 
@@ -292,10 +293,13 @@ namespace {
 
 // Writes `count` xob files named after `stem`, each defining its own names;
 // every fifth is large enough to need many chunks and the parser's waits.
-std::vector<std::string> numbered_files(const std::string& stem, int count) {
+// File i holds 1 + i definitions, every fifth `large` of them.
+int names_in_file(int i, int large) { return i % 5 == 0 ? large : 1 + i; }
+
+std::vector<std::string> numbered_files(const std::string& stem, int count, int large = 20000) {
     std::vector<std::string> paths;
     for (int i = 0; i < count; ++i) {
-        int names = i % 5 == 0 ? 20000 : 1 + i;
+        int names = names_in_file(i, large);
         std::string blocks;
         for (int n = 0; n < names; ++n)
             blocks += define(stem + "_" + std::to_string(i) + "_" + std::to_string(n), "0", 1, n + 1);
@@ -312,13 +316,14 @@ std::vector<std::string> numbered_files(const std::string& stem, int count) {
 }
 
 // The xob files and the definitions the model gained, in model order.
+template <class Reader>
 std::pair<std::vector<std::string>, std::vector<std::string>> read_in_parallel(
-    const std::vector<std::string>& paths, unsigned threads) {
+    const std::vector<std::string>& paths, Reader read) {
     xob_node* last_xob = xob_list.tail;
     xob_node* last_definition = definition_list.tail;
     std::vector<const char*> words;
     for (const std::string& path : paths) words.push_back(path.c_str());
-    read_xob_files(words, threads);
+    read(words);
     std::vector<std::string> files, definitions;
     for (xob_node* node = last_xob ? last_xob->next : xob_list.head; node; node = node->next)
         files.push_back(name_text(node->file_name));
@@ -329,20 +334,50 @@ std::pair<std::vector<std::string>, std::vector<std::string>> read_in_parallel(
     return {files, definitions};
 }
 
+// What reading `count` numbered files of stem `stem` must give.
+std::pair<std::vector<std::string>, std::vector<std::string>> expected_reading(const std::string& stem,
+                                                                              int count, int large) {
+    std::vector<std::string> files, definitions;
+    for (int i = 0; i < count; ++i) {
+        files.push_back(stem + std::to_string(i) + ".xob");
+        for (int n = 0; n < names_in_file(i, large); ++n)
+            definitions.push_back(stem + "_" + std::to_string(i) + "_" + std::to_string(n));
+    }
+    return {files, definitions};
+}
+
 }  // namespace
 
 TEST_F(XobReader, FilesScannedOnOtherThreadsEnterTheModelInCommandLineOrder) {
     for (unsigned threads : {2u, 8u}) {
         std::string stem = "par" + std::to_string(threads);
-        auto [files, definitions] = read_in_parallel(numbered_files(stem, 12), threads);
-        std::vector<std::string> expected_files, expected_definitions;
-        for (int i = 0; i < 12; ++i) {
-            expected_files.push_back(stem + std::to_string(i) + ".xob");
-            int names = i % 5 == 0 ? 20000 : 1 + i;
-            for (int n = 0; n < names; ++n)
-                expected_definitions.push_back(stem + "_" + std::to_string(i) + "_" + std::to_string(n));
-        }
-        EXPECT_EQ(files, expected_files) << threads << " threads";
-        EXPECT_EQ(definitions, expected_definitions) << threads << " threads";
+        auto read = [threads](const std::vector<const char*>& words) { read_xob_files(words, threads); };
+        EXPECT_EQ(read_in_parallel(numbered_files(stem, 12), read), expected_reading(stem, 12, 20000))
+            << threads << " threads";
+    }
+}
+
+// With room for a few hundred bytes of records, the workers wait for room
+// again and again, as writers of a file and to start the next, and are
+// woken one by one: every file still enters whole and in order (a lost
+// wake-up would hang here).
+TEST_F(XobReader, WorkersWaitingForRoomDeliverEveryFileInOrder) {
+    reading_limits tiny;
+    tiny.chunk = 128;
+    tiny.current = 512;
+    tiny.ahead_per_worker = 256;
+    tiny.ahead = 1024;
+    tiny.help = 0;  // the model's thread parses no file itself
+    for (unsigned workers : {1u, 7u}) {
+        std::string stem = "wait" + std::to_string(workers);
+        reading_end end;
+        auto read = [&](const std::vector<const char*>& words) {
+            reading_pool pool(words, workers, tiny);
+            ASSERT_TRUE(pool.has_workers());
+            end = pool.read_all();
+        };
+        EXPECT_EQ(read_in_parallel(numbered_files(stem, 30, 300), read), expected_reading(stem, 30, 300))
+            << workers << " workers";
+        EXPECT_EQ(end.what, reading_end::read);
     }
 }

@@ -1,4 +1,4 @@
-#include "parse/xob_record.h"
+#include "reading/xob_record.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "model/binding_lists.h"
 #include "model/name_table.h"
 #include "model/xob_node.h"
-#include "parse/parallel_reading.h"
+#include "reading/parallel_reading.h"
 
 namespace {
 
@@ -75,12 +75,9 @@ std::vector<record_op> operations(const std::deque<record_chunk>& chunks) {
         const char* at = chunk.bytes.get();
         const char* end = at + chunk.size;
         while (at < end) {
-            std::int32_t header[2];
-            std::memcpy(header, at, sizeof header);
-            auto op = static_cast<record_op>(header[0]);
-            ops.push_back(op);
-            at += sizeof header + sizeof(std::int32_t) * RECORD_OP_SHAPES[op].arguments +
-                  (header[1] >= 0 ? header[1] + 1 : 0);
+            record_entry entry = read_entry(at);
+            ops.push_back(entry.op);
+            at = entry.next;
         }
         EXPECT_EQ(at, end) << "an entry runs past its chunk";
     }
@@ -131,11 +128,8 @@ public:
 };
 
 void put(chunk_writer& writer, record_op op, const char* text) {
-    std::int32_t header[2] = {op, static_cast<std::int32_t>(std::strlen(text))};
-    std::size_t size = sizeof header + std::strlen(text) + 1;
-    char* at = writer.reserve(size);
-    std::memcpy(at, header, sizeof header);
-    std::memcpy(at + sizeof header, text, std::strlen(text) + 1);
+    std::size_t size = entry_size(op, true, std::strlen(text));
+    write_entry(writer.reserve(size), op, nullptr, text, std::strlen(text));
     writer.commit(size);
 }
 
@@ -147,8 +141,14 @@ TEST(XobRecord, ScannerFailureEndsTheRunWhereTheReplayMeetsIt) {
     });
     put(writer, OP_PRINT, "printed before\n");
     put(writer, OP_SCANNER_FAILED, "input in flex scanner failed");
+    put(writer, OP_PRINT, "never printed\n");
     writer.finish();
-    EXPECT_EXIT(replay_xob_record(queue), testing::ExitedWithCode(2), "^input in flex scanner failed\n$");
+    std::string message;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(replay_xob_record(queue, message));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "printed before\n");
+    EXPECT_EQ(message, "input in flex scanner failed");
+    EXPECT_EXIT(end_on_scanner_failure(message), testing::ExitedWithCode(2), "^input in flex scanner failed\n$");
 }
 
 // Fetching ahead changes nothing the replay does: with it on from the first
@@ -171,7 +171,8 @@ TEST(XobRecord, ReplayFetchingAheadBindsEveryDefinition) {
     std::fclose(file);
     ASSERT_GT(queue.chunks.size(), 50u);
     set_replay_fetch_ahead_from(0);
-    replay_xob_record(queue);
+    std::string message;
+    EXPECT_TRUE(replay_xob_record(queue, message));
     set_replay_fetch_ahead_from(64 << 20);
     for (int i = 0; i < 300; ++i) {
         binding_cell* bound = newest_of_kind(name_intern(("ahead" + std::to_string(i)).c_str()), a_definition);

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,44 +13,33 @@
 #include "model/xob_node.h"
 #include "parse/xob_actions.h"
 #include "parse/xob_reader.h"
-#include "parse/xob_record.h"
+#include "reading/xob_action_check.h"
+#include "reading/xob_record.h"
 
-// arguments, values, makes, consumes
-const record_op_shape RECORD_OP_SHAPES[OP_COUNT] = {
-    {1, false, true, false},  // OP_STRING
-    {1, false, true, false},  // OP_NUMBER
-    {0, false, false, false}, // OP_PRINT_PAIR
-    {0, false, false, false}, // OP_PRINT
-    {2, true, true, true},    // OP_APPEND_BLOCK
-    {1, true, true, true},    // OP_MODULE
-    {4, true, true, true},    // OP_POSITION_BY_NAME
-    {3, true, true, true},    // OP_POSITION_BY_NUMBER
-    {3, false, true, false},  // OP_POSITION_AT
-    {7, true, true, true},    // OP_DEFINE
-    {5, true, true, true},    // OP_FIELD
-    {3, true, true, true},    // OP_ENUM
-    {7, true, true, true},    // OP_TYPEDEF
-    {4, true, true, true},    // OP_DECLARE
-    {4, true, true, true},    // OP_FILE
-    {7, true, true, false},   // OP_SOURCE_START: its values serve its end too
-    {9, true, true, true},    // OP_SOURCE_END
-    {3, true, true, true},    // OP_FUNCTION_DECLARATION
-    {4, true, true, false},   // OP_FUNCTION_START
-    {6, true, true, true},    // OP_FUNCTION_END
-    {3, true, true, false},   // OP_XOB_START
-    {5, true, true, true},    // OP_XOB_END
-    {3, true, true, true},    // OP_OBJECT
-    {3, true, true, true},    // OP_REFERENCE
-    {5, true, true, true},    // OP_JUSTIFY
-    {4, true, true, true},    // OP_TRAP
-    {0, false, false, false}, // OP_SCANNER_FAILED
-    {1, false, false, false}, // OP_END
-};
+CHECK_XOB_ACTION_LIST(XOB_ACTIONS)
 
 namespace {
 
 // Flex's status for a scanner that cannot go on.
 constexpr int SCANNER_FAILURE_STATUS = 2;
+
+// What the look-ahead fetches for an entry (the action list's fetch
+// columns): the binding kind, or one of these (slot tags are not negative).
+constexpr std::int32_t NO_FETCH = -1;
+constexpr std::int32_t FETCH_USE = -2;  // a use: declarations, definitions, functions
+
+struct element_fetch {
+    std::int32_t kind;
+    int name, position;  // which of its values
+};
+
+constexpr element_fetch ELEMENT_FETCHES[OP_COUNT] = {
+#define XOB_NO_FETCH(...) {NO_FETCH, 0, 0},
+#define XOB_FETCH(op, function, values, consumes, kind, name, position) {kind, name, position},
+    XOB_RECORD_DATA(XOB_NO_FETCH) XOB_ACTIONS(XOB_FETCH)
+#undef XOB_NO_FETCH
+#undef XOB_FETCH
+};
 
 // The values of one file's record by number, with the numbering's
 // lifetimes: a value made takes its number, ending every later one.
@@ -77,7 +67,14 @@ private:
     xob_value none_ = no_value();
 };
 
-// Calls the action of one entry; the value it makes.
+// Calls the model's action `Action` with the values the entry names.
+template <auto Action, std::size_t... I>
+xob_value call_action(const std::int32_t* a, replay_values& v, std::index_sequence<I...>) {
+    return Action(v.at(a[I])...);
+}
+
+// Calls the action of one entry; the value it makes. An entry that ends the
+// replay (END, SCANNER_FAILED) is the caller's.
 xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_t text_length,
               replay_values& v) {
     switch (op) {
@@ -85,43 +82,17 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
             return string_attribute(
                 name_intern_read(text, static_cast<std::size_t>(text_length), static_cast<std::uint32_t>(a[0])));
         case OP_NUMBER: return number_attribute(a[0]);
-        case OP_PRINT_PAIR: print_pair(text, text + std::strlen(text) + 1); break;
-        case OP_PRINT: std::fwrite(text, 1, static_cast<std::size_t>(text_length), stdout); break;
-        case OP_APPEND_BLOCK: return append_block(v.at(a[0]), v.at(a[1]));
-        case OP_MODULE: return act_module(v.at(a[0]));
-        case OP_POSITION_BY_NAME: return act_position_by_name(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
-        case OP_POSITION_BY_NUMBER: return act_position_by_number(v.at(a[0]), v.at(a[1]), v.at(a[2]));
         case OP_POSITION_AT:
             return act_position_by_number(number_attribute(a[0]), number_attribute(a[1]), number_attribute(a[2]));
-        case OP_DEFINE:
-            return act_define(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]), v.at(a[6]));
-        case OP_FIELD: return act_field(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]));
-        case OP_ENUM: return act_enum(v.at(a[0]), v.at(a[1]), v.at(a[2]));
-        case OP_TYPEDEF:
-            return act_typedef(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]), v.at(a[6]));
-        case OP_DECLARE: return act_declare(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
-        case OP_FILE: return act_file(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
-        case OP_SOURCE_START:
-            return act_source_start(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]),
-                                    v.at(a[6]));
-        case OP_SOURCE_END:
-            return act_source_end(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]),
-                                  v.at(a[6]), v.at(a[7]), v.at(a[8]));
-        case OP_FUNCTION_DECLARATION: return act_function_declaration(v.at(a[0]), v.at(a[1]), v.at(a[2]));
-        case OP_FUNCTION_START: return act_function_start(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
-        case OP_FUNCTION_END:
-            return act_function_end(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]), v.at(a[5]));
-        case OP_XOB_START: return act_xob_start(v.at(a[0]), v.at(a[1]), v.at(a[2]));
-        case OP_XOB_END: return act_xob_end(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]));
-        case OP_OBJECT: return act_object(v.at(a[0]), v.at(a[1]), v.at(a[2]));
-        case OP_REFERENCE: return act_reference(v.at(a[0]), v.at(a[1]), v.at(a[2]));
-        case OP_JUSTIFY: return act_justify(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]), v.at(a[4]));
-        case OP_TRAP: return act_trap(v.at(a[0]), v.at(a[1]), v.at(a[2]), v.at(a[3]));
+        case OP_PRINT_PAIR: print_pair(text, text + std::strlen(text) + 1); break;
+        case OP_PRINT: std::fwrite(text, 1, static_cast<std::size_t>(text_length), stdout); break;
         case OP_SCANNER_FAILED:
-            std::fprintf(stderr, "%s\n", text);
-            std::exit(SCANNER_FAILURE_STATUS);
         case OP_END:
         case OP_COUNT: break;
+#define XOB_REPLAY_ACTION(op, function, values, ...) \
+        case OP_##op: return call_action<&::function>(a, v, std::make_index_sequence<values>());
+        XOB_ACTIONS(XOB_REPLAY_ACTION)
+#undef XOB_REPLAY_ACTION
     }
     return no_value();
 }
@@ -131,29 +102,6 @@ xob_value run(record_op op, const std::int32_t* a, const char* text, std::int32_
 // probe first, then, once a slot is at hand, the name it holds.
 constexpr int SLOT_AHEAD = 24;
 constexpr int NAME_AHEAD = 8;
-
-// One entry of a record, read out of its bytes.
-struct record_entry {
-    record_op op;
-    std::int32_t text_length;  // -1 without a text
-    std::int32_t arguments[9];
-    const char* text;
-    const char* next;  // the entry after it
-};
-
-record_entry read_entry(const char* at) {
-    record_entry entry;
-    std::int32_t header[2];  // operation, text length
-    std::memcpy(header, at, sizeof header);
-    entry.op = static_cast<record_op>(header[0]);
-    entry.text_length = header[1];
-    const char* arguments = at + sizeof header;
-    int count = RECORD_OP_SHAPES[entry.op].arguments;
-    copy_arguments(entry.arguments, arguments, count);
-    entry.text = arguments + count * sizeof(std::int32_t);
-    entry.next = entry.text + (entry.text_length >= 0 ? entry.text_length + 1 : 0);
-    return entry;
-}
 
 // The model size from which the replay fetches ahead. A smaller model stays
 // in the processor's caches, and reading every entry a second time costs
@@ -207,17 +155,11 @@ private:
                     made = {known::position, at(a[0]).a, at(a[1]).a, at(a[2]).a};
                 break;
             case OP_POSITION_AT: made = {known::position, a[0], a[1], a[2]}; break;
-            case OP_DEFINE: fetch(a[0], a_definition, a[6]); break;
-            case OP_DECLARE: fetch(a[0], a_declaration, a[3]); break;
-            case OP_TYPEDEF: fetch(a[0], a_typedef, a[6]); break;
-            case OP_ENUM: fetch(a[0], a_enum, a[2]); break;
-            case OP_FIELD: fetch(a[0], a_field, a[4]); break;
-            case OP_FUNCTION_DECLARATION: fetch(a[0], a_function_declaration, a[2]); break;
-            case OP_FUNCTION_START: fetch(a[0], a_function, a[3]); break;
-            case OP_OBJECT:
-                for (std::int32_t kind : {a_declaration, a_definition, a_function}) fetch(a[0], kind, a[2]);
+            default: {
+                const element_fetch& element = ELEMENT_FETCHES[entry.op];
+                if (element.kind != NO_FETCH) fetch(element.kind, a[element.name], a[element.position]);
                 break;
-            default: break;
+            }
         }
         if (!RECORD_OP_SHAPES[entry.op].makes) return;
         std::uint32_t number = numbering_.number_made(entry.op, a);
@@ -242,12 +184,18 @@ private:
         return index < values_.size() ? values_[index] : none;
     }
 
-    void fetch(std::int32_t name_value, std::int32_t kind, std::int32_t position_value) const {
+    void fetch(std::int32_t kind, std::int32_t name_value, std::int32_t position_value) const {
         const known& text = at(name_value);
         const known& position = at(position_value);
         if (text.what != known::string || position.what != known::position) return;
-        prefetch_newest_at(static_cast<std::uint32_t>(text.a), kind, file_number_index(position.a),
-                           position.b, position.c);
+        auto hash = static_cast<std::uint32_t>(text.a);
+        std::int32_t file = file_number_index(position.a);
+        if (kind != FETCH_USE) {
+            prefetch_newest_at(hash, kind, file, position.b, position.c);
+            return;
+        }
+        for (std::int32_t use_kind : {a_declaration, a_definition, a_function})
+            prefetch_newest_at(hash, use_kind, file, position.b, position.c);
     }
 
     // The string values among the entries passed last.
@@ -272,7 +220,7 @@ private:
 
 void set_replay_fetch_ahead_from(std::size_t model_bytes) { lookahead_from_model_bytes = model_bytes; }
 
-void replay_xob_record(chunk_source& record) {
+bool replay_xob_record(chunk_source& record, std::string& scanner_message) {
     xob_node* outer_scope = current_scope;
     replay_values values;
     value_numbering numbering;
@@ -291,10 +239,20 @@ void replay_xob_record(chunk_source& record) {
         at = entry.next;
         if (entry.op == OP_END) {
             finish_xob_file(entry.arguments[0], outer_scope);
-            return;
+            return true;
+        }
+        if (entry.op == OP_SCANNER_FAILED) {
+            scanner_message = entry.text;
+            return false;
         }
         xob_value value = run(entry.op, entry.arguments, entry.text, entry.text_length, values);
         if (RECORD_OP_SHAPES[entry.op].makes) values.made(numbering.number_made(entry.op, entry.arguments), value);
     }
     finish_xob_file(1, outer_scope);
+    return true;
+}
+
+void end_on_scanner_failure(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    std::exit(SCANNER_FAILURE_STATUS);
 }

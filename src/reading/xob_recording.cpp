@@ -1,6 +1,5 @@
-#include "parse/xob_recording.h"
+#include "reading/xob_recording.h"
 
-#include <cassert>
 #include <cstring>
 #include <string>
 
@@ -9,7 +8,7 @@
 #include "parse/lexer.h"
 #include "parse/token_values.h"
 #include "parse/xob_actions.h"
-#include "parse/xob_record.h"
+#include "reading/xob_record.h"
 
 int xob_parse_recording(markup_lexer& lexer);  // the recording parser (xob_grammar.y)
 
@@ -76,21 +75,13 @@ private:
 
     void write(record_op op, const std::int32_t* arguments, const char* text, std::size_t text_length) {
         if (gone_) return;
-        const record_op_shape& shape = RECORD_OP_SHAPES[op];
-        std::size_t argument_bytes = sizeof(std::int32_t) * static_cast<std::size_t>(shape.arguments);
-        std::size_t size = 2 * sizeof(std::int32_t) + argument_bytes + (text ? text_length + 1 : 0);
+        std::size_t size = entry_size(op, text != nullptr, text_length);
         char* at = out_.reserve(size);
         if (!at) {
             gone_ = true;
             return;
         }
-        std::int32_t header[2] = {op, text ? static_cast<std::int32_t>(text_length) : -1};
-        std::memcpy(at, header, sizeof header);
-        if (arguments) std::memcpy(at + sizeof header, arguments, argument_bytes);
-        if (text) {
-            std::memcpy(at + sizeof header + argument_bytes, text, text_length);
-            at[size - 1] = '\0';
-        }
+        write_entry(at, op, arguments, text, text_length);
         out_.commit(size);
     }
 
@@ -106,13 +97,6 @@ thread_local recorder* active = nullptr;
 using xob_recording::rec_value;
 
 rec_value made(std::uint32_t number) { return rec_value{number}; }
-
-template <class... Values>
-rec_value action(record_op op, Values... values) {
-    std::int32_t arguments[] = {static_cast<std::int32_t>(values.number)...};
-    assert(sizeof...(values) == static_cast<std::size_t>(RECORD_OP_SHAPES[op].arguments));
-    return made(active->entry(op, arguments, nullptr, 0));
-}
 
 rec_value with_number(record_op op, std::int32_t number) {
     return made(active->entry(op, &number, nullptr, 0));
@@ -170,68 +154,8 @@ rec_value line_count_value(const markup_lexer& lexer) {
     return with_number(OP_NUMBER, line_count_number(current_token_text(lexer)));
 }
 
-rec_value append_block(rec_value list, rec_value block) {
-    return action(OP_APPEND_BLOCK, list, block);
-}
-
-rec_value act_module(rec_value xob) { return action(OP_MODULE, xob); }
-rec_value act_position_by_name(rec_value a, rec_value b, rec_value c, rec_value d) {
-    return action(OP_POSITION_BY_NAME, a, b, c, d);
-}
-rec_value act_position_by_number(rec_value a, rec_value b, rec_value c) {
-    return action(OP_POSITION_BY_NUMBER, a, b, c);
-}
-rec_value act_define(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e, rec_value f,
-                     rec_value g) {
-    return action(OP_DEFINE, a, b, c, d, e, f, g);
-}
-rec_value act_field(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e) {
-    return action(OP_FIELD, a, b, c, d, e);
-}
-rec_value act_enum(rec_value a, rec_value b, rec_value c) { return action(OP_ENUM, a, b, c); }
-rec_value act_typedef(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e, rec_value f,
-                      rec_value g) {
-    return action(OP_TYPEDEF, a, b, c, d, e, f, g);
-}
-rec_value act_declare(rec_value a, rec_value b, rec_value c, rec_value d) {
-    return action(OP_DECLARE, a, b, c, d);
-}
-rec_value act_file(rec_value a, rec_value b, rec_value c, rec_value d) {
-    return action(OP_FILE, a, b, c, d);
-}
-rec_value act_source_start(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e,
-                           rec_value f, rec_value g) {
-    return action(OP_SOURCE_START, a, b, c, d, e, f, g);
-}
-rec_value act_source_end(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e,
-                         rec_value f, rec_value g, rec_value h, rec_value i) {
-    return action(OP_SOURCE_END, a, b, c, d, e, f, g, h, i);
-}
-rec_value act_function_declaration(rec_value a, rec_value b, rec_value c) {
-    return action(OP_FUNCTION_DECLARATION, a, b, c);
-}
-rec_value act_function_start(rec_value a, rec_value b, rec_value c, rec_value d) {
-    return action(OP_FUNCTION_START, a, b, c, d);
-}
-rec_value act_function_end(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e,
-                           rec_value f) {
-    return action(OP_FUNCTION_END, a, b, c, d, e, f);
-}
-rec_value act_xob_start(rec_value a, rec_value b, rec_value c) {
-    return action(OP_XOB_START, a, b, c);
-}
-rec_value act_xob_end(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e) {
-    return action(OP_XOB_END, a, b, c, d, e);
-}
-rec_value act_object(rec_value a, rec_value b, rec_value c) { return action(OP_OBJECT, a, b, c); }
-rec_value act_reference(rec_value a, rec_value b, rec_value c) {
-    return action(OP_REFERENCE, a, b, c);
-}
-rec_value act_justify(rec_value a, rec_value b, rec_value c, rec_value d, rec_value e) {
-    return action(OP_JUSTIFY, a, b, c, d, e);
-}
-rec_value act_trap(rec_value a, rec_value b, rec_value c, rec_value d) {
-    return action(OP_TRAP, a, b, c, d);
+rec_value record_action(record_op op, const std::int32_t* numbers) {
+    return made(active->entry(op, numbers, nullptr, 0));
 }
 
 }  // namespace xob_recording
