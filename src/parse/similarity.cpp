@@ -110,18 +110,6 @@ void read_focus_modes(similarity_tables& tables) {
         tables.visible.reset(new visible_similarity);
 }
 
-// What a name keeps in a run with a table in the focused mode, made when it
-// is first met: the record of each key that another name met too (a
-// similarity_record in a table in the default mode, a visible_key_group in
-// one in the focused mode; 0 for a key the name alone has met, and for the
-// prefix key of a short name), and the name's number in the sighting index.
-// Every name keeps one: a name alone under all its keys can still be paired
-// with a name met later.
-struct visible_name_note {
-    std::uint32_t records[3];  // arena numbers
-    std::uint32_t number;
-};
-
 visible_name_note* visible_note_of(const name* identifier, std::uint32_t generation) {
     return static_cast<visible_name_note*>(similarity_keys_of(identifier, generation));
 }
@@ -131,7 +119,6 @@ visible_name_note* visible_note_of(const name* identifier, std::uint32_t generat
 // when the key had only met the owner until now).
 visible_name_note* note_new_name(similarity_tables& tables, name* identifier, xob_node* entry) {
     auto* note = static_cast<visible_name_note*>(arena_alloc(sizeof(visible_name_note)));
-    note->number = tables.visible->add_name();
     const char* text = name_text(identifier);
     std::size_t length = std::strlen(text);
     int first_table = length < significant_prefix() ? 1 : 0;
@@ -164,10 +151,10 @@ visible_name_note* note_new_name(similarity_tables& tables, name* identifier, xo
         if (!group->members) {
             visible_name_note* owners = visible_note_of(owner, tables.generation);
             assert(owners && "every name of the run has its note");
-            visible_similarity::join(*group, owners->number);
+            visible_similarity::join(*group, arena_number(owners));
             owners->records[table] = arena_number(group);
         }
-        visible_similarity::join(*group, note->number);
+        visible_similarity::join(*group, arena_number(note));
         note->records[table] = arena_number(group);
     }
     set_similarity_keys(identifier, note, tables.generation);
@@ -185,7 +172,7 @@ void check_with_visible(similarity_tables& tables, name* identifier, xob_node* e
         if (!tables.in_visible_mode[table] || !note->records[table]) continue;
         const auto* group = static_cast<const visible_key_group*>(arena_record(note->records[table]));
         if (xob_node* partner =
-                tables.visible->pair_for(table, *group, note->number, entry, here))
+                tables.visible->pair_for(table, *group, arena_number(note), entry, here))
             record_trap_pair(TABLE_RULES[table], entry_position(entry), entry_position(partner),
                              partner->name, identifier);
     }
@@ -194,7 +181,7 @@ void check_with_visible(similarity_tables& tables, name* identifier, xob_node* e
         register_entry(static_cast<similarity_record*>(arena_record(note->records[table])),
                        TABLE_RULES[table], identifier, entry);
     }
-    tables.visible->keep(note->number, entry, here);
+    tables.visible->keep(*note, entry, here);
 }
 
 }  // namespace

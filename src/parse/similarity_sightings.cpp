@@ -65,11 +65,6 @@ void sighting_slots<Value>::grow() {
     }
 }
 
-std::uint32_t sighting_index::add_name() {
-    external_.emplace_back();
-    return static_cast<std::uint32_t>(external_.size());
-}
-
 const sighting_index::of_unit* sighting_index::in_unit(std::uint32_t name_number,
                                                        const xob_node* unit) const {
     return unit == unit_being_ ? unit_.find(name_number) : nullptr;
@@ -82,7 +77,8 @@ bool sighting_index::is_newest(std::uint32_t name_number, const xob_node* entry,
     return seen && newer(seen->file_level, seen->local).entry == arena_number(entry);
 }
 
-void sighting_index::add(std::uint32_t name_number, const name_place& place, xob_node* entry) {
+void sighting_index::add(std::uint32_t name_number, name_sightings& kept, const name_place& place,
+                         xob_node* entry) {
     if (last_order_ == UINT32_MAX)
         fatal("Fatal Error", "Too many identifiers for the similarity checks", "");
     const newest_sighting sighting{++last_order_, arena_number(entry)};
@@ -93,28 +89,38 @@ void sighting_index::add(std::uint32_t name_number, const name_place& place, xob
     of_unit& here = unit_.at(name_number);
     if (place.function) {
         here.local = sighting;
+        std::uint32_t function = arena_number(place.function);
+        if (!kept.function) kept.function = function;
+        if (kept.function == function) {
+            kept.local = sighting;
+            if (place.depth <= 1) kept.shallow_local = sighting;
+            return;
+        }
         of_function& there = functions_.at(function_key(name_number, place.function));
         there.any = sighting;
         if (place.depth <= 1) there.shallow = sighting;
         return;
     }
     here.file_level = sighting;
-    if (place.external) external_[name_number - 1] = sighting;
+    if (place.external) kept.external = sighting;
 }
 
 newest_sighting sighting_index::newest_visible(std::uint32_t name_number,
+                                               const name_sightings& kept,
                                                const name_place& here) const {
     newest_sighting best;
     const of_unit* unit = in_unit(name_number, here.unit);
     if (unit) best = unit->file_level;
     if (here.function) {
         // Two locals of one function, when one of them is at depth 1 or less.
+        if (kept.function && kept.function == arena_number(here.function))
+            return newer(best, here.depth <= 1 ? kept.local : kept.shallow_local);
         if (const of_function* there = functions_.find(function_key(name_number, here.function)))
             best = newer(best, here.depth <= 1 ? there->any : there->shallow);
         return best;
     }
     if (unit) best = newer(best, unit->local);
-    if (here.external) best = newer(best, external_[name_number - 1]);
+    if (here.external) best = newer(best, kept.external);
     return best;
 }
 

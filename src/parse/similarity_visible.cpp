@@ -7,23 +7,24 @@
 #include "model/name_place.h"
 #include "model/xob_node.h"
 
-void visible_similarity::join(visible_key_group& group, std::uint32_t name_number) {
+void visible_similarity::join(visible_key_group& group, std::uint32_t note) {
     auto* member = static_cast<visible_member*>(arena_alloc(sizeof(visible_member)));
-    member->name_number = name_number;
+    member->note = note;
     member->next = group.members;
     group.members = arena_number(member);
 }
 
 xob_node* visible_similarity::pair_for(int table, const visible_key_group& group,
-                                       std::uint32_t name_number, xob_node* entry,
+                                       std::uint32_t note, xob_node* entry,
                                        const name_place& here) {
     newest_sighting best;
     for (std::uint32_t at = group.members; at;) {
         const auto* member = static_cast<const visible_member*>(arena_record(at));
         at = member->next;
         // A name entered again (declared, then defined) is not confusable with itself.
-        if (member->name_number == name_number) continue;
-        newest_sighting seen = sightings_.newest_visible(member->name_number, here);
+        if (member->note == note) continue;
+        const auto* other = static_cast<const visible_name_note*>(arena_record(member->note));
+        newest_sighting seen = sightings_.newest_visible(member->note, other->sightings, here);
         if (seen.order > best.order) best = seen;
     }
     if (!best.order) return nullptr;
@@ -40,6 +41,8 @@ xob_node* visible_similarity::pair_for(int table, const visible_key_group& group
     return paired_[table].emplace(first, second, scope).second ? partner : nullptr;
 }
 
-void visible_similarity::keep(std::uint32_t name_number, xob_node* entry, const name_place& here) {
-    if (!sightings_.is_newest(name_number, entry, here.unit)) sightings_.add(name_number, here, entry);
+void visible_similarity::keep(visible_name_note& note, xob_node* entry, const name_place& here) {
+    std::uint32_t number = arena_number(&note);
+    if (!sightings_.is_newest(number, entry, here.unit))
+        sightings_.add(number, note.sightings, here, entry);
 }

@@ -23,31 +23,41 @@
 struct name;
 struct xob_node;
 
+// What a name keeps in a run with a table in the focused mode, made when it
+// is first met: the record of each key that another name met too (a
+// similarity_record in a table in the default mode, a visible_key_group in
+// one in the focused mode; 0 for a key the name alone has met, and for the
+// prefix key of a short name), and its sightings. Every name keeps one: a
+// name alone under all its keys can still be paired with a name met later.
+// Its arena number is the name's number in the sighting index.
+struct visible_name_note {
+    std::uint32_t records[3];  // arena numbers
+    name_sightings sightings;
+};
+
 // The record of a key that two names or more have met, in a table in the
 // focused mode: the names behind it, as a list of cells.
 struct visible_key_group : similarity_record {
     std::uint32_t members;  // arena number of the newest member cell
 };
 struct visible_member {
-    std::uint32_t name_number;  // in the sighting index
-    std::uint32_t next;         // arena number of the older cell, or 0
+    std::uint32_t note;  // arena number of the name's visible_name_note
+    std::uint32_t next;  // arena number of the older cell, or 0
 };
 
 class visible_similarity {
 public:
-    // A name met for the first time: its number in the index.
-    std::uint32_t add_name() { return sightings_.add_name(); }
     // Puts the name into the key's group (a new group holds no one yet).
-    static void join(visible_key_group& group, std::uint32_t name_number);
+    static void join(visible_key_group& group, std::uint32_t note);
     // The entry of another name of the group that the entry (of the name
-    // with this number, at `here`) pairs with in the given table: the newest
+    // of this note, at `here`) pairs with in the given table: the newest
     // sighting one scope can see together with it. Null when there is none,
     // or when the two names were paired already in that scope: a header read
     // again, or a function declared and then defined, is one finding.
-    xob_node* pair_for(int table, const visible_key_group& group, std::uint32_t name_number,
+    xob_node* pair_for(int table, const visible_key_group& group, std::uint32_t note,
                        xob_node* entry, const name_place& here);
     // Keeps the sighting once all tables are done with the entry.
-    void keep(std::uint32_t name_number, xob_node* entry, const name_place& here);
+    void keep(visible_name_note& note, xob_node* entry, const name_place& here);
 
 private:
     sighting_index sightings_;

@@ -74,8 +74,9 @@ TEST(SightingIndex, AgreesWithAScanOfEverySighting) {
     sightings_fixture fixture;
     sighting_index index;
     sighting_scan scan;
-    std::uint32_t names[4];
-    for (std::uint32_t& number : names) number = index.add_name();
+    // Four names, numbered as the caller likes, each with its own record.
+    const std::uint32_t names[4] = {1, 7, 8, 1000};
+    name_sightings kept[4] = {};
     std::uint32_t random = 12345;
     auto next = [&](std::uint32_t below) {
         random = random * 1103515245u + 12345u;
@@ -84,7 +85,8 @@ TEST(SightingIndex, AgreesWithAScanOfEverySighting) {
     const std::size_t steps = 600;
     for (std::size_t step = 0; step < steps; ++step) {
         const xob_node* unit = fixture.units[step * 3 / steps];
-        std::uint32_t name_number = names[next(4)];
+        std::uint32_t which = next(4);
+        std::uint32_t name_number = names[which];
         // A name sighted again at once, as a header read again gives it.
         const test_entry& entry = fixture.entries[next(8) == 0 ? 0 : next(
                                                       static_cast<std::uint32_t>(fixture.entries.size()))];
@@ -92,13 +94,13 @@ TEST(SightingIndex, AgreesWithAScanOfEverySighting) {
                   scan.is_newest(name_number, entry.node, unit))
             << step;
         if (!scan.is_newest(name_number, entry.node, unit)) {
-            index.add(name_number, entry.in(unit), entry.node);
+            index.add(name_number, kept[which], entry.in(unit), entry.node);
             scan.add(name_number, entry.in(unit), entry.node);
         }
-        for (std::uint32_t asked : names)
+        for (std::uint32_t asked = 0; asked < 4; ++asked)
             for (const test_entry& here : fixture.entries) {
-                newest_sighting expected = scan.newest_visible(asked, here.in(unit));
-                newest_sighting got = index.newest_visible(asked, here.in(unit));
+                newest_sighting expected = scan.newest_visible(names[asked], here.in(unit));
+                newest_sighting got = index.newest_visible(names[asked], kept[asked], here.in(unit));
                 ASSERT_EQ(got.order, expected.order) << step;
                 ASSERT_EQ(got.entry, expected.entry) << step;
             }
@@ -136,9 +138,9 @@ TEST(SightingIndex, FindsOlderSightingsBehindNewerUnseenOnes) {
     };
     for (const sighting_case& c : cases) {
         sighting_index index;
-        std::uint32_t number = index.add_name();
-        for (const auto& seen : c.seen) index.add(number, seen.first->in(seen.second), seen.first->node);
-        newest_sighting got = index.newest_visible(number, c.here.in(c.here_unit));
+        name_sightings kept{};
+        for (const auto& seen : c.seen) index.add(1, kept, seen.first->in(seen.second), seen.first->node);
+        newest_sighting got = index.newest_visible(1, kept, c.here.in(c.here_unit));
         if (c.expected == 0) {
             EXPECT_EQ(got.order, 0u) << c.what;
             EXPECT_EQ(got.node(), nullptr) << c.what;
