@@ -114,6 +114,11 @@ visible_name_note* visible_note_of(const name* identifier, std::uint32_t generat
     return static_cast<visible_name_note*>(similarity_keys_of(identifier, generation));
 }
 
+visible_key_records& key_records_of(visible_name_note& note) {
+    if (!note.records) note.records = arena_number(arena_alloc(sizeof(visible_key_records)));
+    return *static_cast<visible_key_records*>(arena_record(note.records));
+}
+
 // The first entry of a name: its keys, once, and their records; in a table
 // in the focused mode, the name joins the key's group (with the key's owner,
 // when the key had only met the owner until now).
@@ -143,7 +148,7 @@ visible_name_note* note_new_name(similarity_tables& tables, name* identifier, xo
         name* owner = keyed.owner_at(slot);
         if (owner == identifier) continue;
         if (!tables.in_visible_mode[table]) {
-            note->records[table] = arena_number(keyed.record_at(slot, hashes[table]));
+            key_records_of(*note).of_table[table] = arena_number(keyed.record_at(slot, hashes[table]));
             continue;
         }
         auto* group = static_cast<visible_key_group*>(
@@ -152,13 +157,33 @@ visible_name_note* note_new_name(similarity_tables& tables, name* identifier, xo
             visible_name_note* owners = visible_note_of(owner, tables.generation);
             assert(owners && "every name of the run has its note");
             visible_similarity::join(*group, arena_number(owners));
-            owners->records[table] = arena_number(group);
+            key_records_of(*owners).of_table[table] = arena_number(group);
         }
         visible_similarity::join(*group, arena_number(note));
-        note->records[table] = arena_number(group);
+        key_records_of(*note).of_table[table] = arena_number(group);
     }
     set_similarity_keys(identifier, note, tables.generation);
     return note;
+}
+
+// The entry of a name that met a key of another name: the tables in the
+// focused mode pair it first, then the others register it.
+void check_key_records(similarity_tables& tables, visible_name_note& note, name* identifier,
+                       xob_node* entry, const name_place& here) {
+    const auto& records = *static_cast<const visible_key_records*>(arena_record(note.records));
+    for (int table = 0; table < 3; ++table) {
+        if (!tables.in_visible_mode[table] || !records.of_table[table]) continue;
+        const auto* group = static_cast<const visible_key_group*>(arena_record(records.of_table[table]));
+        if (xob_node* partner =
+                tables.visible->pair_for(table, *group, arena_number(&note), entry, here))
+            record_trap_pair(TABLE_RULES[table], entry_position(entry), entry_position(partner),
+                             partner->name, identifier);
+    }
+    for (int table = 0; table < 3; ++table) {
+        if (tables.in_visible_mode[table] || !records.of_table[table]) continue;
+        register_entry(static_cast<similarity_record*>(arena_record(records.of_table[table])),
+                       TABLE_RULES[table], identifier, entry);
+    }
 }
 
 // Every entry of a run with a table in the focused mode: the tables in that
@@ -168,21 +193,10 @@ void check_with_visible(similarity_tables& tables, name* identifier, xob_node* e
     visible_name_note* note = visible_note_of(identifier, tables.generation);
     if (!note) note = note_new_name(tables, identifier, entry);
     const name_place here = place_of(entry, unit_being_read());
-    for (int table = 0; table < 3; ++table) {
-        if (!tables.in_visible_mode[table] || !note->records[table]) continue;
-        const auto* group = static_cast<const visible_key_group*>(arena_record(note->records[table]));
-        if (xob_node* partner =
-                tables.visible->pair_for(table, *group, arena_number(note), entry, here))
-            record_trap_pair(TABLE_RULES[table], entry_position(entry), entry_position(partner),
-                             partner->name, identifier);
-    }
-    for (int table = 0; table < 3; ++table) {
-        if (tables.in_visible_mode[table] || !note->records[table]) continue;
-        register_entry(static_cast<similarity_record*>(arena_record(note->records[table])),
-                       TABLE_RULES[table], identifier, entry);
-    }
+    if (note->records) check_key_records(tables, *note, identifier, entry, here);
     tables.visible->keep(*note, entry, here);
 }
+
 
 }  // namespace
 

@@ -12,6 +12,11 @@ const newest_sighting& newer(const newest_sighting& a, const newest_sighting& b)
     return a.order >= b.order ? a : b;
 }
 
+// A local at depth 1 or less: one that every local of its function sees.
+bool is_shallow(const newest_sighting& local) {
+    return place_of(local.node(), nullptr).depth <= 1;
+}
+
 std::uint64_t function_key(std::uint32_t name_number, const xob_node* function) {
     return static_cast<std::uint64_t>(name_number) << 32 | arena_number(function);
 }
@@ -92,8 +97,9 @@ void sighting_index::add(std::uint32_t name_number, name_sightings& kept, const 
         std::uint32_t function = arena_number(place.function);
         if (!kept.function) kept.function = function;
         if (kept.function == function) {
+            if (place.depth > 1 && kept.local.order && is_shallow(kept.local))
+                functions_.at(function_key(name_number, place.function)).shallow = kept.local;
             kept.local = sighting;
-            if (place.depth <= 1) kept.shallow_local = sighting;
             return;
         }
         of_function& there = functions_.at(function_key(name_number, place.function));
@@ -113,8 +119,12 @@ newest_sighting sighting_index::newest_visible(std::uint32_t name_number,
     if (unit) best = unit->file_level;
     if (here.function) {
         // Two locals of one function, when one of them is at depth 1 or less.
-        if (kept.function && kept.function == arena_number(here.function))
-            return newer(best, here.depth <= 1 ? kept.local : kept.shallow_local);
+        if (kept.function && kept.function == arena_number(here.function)) {
+            if (here.depth <= 1 || is_shallow(kept.local)) return newer(best, kept.local);
+            if (const of_function* there = functions_.find(function_key(name_number, here.function)))
+                best = newer(best, there->shallow);
+            return best;
+        }
         if (const of_function* there = functions_.find(function_key(name_number, here.function)))
             best = newer(best, here.depth <= 1 ? there->any : there->shallow);
         return best;

@@ -27,11 +27,13 @@ struct newest_sighting {
 };
 
 // What a name keeps of its sightings in its own record.
+// The newest local at depth 1 or less of the first function is that local
+// itself, unless it is deeper: then it sits in the table with the locals of
+// the name's other functions.
 struct name_sightings {
-    std::uint32_t function;         // arena number of the first function with a local of the name
-    newest_sighting local;          // the newest local of the name in that function
-    newest_sighting shallow_local;  // the same at depth 1 or less
-    newest_sighting external;       // the newest sighting with external linkage
+    std::uint32_t function;    // arena number of the first function with a local of the name
+    newest_sighting local;     // the newest local of the name in that function
+    newest_sighting external;  // the newest sighting with external linkage
 };
 
 // Open addressing from a nonzero 64-bit key to a value, for the index.

@@ -29,9 +29,13 @@ struct xob_node;
 // one in the focused mode; 0 for a key the name alone has met, and for the
 // prefix key of a short name), and its sightings. Every name keeps one: a
 // name alone under all its keys can still be paired with a name met later.
-// Its arena number is the name's number in the sighting index.
+// Its arena number is the name's number in the sighting index. The records
+// sit apart, made when the first of them is: most names have none.
+struct visible_key_records {
+    std::uint32_t of_table[3];  // arena numbers
+};
 struct visible_name_note {
-    std::uint32_t records[3];  // arena numbers
+    std::uint32_t records;  // arena number of its visible_key_records, or 0
     name_sightings sightings;
 };
 

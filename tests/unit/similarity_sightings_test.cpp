@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/binding.h"
 #include "model/name_place.h"
+#include "model/name_table.h"
 #include "model/xob_node.h"
 
 namespace {
@@ -14,10 +16,7 @@ namespace {
 // for the unit, which is the one reading it.
 struct test_entry {
     xob_node* node;
-    const xob_node* function;
-    std::int32_t depth;
-    bool external;
-    name_place in(const xob_node* unit) const { return {function, depth, external, unit}; }
+    name_place in(const xob_node* unit) const { return place_of(node, unit); }
 };
 
 // The straightforward model the index must agree with: every sighting kept,
@@ -57,12 +56,19 @@ struct sightings_fixture {
     std::vector<test_entry> entries;
     sightings_fixture() {
         // File level, static and external; locals of each function at depths 0 to 3.
-        entries.push_back({new_node(a_definition), nullptr, 0, false});
-        entries.push_back({new_node(a_definition), nullptr, 0, true});
-        entries.push_back({new_node(a_function_declaration), nullptr, 0, true});
+        entries.push_back({made(a_definition, units[0], 0, static_name())});
+        entries.push_back({made(a_definition, units[0], 0, name_intern("extern"))});
+        entries.push_back({made(a_function_declaration, units[0], 0, name_intern("extern"))});
         for (xob_node* function : functions)
             for (std::int32_t depth = 0; depth <= 3; ++depth)
-                entries.push_back({new_node(a_definition), function, depth, false});
+                entries.push_back({made(a_definition, function, depth, nullptr)});
+    }
+    static xob_node* made(std::int32_t kind, xob_node* scope, std::int32_t level, name* storage) {
+        xob_node* node = new_node(kind);
+        node->scope = scope;
+        if (kind != a_function_declaration) node->level = level;
+        node->storage = storage;
+        return node;
     }
 };
 
