@@ -1,6 +1,7 @@
 #include "parse/similarity_sightings.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "messages/messages.h"
 #include "model/arena.h"
@@ -60,8 +61,8 @@ void sighting_slots<Value>::clear() {
 
 template <class Value>
 void sighting_slots<Value>::grow() {
-    std::vector<slot> old(std::max<std::size_t>(64, 2 * slots_.size()));
-    old.swap(slots_);
+    std::vector<slot> old = std::move(slots_);
+    slots_.assign(std::max<std::size_t>(64, 2 * old.size()), slot{});
     for (const slot& kept : old) {
         if (!kept.key) continue;
         std::size_t at = home(kept.key);
@@ -75,23 +76,19 @@ const sighting_index::of_unit* sighting_index::in_unit(std::uint32_t name_number
     return unit == unit_being_ ? unit_.find(name_number) : nullptr;
 }
 
-bool sighting_index::is_newest(std::uint32_t name_number, const xob_node* entry,
-                               const xob_node* unit) const {
-    // The name's newest sighting, if it is of this unit, is one of the unit's two.
-    const of_unit* seen = in_unit(name_number, unit);
-    return seen && newer(seen->file_level, seen->local).entry == arena_number(entry);
-}
-
-void sighting_index::add(std::uint32_t name_number, name_sightings& kept, const name_place& place,
+bool sighting_index::add(std::uint32_t name_number, name_sightings& kept, const name_place& place,
                          xob_node* entry) {
-    if (last_order_ == UINT32_MAX)
-        fatal("Fatal Error", "Too many identifiers for the similarity checks", "");
-    const newest_sighting sighting{++last_order_, arena_number(entry)};
     if (place.unit != unit_being_) {
         unit_.clear();
         unit_being_ = place.unit;
     }
     of_unit& here = unit_.at(name_number);
+    // The name's newest sighting, if it is of this unit, is one of the unit's
+    // two (both empty for a name the unit has not read yet).
+    if (newer(here.file_level, here.local).entry == arena_number(entry)) return false;
+    if (last_order_ == UINT32_MAX)
+        fatal("Fatal Error", "Too many identifiers for the similarity checks", "");
+    const newest_sighting sighting{++last_order_, arena_number(entry)};
     if (place.function) {
         here.local = sighting;
         std::uint32_t function = arena_number(place.function);
@@ -100,15 +97,16 @@ void sighting_index::add(std::uint32_t name_number, name_sightings& kept, const 
             if (place.depth > 1 && kept.local.order && is_shallow(kept.local))
                 functions_.at(function_key(name_number, place.function)).shallow = kept.local;
             kept.local = sighting;
-            return;
+            return true;
         }
         of_function& there = functions_.at(function_key(name_number, place.function));
         there.any = sighting;
         if (place.depth <= 1) there.shallow = sighting;
-        return;
+        return true;
     }
     here.file_level = sighting;
     if (place.external) kept.external = sighting;
+    return true;
 }
 
 newest_sighting sighting_index::newest_visible(std::uint32_t name_number,

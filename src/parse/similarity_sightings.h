@@ -3,13 +3,14 @@
 // (name_place.h): per name, the newest sighting with external linkage; per
 // name and function, the newest local, and the newest at depth 1 or less;
 // per name, the newest file-level sighting and the newest local of the unit
-// being read. The part kept for every name sits in the caller's record of
-// the name (name_sightings), with the locals of the first function the name
-// has any in: most names have none in a second, and a table of (name,
-// function) slots for all of them cost 6 MB on a generated 116 MB corpus. A query is then a few look-ups, not a scan of every sighting:
+// being read. A query is then a few look-ups, not a scan of every sighting:
 // the scan walked thousands of locals `i` of other functions for a local
 // `l`. Units are read one after the other and a unit sees only what it read
 // itself, so the unit's part is emptied when the next unit begins.
+// The part kept for every name sits in the caller's record of the name
+// (name_sightings), with the locals of the first function the name has any
+// in: most names have none in a second, and (name, function) slots for all
+// of them cost 6 MB on a generated 116 MB corpus.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -26,10 +27,10 @@ struct newest_sighting {
     xob_node* node() const;
 };
 
-// What a name keeps of its sightings in its own record.
-// The newest local at depth 1 or less of the first function is that local
-// itself, unless it is deeper: then it sits in the table with the locals of
-// the name's other functions.
+// What a name keeps of its sightings in its own record. The newest local
+// at depth 1 or less of the first function is that local itself, unless it
+// is deeper: then it sits in the table with the locals of the name's other
+// functions.
 struct name_sightings {
     std::uint32_t function;    // arena number of the first function with a local of the name
     newest_sighting local;     // the newest local of the name in that function
@@ -66,10 +67,11 @@ private:
 // A name is given by a nonzero number of the caller's, with its record.
 class sighting_index {
 public:
-    // Whether the name's newest sighting is this entry read by this unit.
-    bool is_newest(std::uint32_t name_number, const xob_node* entry, const xob_node* unit) const;
-    // Keeps a sighting of the name at this place (place_of the entry).
-    void add(std::uint32_t name_number, name_sightings& kept, const name_place& place,
+    // Keeps a sighting of the name at this place, which must be place_of the
+    // entry and the unit (a local's depth is read again from its entry),
+    // unless the name's newest sighting is this entry read by this unit:
+    // false then.
+    bool add(std::uint32_t name_number, name_sightings& kept, const name_place& place,
              xob_node* entry);
     // The newest sighting of the name that one scope sees together with `here`.
     newest_sighting newest_visible(std::uint32_t name_number, const name_sightings& kept,

@@ -42,7 +42,5 @@ xob_node* visible_similarity::pair_for(int table, const visible_key_group& group
 }
 
 void visible_similarity::keep(visible_name_note& note, xob_node* entry, const name_place& here) {
-    std::uint32_t number = arena_number(&note);
-    if (!sightings_.is_newest(number, entry, here.unit))
-        sightings_.add(number, note.sightings, here, entry);
+    sightings_.add(arena_number(&note), note.sightings, here, entry);
 }
