@@ -7,6 +7,13 @@
 #include "model/name_place.h"
 #include "model/xob_node.h"
 
+std::size_t visible_similarity::pair_hash::operator()(const pair_in_scope& pair) const {
+    std::hash<const void*> of;
+    std::size_t hash = of(std::get<0>(pair));
+    hash = hash * 0x9E3779B97F4A7C15ull ^ of(std::get<1>(pair));
+    return hash * 0x9E3779B97F4A7C15ull ^ of(std::get<2>(pair));
+}
+
 void visible_similarity::join(visible_key_group& group, std::uint32_t note) {
     auto* member = static_cast<visible_member*>(arena_alloc(sizeof(visible_member)));
     member->note = note;
@@ -38,7 +45,9 @@ xob_node* visible_similarity::pair_for(int table, const visible_key_group& group
     const name* first = entry->name;
     const name* second = partner->name;
     if (std::less<const name*>()(second, first)) std::swap(first, second);
-    return paired_[table].emplace(first, second, scope).second ? partner : nullptr;
+    // insert, unlike emplace, makes no node for a pair found again: most
+    // pairs are, once for each unit that reads the header again.
+    return paired_[table].insert(std::make_tuple(first, second, scope)).second ? partner : nullptr;
 }
 
 void visible_similarity::keep(visible_name_note& note, xob_node* entry, const name_place& here) {
