@@ -79,13 +79,12 @@ void key_of_name(key_builder build, const name* identifier, key_text& key) {
 
 // The first name to produce a key owns it; every later entry of another name
 // is paired with the entry registered last under the key.
-// A table in the focused mode keeps its records without recording traps.
 void register_entry(similarity_record* record, std::int32_t rule, name* identifier,
-                    xob_node* entry, bool reports) {
+                    xob_node* entry) {
     if (record->owner == identifier) return;
     // A name entered again (declared, then defined) is not confusable with itself.
     name* newest_name = record->newest_entry->name;
-    if (newest_name != identifier && reports)
+    if (newest_name != identifier)
         record_trap_pair(rule, entry_position(entry), entry_position(record->newest_entry),
                          newest_name, identifier);
     record->newest_entry = entry;
@@ -106,28 +105,98 @@ constexpr focus_mode VISIBLE_MODES[3] = {focus_mode::prefix_visible,
 void read_focus_modes(similarity_tables& tables) {
     tables.modes_read = true;
     for (int table = 0; table < 3; ++table)
-        if (focus_on(VISIBLE_MODES[table])) tables.visible[table].reset(new visible_similarity);
+        tables.in_visible_mode[table] = focus_on(VISIBLE_MODES[table]);
+    if (tables.in_visible_mode[0] || tables.in_visible_mode[1] || tables.in_visible_mode[2])
+        tables.visible.reset(new visible_similarity);
 }
 
-// The tables in the focused mode, for every entry (names met before too:
-// each of their sightings counts).
-void check_visible(similarity_tables& tables, name* identifier, xob_node* entry) {
+visible_name_note* visible_note_of(const name* identifier, std::uint32_t generation) {
+    return static_cast<visible_name_note*>(similarity_keys_of(identifier, generation));
+}
+
+visible_key_records& key_records_of(visible_name_note& note) {
+    if (!note.records) note.records = arena_number(arena_alloc(sizeof(visible_key_records)));
+    return *static_cast<visible_key_records*>(arena_record(note.records));
+}
+
+// The first entry of a name: its keys, once, and their records; in a table
+// in the focused mode, the name joins the key's group (with the key's owner,
+// when the key had only met the owner until now).
+visible_name_note* note_new_name(similarity_tables& tables, name* identifier, xob_node* entry) {
+    auto* note = static_cast<visible_name_note*>(arena_alloc(sizeof(visible_name_note)));
     const char* text = name_text(identifier);
     std::size_t length = std::strlen(text);
-    const xob_node* unit = unit_being_read();
-    key_text key;
+    int first_table = length < significant_prefix() ? 1 : 0;
+    static key_text keys[3];
+    static key_text candidate_key;
+    std::uint32_t hashes[3];
+    for (int table = first_table; table < 3; ++table) {
+        key_of_text(TABLE_KEYS[table], text, length, keys[table]);
+        hashes[table] = key_hash(keys[table]);
+        tables.by_key[table].prefetch_slot(hashes[table]);
+    }
+    for (int table = first_table; table < 3; ++table) {
+        similarity_key_table& keyed = tables.by_key[table];
+        std::size_t slot = keyed.find(hashes[table], [&](const name* owner) {
+            key_of_name(TABLE_KEYS[table], owner, candidate_key);
+            return candidate_key == keys[table];
+        });
+        if (keyed.is_free(slot)) {
+            keyed.add_owned(slot, entry, hashes[table]);
+            continue;
+        }
+        name* owner = keyed.owner_at(slot);
+        if (owner == identifier) continue;
+        if (!tables.in_visible_mode[table]) {
+            key_records_of(*note).of_table[table] = arena_number(keyed.record_at(slot, hashes[table]));
+            continue;
+        }
+        auto* group = static_cast<visible_key_group*>(
+            keyed.record_at(slot, hashes[table], sizeof(visible_key_group)));
+        if (!group->members) {
+            visible_name_note* owners = visible_note_of(owner, tables.generation);
+            assert(owners && "every name of the run has its note");
+            visible_similarity::join(*group, arena_number(owners));
+            key_records_of(*owners).of_table[table] = arena_number(group);
+        }
+        visible_similarity::join(*group, arena_number(note));
+        key_records_of(*note).of_table[table] = arena_number(group);
+    }
+    set_similarity_keys(identifier, note, tables.generation);
+    return note;
+}
+
+// The entry of a name that met a key of another name: the tables in the
+// focused mode pair it first, then the others register it.
+void check_key_records(similarity_tables& tables, visible_name_note& note, name* identifier,
+                       xob_node* entry, const name_place& here) {
+    const auto& records = *static_cast<const visible_key_records*>(arena_record(note.records));
     for (int table = 0; table < 3; ++table) {
-        if (!tables.visible[table]) continue;
-        // Only the name itself has a prefix key shorter than the length.
-        if (table == 0 && length < significant_prefix()) continue;
-        key_of_text(TABLE_KEYS[table], text, length, key);
-        xob_node* partner =
-            tables.visible[table]->pair_for(key.buffer.data(), key.length, entry, unit);
-        if (partner)
+        if (!tables.in_visible_mode[table] || !records.of_table[table]) continue;
+        const auto* group = static_cast<const visible_key_group*>(arena_record(records.of_table[table]));
+        if (xob_node* partner =
+                tables.visible->pair_for(table, *group, arena_number(&note), entry, here))
             record_trap_pair(TABLE_RULES[table], entry_position(entry), entry_position(partner),
                              partner->name, identifier);
     }
+    for (int table = 0; table < 3; ++table) {
+        if (tables.in_visible_mode[table] || !records.of_table[table]) continue;
+        register_entry(static_cast<similarity_record*>(arena_record(records.of_table[table])),
+                       TABLE_RULES[table], identifier, entry);
+    }
 }
+
+// Every entry of a run with a table in the focused mode: the tables in that
+// mode pair it first, then the others register it as check_similarity_in
+// does, and the entry becomes a sighting of its name.
+void check_with_visible(similarity_tables& tables, name* identifier, xob_node* entry) {
+    visible_name_note* note = visible_note_of(identifier, tables.generation);
+    if (!note) note = note_new_name(tables, identifier, entry);
+    const name_place here = place_of(entry, unit_being_read());
+    if (note->records) check_key_records(tables, *note, identifier, entry, here);
+    tables.visible->keep(*note, entry, here);
+}
+
 
 }  // namespace
 
@@ -155,10 +224,11 @@ name* similarity_key_table::owner_at(std::size_t slot) const {
     return static_cast<similarity_record*>(arena_record(numbers_[slot]))->owner;
 }
 
-similarity_record* similarity_key_table::record_at(std::size_t slot, std::uint32_t hash) {
+similarity_record* similarity_key_table::record_at(std::size_t slot, std::uint32_t hash,
+                                                   std::size_t record_bytes) {
     if (!(tags_[slot] & ENTRY)) return static_cast<similarity_record*>(arena_record(numbers_[slot]));
     auto* first_entry = static_cast<xob_node*>(arena_record(numbers_[slot]));
-    auto* record = static_cast<similarity_record*>(arena_alloc(sizeof(similarity_record)));
+    auto* record = static_cast<similarity_record*>(arena_alloc(record_bytes));
     *record = {hash, first_entry->name, first_entry};
     tags_[slot] = tag_of(hash);
     numbers_[slot] = arena_number(record);
@@ -238,15 +308,16 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
     // Every entry is bound to its identifier: a record keeps the entry alone.
     assert(entry->name == identifier);
     if (!tables.modes_read) read_focus_modes(tables);
-    if (tables.visible[0] || tables.visible[1] || tables.visible[2])
-        check_visible(tables, identifier, entry);
+    if (tables.visible) {
+        check_with_visible(tables, identifier, entry);
+        return;
+    }
     if (void* known = similarity_keys_of(identifier, tables.generation)) {
         if (reinterpret_cast<std::uintptr_t>(known) & OWNS_ALL_KEYS) return;
         auto* note = static_cast<similarity_records_of_name*>(known);
         for (int table = 0; table < 3; ++table)
             if (note->records[table])
-                register_entry(note->records[table], TABLE_RULES[table], identifier, entry,
-                               !tables.visible[table]);
+                register_entry(note->records[table], TABLE_RULES[table], identifier, entry);
         return;
     }
     // A name shorter than the significant length is its own prefix key, and
@@ -284,8 +355,7 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
         // A key this name owns (entered in other tables before) changes nothing.
         if (keyed.owner_at(slot) == identifier) continue;
         records[table] = keyed.record_at(slot, hashes[table]);
-        register_entry(records[table], TABLE_RULES[table], identifier, entry,
-                       !tables.visible[table]);
+        register_entry(records[table], TABLE_RULES[table], identifier, entry);
     }
     void* kept = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(entry) | OWNS_ALL_KEYS);
     if (!owns_all) {

@@ -57,9 +57,10 @@ public:
     bool is_free(std::size_t slot) const { return slot == NO_SLOT || !tags_[slot]; }
     // The owner and the record of a slot find gave for the key of this hash;
     // a key still held by its owner's first entry gets a record of its own
-    // (newest entry: the owner's first).
+    // (newest entry: the owner's first), of record_bytes zeroed bytes.
     name* owner_at(std::size_t slot) const;
-    similarity_record* record_at(std::size_t slot, std::uint32_t hash);
+    similarity_record* record_at(std::size_t slot, std::uint32_t hash,
+                                 std::size_t record_bytes = sizeof(similarity_record));
     // Enters a key of this hash, produced first by this entry, in the free
     // slot find gave (the slot may move: the table grows first when it must).
     void add_owned(std::size_t slot, xob_node* first_entry, std::uint32_t hash);
@@ -88,15 +89,16 @@ private:
 // (KYV_50_10), by the name with every byte replaced through confusion_map
 // (KYV_50_11), and by the name with each run of one repeated character
 // reduced to one (KYV_50_12). Their order is never observed.
-// Each table in the focused mode "visible" pairs names through its own
-// visible_similarity instead; its key table then records no trap.
+// The tables in the focused mode "visible" pair names through `visible`
+// instead: their records are key groups (similarity_visible.h).
 struct similarity_tables {
     similarity_tables();
     ~similarity_tables();
     similarity_key_table by_key[3];
     std::uint32_t generation;  // distinct for every instance made in the process
     bool modes_read = false;   // the configuration is read before the first check
-    std::unique_ptr<visible_similarity> visible[3];
+    bool in_visible_mode[3] = {};
+    std::unique_ptr<visible_similarity> visible;  // while a table is in the mode
 };
 
 // The run's tables.
