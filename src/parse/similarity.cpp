@@ -119,28 +119,45 @@ visible_key_records& key_records_of(visible_name_note& note) {
     return *static_cast<visible_key_records*>(arena_record(note.records));
 }
 
+// The name's keys from the first table it can meet on, with their hashes.
+// All keys first, their slots asked for at once: the look-ups then wait
+// for memory side by side rather than one after the other. A name shorter
+// than the significant length is its own prefix key, and every other name's
+// prefix key differs from it (another text, or a longer one): no other name
+// can meet that key, so it is not kept. Gives the first table.
+int keys_of_new_name(similarity_tables& tables, const char* text, std::size_t length,
+                     key_text (&keys)[3], std::uint32_t (&hashes)[3]) {
+    int first_table = length < significant_prefix() ? 1 : 0;
+    for (int table = first_table; table < 3; ++table) {
+        key_of_text(TABLE_KEYS[table], text, length, keys[table]);
+        hashes[table] = key_hash(keys[table]);
+        tables.by_key[table].prefetch_slot(hashes[table]);
+    }
+    return first_table;
+}
+
+// The slot of the key in the table's key table: the owner's, or a free one.
+std::size_t slot_of_key(similarity_key_table& keyed, int table, std::uint32_t hash,
+                        const key_text& key) {
+    static key_text candidate_key;
+    return keyed.find(hash, [&](const name* owner) {
+        key_of_name(TABLE_KEYS[table], owner, candidate_key);
+        return candidate_key == key;
+    });
+}
+
 // The first entry of a name: its keys, once, and their records; in a table
 // in the focused mode, the name joins the key's group (with the key's owner,
 // when the key had only met the owner until now).
 visible_name_note* note_new_name(similarity_tables& tables, name* identifier, xob_node* entry) {
     auto* note = static_cast<visible_name_note*>(arena_alloc(sizeof(visible_name_note)));
     const char* text = name_text(identifier);
-    std::size_t length = std::strlen(text);
-    int first_table = length < significant_prefix() ? 1 : 0;
     static key_text keys[3];
-    static key_text candidate_key;
     std::uint32_t hashes[3];
-    for (int table = first_table; table < 3; ++table) {
-        key_of_text(TABLE_KEYS[table], text, length, keys[table]);
-        hashes[table] = key_hash(keys[table]);
-        tables.by_key[table].prefetch_slot(hashes[table]);
-    }
+    int first_table = keys_of_new_name(tables, text, std::strlen(text), keys, hashes);
     for (int table = first_table; table < 3; ++table) {
         similarity_key_table& keyed = tables.by_key[table];
-        std::size_t slot = keyed.find(hashes[table], [&](const name* owner) {
-            key_of_name(TABLE_KEYS[table], owner, candidate_key);
-            return candidate_key == keys[table];
-        });
+        std::size_t slot = slot_of_key(keyed, table, hashes[table], keys[table]);
         if (keyed.is_free(slot)) {
             keyed.add_owned(slot, entry, hashes[table]);
             continue;
@@ -320,32 +337,17 @@ void check_similarity_in(similarity_tables& tables, name* identifier, xob_node* 
                 register_entry(note->records[table], TABLE_RULES[table], identifier, entry);
         return;
     }
-    // A name shorter than the significant length is its own prefix key, and
-    // every other name's prefix key differs from it (another text, or a
-    // longer one): no other name can meet that key, so it is not kept.
     const char* text = name_text(identifier);
-    std::size_t length = std::strlen(text);
-    int first_table = length < significant_prefix() ? 1 : 0;
-    // All keys first, their slots asked for at once: the look-ups then wait
-    // for memory side by side rather than one after the other.
     static key_text keys[3];
     std::uint32_t hashes[3];
-    for (int table = first_table; table < 3; ++table) {
-        key_of_text(TABLE_KEYS[table], text, length, keys[table]);
-        hashes[table] = key_hash(keys[table]);
-        tables.by_key[table].prefetch_slot(hashes[table]);
-    }
-    static key_text candidate_key;
+    int first_table = keys_of_new_name(tables, text, std::strlen(text), keys, hashes);
     std::size_t free_slots[3] = {};
     bool absent[3] = {};
     similarity_record* records[3] = {};
     bool owns_all = true;
     for (int table = first_table; table < 3; ++table) {
         similarity_key_table& keyed = tables.by_key[table];
-        std::size_t slot = keyed.find(hashes[table], [&](const name* owner) {
-            key_of_name(TABLE_KEYS[table], owner, candidate_key);
-            return candidate_key == keys[table];
-        });
+        std::size_t slot = slot_of_key(keyed, table, hashes[table], keys[table]);
         if (keyed.is_free(slot)) {
             absent[table] = true;
             free_slots[table] = slot;
